@@ -1,0 +1,23 @@
+// The player's command line.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct CommandLine {
+  std::string project;       // folder to run in; empty = the current folder
+  bool headless = false;
+  uint64_t frames = 0;       // close after this many presented frames; 0 = run on
+  std::string inputScript;
+  std::string answers;
+  std::vector<std::pair<uint64_t, std::string>> screenshots;
+  std::string frameHashes;
+  bool testPlay = false;
+  bool help = false;
+  std::string stageFile;     // a plain argument: a stage file to play
+};
+
+// False with a message in *error when the command line is not understood.
+bool ParseCommandLine(int argc, char** argv, CommandLine* out, std::string* error);
+const char* UsageText();

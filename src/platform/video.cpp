@@ -1,0 +1,403 @@
+#include "platform/video.h"
+
+#include <SDL.h>
+#include <png.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <vector>
+
+#include "platform/input.h"
+#include "platform/text.h"
+
+namespace plat {
+namespace {
+
+std::atomic<bool> g_headless{false};
+std::atomic<bool> g_active{true};
+std::atomic<bool> g_videoUp{false};
+uint32_t g_wakeEvent = 0;
+
+SDL_Window* g_window = nullptr;
+SDL_Renderer* g_renderer = nullptr;
+SDL_Texture* g_texture = nullptr;
+WindowProc g_proc = nullptr;
+HWND g_hwnd = nullptr;
+
+// The newest finished frame, waiting for the window thread.
+struct Mailbox {
+  std::mutex lock;
+  std::vector<uint32_t> pixels;
+  int width = 0, height = 0;
+  bool fresh = false;
+} g_mailbox;
+// What is on screen now, for expose events.
+std::vector<uint32_t> g_shown;
+int g_shownW = 0, g_shownH = 0;
+
+struct Capture {
+  std::mutex lock;
+  uint64_t count = 0;
+  uint64_t limit = 0;
+  bool limitPosted = false;
+  std::map<uint64_t, std::vector<std::string>> shots;
+  FILE* hashes = nullptr;
+} g_capture;
+
+int VirtualKeyFromScancode(SDL_Scancode sc) {
+  if (sc >= SDL_SCANCODE_A && sc <= SDL_SCANCODE_Z) return 'A' + (sc - SDL_SCANCODE_A);
+  if (sc >= SDL_SCANCODE_1 && sc <= SDL_SCANCODE_9) return '1' + (sc - SDL_SCANCODE_1);
+  if (sc == SDL_SCANCODE_0) return '0';
+  if (sc >= SDL_SCANCODE_F1 && sc <= SDL_SCANCODE_F12) return VK_F1 + (sc - SDL_SCANCODE_F1);
+  if (sc >= SDL_SCANCODE_KP_1 && sc <= SDL_SCANCODE_KP_9) return VK_NUMPAD0 + 1 + (sc - SDL_SCANCODE_KP_1);
+  switch (sc) {
+    case SDL_SCANCODE_KP_0: return VK_NUMPAD0;
+    case SDL_SCANCODE_LEFT: return VK_LEFT;
+    case SDL_SCANCODE_RIGHT: return VK_RIGHT;
+    case SDL_SCANCODE_UP: return VK_UP;
+    case SDL_SCANCODE_DOWN: return VK_DOWN;
+    case SDL_SCANCODE_ESCAPE: return VK_ESCAPE;
+    case SDL_SCANCODE_RETURN: case SDL_SCANCODE_KP_ENTER: return VK_RETURN;
+    case SDL_SCANCODE_SPACE: return VK_SPACE;
+    case SDL_SCANCODE_TAB: return VK_TAB;
+    case SDL_SCANCODE_BACKSPACE: return VK_BACK;
+    case SDL_SCANCODE_LSHIFT: return VK_LSHIFT;
+    case SDL_SCANCODE_RSHIFT: return VK_RSHIFT;
+    case SDL_SCANCODE_LCTRL: return VK_LCONTROL;
+    case SDL_SCANCODE_RCTRL: return VK_RCONTROL;
+    case SDL_SCANCODE_LALT: return VK_LMENU;
+    case SDL_SCANCODE_RALT: return VK_RMENU;
+    case SDL_SCANCODE_PAUSE: return VK_PAUSE;
+    case SDL_SCANCODE_INSERT: return VK_INSERT;
+    case SDL_SCANCODE_DELETE: return VK_DELETE;
+    case SDL_SCANCODE_HOME: return VK_HOME;
+    case SDL_SCANCODE_END: return VK_END;
+    case SDL_SCANCODE_PAGEUP: return VK_PRIOR;
+    case SDL_SCANCODE_PAGEDOWN: return VK_NEXT;
+    case SDL_SCANCODE_KP_MULTIPLY: return VK_MULTIPLY;
+    case SDL_SCANCODE_KP_PLUS: return VK_ADD;
+    case SDL_SCANCODE_KP_MINUS: return VK_SUBTRACT;
+    case SDL_SCANCODE_KP_PERIOD: return VK_DECIMAL;
+    case SDL_SCANCODE_KP_DIVIDE: return VK_DIVIDE;
+    default: return -1;
+  }
+}
+
+void SetKey(int vk, bool down) {
+  SetKeyDown(vk, down);
+  // The generic modifier is held while either side is.
+  auto both = [](int generic, int l, int r) { SetKeyDown(generic, IsKeyDown(l) || IsKeyDown(r)); };
+  if (vk == VK_LSHIFT || vk == VK_RSHIFT) both(VK_SHIFT, VK_LSHIFT, VK_RSHIFT);
+  if (vk == VK_LCONTROL || vk == VK_RCONTROL) both(VK_CONTROL, VK_LCONTROL, VK_RCONTROL);
+  if (vk == VK_LMENU || vk == VK_RMENU) both(VK_MENU, VK_LMENU, VK_RMENU);
+}
+
+void ShowOnScreen() {
+  if (!g_renderer || !g_texture || g_shown.empty()) return;
+  SDL_UpdateTexture(g_texture, nullptr, g_shown.data(), g_shownW * 4);
+  SDL_RenderClear(g_renderer);
+  SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
+  SDL_RenderPresent(g_renderer);
+}
+
+void TakeMailbox() {
+  {
+    std::lock_guard<std::mutex> g(g_mailbox.lock);
+    if (!g_mailbox.fresh) return;
+    g_mailbox.fresh = false;
+    g_shown.swap(g_mailbox.pixels);
+    g_shownW = g_mailbox.width;
+    g_shownH = g_mailbox.height;
+  }
+  ShowOnScreen();
+}
+
+std::map<SDL_JoystickID, std::pair<SDL_Joystick*, int>> g_joysticks;
+
+void UpdateJoystick(SDL_JoystickID id) {
+  auto it = g_joysticks.find(id);
+  if (it == g_joysticks.end() || HasInputScript()) return;
+  SDL_Joystick* j = it->second.first;
+  JoyState s;
+  s.present = true;
+  s.x = static_cast<uint32_t>(SDL_JoystickGetAxis(j, 0) + 32768);
+  s.y = static_cast<uint32_t>(SDL_JoystickGetAxis(j, 1) + 32768);
+  int nb = SDL_JoystickNumButtons(j);
+  for (int b = 0; b < nb && b < 32; ++b)
+    if (SDL_JoystickGetButton(j, b)) s.buttons |= 1u << b;
+  SetJoyState(it->second.second, s);
+}
+
+void Dispatch(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      if (g_proc) g_proc(g_hwnd, WM_CLOSE, 0, 0);
+      break;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+        if (g_proc) g_proc(g_hwnd, WM_CLOSE, 0, 0);
+      } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
+        if (g_proc) g_proc(g_hwnd, WM_PAINT, 0, 0);
+        ShowOnScreen();
+      } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+        g_active = true;
+      } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
+        if (!g_headless.load()) g_active = false;
+        if (!HasInputScript()) ClearKeys();
+      }
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      if (!HasInputScript()) {
+        int vk = VirtualKeyFromScancode(e.key.keysym.scancode);
+        if (vk >= 0) SetKey(vk, e.type == SDL_KEYDOWN);
+      }
+      break;
+    case SDL_JOYDEVICEADDED: {
+      SDL_Joystick* j = SDL_JoystickOpen(e.jdevice.which);
+      if (!j) break;
+      int slot = 0;
+      for (bool used = true; used && slot < kMaxJoysticks; ) {
+        used = false;
+        for (auto& [id, v] : g_joysticks) if (v.second == slot) { used = true; ++slot; break; }
+      }
+      if (slot >= kMaxJoysticks) { SDL_JoystickClose(j); break; }
+      g_joysticks[SDL_JoystickInstanceID(j)] = {j, slot};
+      UpdateJoystick(SDL_JoystickInstanceID(j));
+      break;
+    }
+    case SDL_JOYDEVICEREMOVED: {
+      auto it = g_joysticks.find(e.jdevice.which);
+      if (it != g_joysticks.end()) {
+        if (!HasInputScript()) SetJoyState(it->second.second, JoyState{});
+        SDL_JoystickClose(it->second.first);
+        g_joysticks.erase(it);
+      }
+      break;
+    }
+    case SDL_JOYAXISMOTION: UpdateJoystick(e.jaxis.which); break;
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP: UpdateJoystick(e.jbutton.which); break;
+    default: break;
+  }
+}
+
+void WaitAndDispatch(uint32_t timeoutMs) {
+  SDL_Event e;
+  if (SDL_WaitEventTimeout(&e, static_cast<int>(timeoutMs))) {
+    do {
+      if (e.type != g_wakeEvent) Dispatch(e);
+    } while (SDL_PollEvent(&e));
+  }
+  TakeMailbox();
+}
+
+void WakeEvents() {
+  if (!g_videoUp.load()) return;
+  SDL_Event e{};
+  e.type = g_wakeEvent;
+  SDL_PushEvent(&e);
+}
+
+}  // namespace
+
+bool IsHeadless() { return g_headless.load(); }
+void SetHeadless(bool headless) { g_headless = headless; }
+
+bool InitVideo(const VideoSettings& settings, std::string* error) {
+  SetHeadless(settings.headless);
+  if (settings.headless) {
+    SDL_setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SDL_setenv("SDL_AUDIODRIVER", "dummy", 1);
+  }
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  Uint32 flags = SDL_INIT_VIDEO | SDL_INIT_EVENTS;
+  if (!settings.headless) flags |= SDL_INIT_JOYSTICK;
+  if (SDL_Init(flags) != 0) {
+    if (error) *error = SDL_GetError();
+    return false;
+  }
+  g_wakeEvent = SDL_RegisterEvents(1);
+  g_videoUp = true;
+  SetEventSource(WaitAndDispatch, WakeEvents);
+  return true;
+}
+
+void ShutdownVideo() {
+  SetEventSource(nullptr, nullptr);
+  g_videoUp = false;
+  for (auto& [id, v] : g_joysticks) SDL_JoystickClose(v.first);
+  g_joysticks.clear();
+  if (g_texture) SDL_DestroyTexture(g_texture);
+  if (g_renderer) SDL_DestroyRenderer(g_renderer);
+  if (g_window) SDL_DestroyWindow(g_window);
+  g_texture = nullptr;
+  g_renderer = nullptr;
+  g_window = nullptr;
+  SDL_Quit();
+  std::lock_guard<std::mutex> g(g_capture.lock);
+  if (g_capture.hashes) std::fclose(g_capture.hashes);
+  g_capture.hashes = nullptr;
+}
+
+HWND CreateMainWindow(std::string_view titleCp932, int width, int height, WindowProc proc) {
+  std::string title = Cp932ToUtf8(titleCp932);
+  g_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  if (!g_window) return nullptr;
+  if (!g_headless.load()) {
+    g_renderer = SDL_CreateRenderer(g_window, -1, 0);
+    if (!g_renderer) g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_SOFTWARE);
+    if (g_renderer) {
+      SDL_RenderSetLogicalSize(g_renderer, width, height);
+      SDL_RenderSetIntegerScale(g_renderer, SDL_TRUE);
+      g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    }
+  }
+  g_proc = proc;
+  g_hwnd = reinterpret_cast<HWND>(g_window);
+  SetWindowProc(g_hwnd, proc);
+  return g_hwnd;
+}
+
+void ShowWindow(HWND) {
+  if (g_window) SDL_ShowWindow(g_window);
+}
+
+void SetWindowTitle(HWND, std::string_view titleCp932) {
+  std::string title = Cp932ToUtf8(titleCp932);
+  if (!g_window) return;
+  if (IsMainThread())
+    SDL_SetWindowTitle(g_window, title.c_str());
+  else
+    CallOnMainThread([&] { SDL_SetWindowTitle(g_window, title.c_str()); });
+}
+
+void SetFullscreen(HWND, bool fullscreen) {
+  if (g_window) SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+}
+
+bool IsWindowActive() { return g_headless.load() || g_active.load(); }
+
+void DestroyWindow(HWND hwnd) {
+  if (g_proc) g_proc(hwnd, WM_DESTROY, 0, 0);
+  if (g_window) SDL_HideWindow(g_window);
+}
+
+uint64_t HashFrame(const uint32_t* argb, int width, int height, int pitchPixels) {
+  uint64_t h = 1469598103934665603ull;
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* row = argb + static_cast<size_t>(y) * static_cast<size_t>(pitchPixels);
+    for (int x = 0; x < width; ++x) {
+      uint32_t p = row[x];
+      for (int b = 0; b < 4; ++b) {
+        h ^= (p >> (8 * b)) & 0xFF;
+        h *= 1099511628211ull;
+      }
+    }
+  }
+  return h;
+}
+
+bool WritePng(const std::string& osPath, const uint32_t* argb, int width, int height, int pitchPixels) {
+  FILE* f = std::fopen(osPath.c_str(), "wb");
+  if (!f) return false;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png ? png_create_info_struct(png) : nullptr;
+  if (!png || !info) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return false;
+  }
+  std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_write_struct(&png, &info);
+    std::fclose(f);
+    return false;
+  }
+  png_init_io(png, f);
+  png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+               PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  for (int y = 0; y < height; ++y) {
+    const uint32_t* src = argb + static_cast<size_t>(y) * static_cast<size_t>(pitchPixels);
+    for (int x = 0; x < width; ++x) {
+      row[static_cast<size_t>(x) * 3 + 0] = static_cast<uint8_t>(src[x] >> 16);
+      row[static_cast<size_t>(x) * 3 + 1] = static_cast<uint8_t>(src[x] >> 8);
+      row[static_cast<size_t>(x) * 3 + 2] = static_cast<uint8_t>(src[x]);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return std::fclose(f) == 0;
+}
+
+void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) {
+  uint64_t frame;
+  bool close = false;
+  {
+    std::lock_guard<std::mutex> g(g_capture.lock);
+    // Frames made after the last one asked for, while the close is under
+    // way, are neither counted nor shown.
+    if (g_capture.limitPosted) return;
+    frame = ++g_capture.count;
+    if (g_capture.hashes)
+      std::fprintf(g_capture.hashes, "%llu %016llx\n", static_cast<unsigned long long>(frame),
+                   static_cast<unsigned long long>(HashFrame(argb, width, height, pitchPixels)));
+    auto shot = g_capture.shots.find(frame);
+    if (shot != g_capture.shots.end()) {
+      for (const std::string& path : shot->second)
+        if (!WritePng(path, argb, width, height, pitchPixels))
+          std::fprintf(stderr, "cannot write screenshot %s\n", path.c_str());
+    }
+    if (g_capture.limit && frame >= g_capture.limit && !g_capture.limitPosted) {
+      g_capture.limitPosted = true;
+      close = true;
+      if (g_capture.hashes) std::fflush(g_capture.hashes);
+    }
+  }
+  // The state of the next frame's input is set before its step reads it.
+  ApplyInputScript(frame + 1);
+  if (close) PostMessage(MainWindowHandle(), WM_CLOSE, 0, 0);
+  if (g_headless.load()) return;
+  {
+    std::lock_guard<std::mutex> g(g_mailbox.lock);
+    g_mailbox.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+      std::copy_n(argb + static_cast<size_t>(y) * static_cast<size_t>(pitchPixels), width,
+                  g_mailbox.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width));
+    g_mailbox.width = width;
+    g_mailbox.height = height;
+    g_mailbox.fresh = true;
+  }
+  WakeEvents();
+}
+
+uint64_t PresentedFrameCount() {
+  std::lock_guard<std::mutex> g(g_capture.lock);
+  return g_capture.count;
+}
+
+void SetFrameLimit(uint64_t frames) {
+  std::lock_guard<std::mutex> g(g_capture.lock);
+  g_capture.limit = frames;
+}
+
+void AddScreenshot(uint64_t frame, std::string osPath) {
+  std::lock_guard<std::mutex> g(g_capture.lock);
+  g_capture.shots[frame].push_back(std::move(osPath));
+}
+
+bool SetFrameHashFile(const std::string& osPath) {
+  std::lock_guard<std::mutex> g(g_capture.lock);
+  if (g_capture.hashes) std::fclose(g_capture.hashes);
+  g_capture.hashes = std::fopen(osPath.c_str(), "w");
+  return g_capture.hashes != nullptr;
+}
+
+}  // namespace plat

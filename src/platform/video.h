@@ -1,0 +1,48 @@
+// The game window, its events and the presenting of finished frames.
+// Everything SDL stays behind this header.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/messages.h"
+
+namespace plat {
+
+struct VideoSettings {
+  bool headless = false;
+  bool fullscreen = false;
+};
+
+bool IsHeadless();
+void SetHeadless(bool headless);
+
+// Main thread. Starts SDL's video and event parts (dummy drivers headless)
+// and installs the event source of the message loop.
+bool InitVideo(const VideoSettings& settings, std::string* error);
+void ShutdownVideo();
+
+// Main thread. The title is CP932. The window is hidden until ShowWindow.
+HWND CreateMainWindow(std::string_view titleCp932, int width, int height, WindowProc proc);
+void ShowWindow(HWND hwnd);
+void SetWindowTitle(HWND hwnd, std::string_view titleCp932);
+void SetFullscreen(HWND hwnd, bool fullscreen);
+bool IsWindowActive();
+// Sends WM_DESTROY to the window procedure and closes the window.
+void DestroyWindow(HWND hwnd);
+
+// Any thread: a finished frame of ARGB8888 pixels. The frame is captured
+// (hashes, screenshots, frame limit, scripted input for the next frame)
+// on the calling thread and handed to the window thread to be shown.
+void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels);
+uint64_t PresentedFrameCount();
+
+// Capture settings, set before the first frame.
+void SetFrameLimit(uint64_t frames);  // WM_CLOSE after this many frames
+void AddScreenshot(uint64_t frame, std::string osPath);
+bool SetFrameHashFile(const std::string& osPath);
+// 64-bit FNV-1a over the frame's pixels, row by row, as little-endian ARGB.
+uint64_t HashFrame(const uint32_t* argb, int width, int height, int pitchPixels);
+bool WritePng(const std::string& osPath, const uint32_t* argb, int width, int height, int pitchPixels);
+
+}  // namespace plat
