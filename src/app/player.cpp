@@ -73,11 +73,20 @@ unsigned GameLoop(void*) {
   }
 }
 
+bool g_closed = false;  // window thread only
+
 LRESULT MainWindowProc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l) {
   switch (msg) {
     case WM_CLOSE:
-      if (plat::IsClosing()) return 0;
       plat::BeginClosing();
+      if (plat::InSentMessage()) {
+        // A modal loop inside a send sees the close and returns; the close
+        // is finished at the top of the message loop.
+        plat::PostMessage(hwnd, WM_CLOSE, 0, 0);
+        return 0;
+      }
+      if (g_closed) return 0;
+      g_closed = true;
       thLoad.Exit();
       thPause.Exit();
       thRanking.Exit();

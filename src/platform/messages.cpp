@@ -53,6 +53,7 @@ struct Runtime {
   std::condition_variable sendDone;
   int quitCode = 0;
   bool quitSeen = false;
+  int sentDepth = 0;  // window thread only
 
   std::function<void(uint32_t)> waitEvents;
   std::function<void()> wakeEvents;
@@ -304,11 +305,13 @@ void ServePendingSends() {
       rt.sends.pop_front();
     }
     LRESULT result = 0;
+    ++rt.sentDepth;
     if (req->fn) {
       (*req->fn)();
     } else if (WindowProc p = rt.proc.load()) {
       result = p(rt.hwnd.load(), req->msg, req->w, req->l);
     }
+    --rt.sentDepth;
     {
       std::lock_guard<std::mutex> g(rt.main->m);
       req->result = result;
@@ -323,19 +326,21 @@ bool PumpMessages(uint32_t timeoutMs) {
   if (!rt.main) return false;
   if (rt.quitSeen) return false;
   ServePendingSends();
-  bool handled = false;
-  for (;;) {
-    MSG m;
-    {
-      std::lock_guard<std::mutex> g(rt.main->m);
-      if (rt.main->queue.empty()) break;
-      m = rt.main->queue.front();
-      rt.main->queue.pop_front();
-    }
-    handled = true;
+  // Only what was posted before this round: a handler that posts again
+  // (a deferred close) is served by the next round, not in a loop here.
+  std::deque<MSG> batch;
+  {
+    std::lock_guard<std::mutex> g(rt.main->m);
+    batch.swap(rt.main->queue);
+  }
+  bool handled = !batch.empty();
+  while (!batch.empty()) {
+    MSG m = batch.front();
+    batch.pop_front();
     if (m.message == WM_QUIT) {
       rt.quitCode = static_cast<int>(m.wParam);
       rt.quitSeen = true;
+      // Whatever came after the quit stays unhandled, as after a real quit.
       return false;
     }
     WindowProc p = rt.proc.load();
@@ -353,6 +358,8 @@ bool PumpMessages(uint32_t timeoutMs) {
   ServePendingSends();
   return true;
 }
+
+bool InSentMessage() { return IsMainThread() && R().sentDepth > 0; }
 
 int RunMessageLoop() {
   while (PumpMessages(10)) {
@@ -409,6 +416,23 @@ bool AdvanceVirtualClockTo(uint32_t t) {
   while (TimeDiff(t, now) > 0 && !rt.virtualNow.compare_exchange_weak(now, t)) {
   }
   return true;
+}
+
+void ResetRuntimeForTest() {
+  Runtime& rt = R();
+  if (rt.main) {
+    std::lock_guard<std::mutex> g(rt.main->m);
+    rt.main->queue.clear();
+    rt.sends.clear();
+    rt.closing = false;
+  }
+  rt.closing = false;
+  rt.quitSeen = false;
+  rt.quitCode = 0;
+  rt.sentDepth = 0;
+  rt.proc = nullptr;
+  rt.hwnd = nullptr;
+  rt.cancel = nullptr;
 }
 
 [[noreturn]] void HardExit(int code) {

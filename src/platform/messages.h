@@ -91,6 +91,9 @@ void ServePendingSends();
 // Main thread: one round of the message loop (sends, posted messages,
 // operating-system events), waiting at most timeoutMs. False after WM_QUIT.
 bool PumpMessages(uint32_t timeoutMs);
+// True on the window thread while it serves a send (a modal loop inside a
+// sent message): a close must then wait until the send has returned.
+bool InSentMessage();
 // Main thread: pumps until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 // Hook for the operating-system event source: the video layer installs it.
@@ -108,6 +111,9 @@ bool VirtualClockActive();
 bool AdvanceVirtualClockTo(uint32_t t);
 // Signed difference of two clock values, right across the 32-bit wrap.
 inline int32_t TimeDiff(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b); }
+
+// Tests: forget closing, queued messages and the window procedure.
+void ResetRuntimeForTest();
 
 // Ends the process at once after flushing; used when a thread would not end.
 [[noreturn]] void HardExit(int code);

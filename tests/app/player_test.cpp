@@ -1,0 +1,166 @@
+// The player run as a user runs it, headless.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "support/headless_runner.h"
+
+using t4test::ReadFile;
+using t4test::ReadLines;
+using t4test::RunPlayer;
+using t4test::TempDir;
+
+namespace {
+
+// Width and height from a PNG's header.
+bool PngSize(const std::string& bytes, uint32_t* w, uint32_t* h) {
+  if (bytes.size() < 24 || bytes.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || bytes.compare(12, 4, "IHDR") != 0)
+    return false;
+  auto be = [&](size_t o) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(bytes[o])) << 24 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[o + 1])) << 16 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[o + 2])) << 8 |
+           static_cast<uint32_t>(static_cast<unsigned char>(bytes[o + 3]));
+  };
+  *w = be(16);
+  *h = be(20);
+  return true;
+}
+
+}  // namespace
+
+TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
+  TempDir dir;
+  auto r = RunPlayer({"--headless", "--frames", "120", "--screenshot", "60:shot.png", "--frame-hashes", "hashes.txt"},
+                     dir.path());
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+
+  std::vector<std::string> report = ReadLines(dir / "Report_Game.txt");
+  const char* prefixes[] = {"App : ver 778", "OS : ",      "CPU : ",     "Mem Total : ",
+                            "Mem Free : ",   "Vir Total : ", "Vir Free : ", "HD Free : "};
+  ASSERT_GE(report.size(), std::size(prefixes));
+  EXPECT_EQ(report[0], "App : ver 778");
+  for (size_t i = 0; i < std::size(prefixes); ++i) EXPECT_EQ(report[i].rfind(prefixes[i], 0), 0u) << report[i];
+  EXPECT_NE(report[3].find("MB"), std::string::npos);
+
+  uint32_t w = 0, h = 0;
+  ASSERT_TRUE(PngSize(ReadFile(dir / "shot.png"), &w, &h));
+  EXPECT_EQ(w, 640u);
+  EXPECT_EQ(h, 480u);
+
+  std::vector<std::string> hashes = ReadLines(dir / "hashes.txt");
+  ASSERT_EQ(hashes.size(), 120u);
+  EXPECT_EQ(hashes.front().rfind("1 ", 0), 0u);
+  EXPECT_EQ(hashes.back().rfind("120 ", 0), 0u);
+  EXPECT_NE(hashes[0].substr(hashes[0].find(' ')), hashes[1].substr(hashes[1].find(' ')));
+}
+
+TEST(Player, TwoHeadlessRunsShowTheSameFrames) {
+  TempDir a, b;
+  ASSERT_EQ(RunPlayer({"--headless", "--frames", "30", "--frame-hashes", "h.txt"}, a.path()).exitCode, 0);
+  ASSERT_EQ(RunPlayer({"--headless", "--frames", "30", "--frame-hashes", "h.txt"}, b.path()).exitCode, 0);
+  EXPECT_EQ(ReadFile(a / "h.txt"), ReadFile(b / "h.txt"));
+}
+
+TEST(Player, EscapeFromAnInputScriptClosesInOrder) {
+  TempDir dir;
+  ASSERT_TRUE(t4test::WriteFile(dir / "input.txt", "# hold right, then Esc\n1-9 RIGHT\n10 ESC\n"));
+  auto r = RunPlayer({"--headless", "--frames", "600", "--input", "input.txt", "--frame-hashes", "h.txt"}, dir.path());
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  size_t frames = ReadLines(dir / "h.txt").size();
+  EXPECT_GE(frames, 10u);
+  EXPECT_LT(frames, 600u);
+}
+
+TEST(Player, ASecondRunStartsTheReportAfresh) {
+  TempDir dir;
+  ASSERT_TRUE(t4test::WriteFile(dir / "Report_Game.txt", "old line\nold line\n"));
+  ASSERT_EQ(RunPlayer({"--headless", "--frames", "2"}, dir.path()).exitCode, 0);
+  std::string report = ReadFile(dir / "Report_Game.txt");
+  EXPECT_EQ(report.rfind("App : ver 778\n", 0), 0u);
+  EXPECT_EQ(report.find("old line"), std::string::npos);
+}
+
+TEST(Player, ProjectOptionRunsInThatFolder) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "game");
+  auto r = RunPlayer({"--headless", "--frames", "3", "--project", dir / "game", "--frame-hashes", "h.txt"}, dir.path());
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(std::filesystem::exists(dir / "game/Report_Game.txt"));
+  // Output paths on the command line stay relative to where the player was started.
+  EXPECT_EQ(ReadLines(dir / "h.txt").size(), 3u);
+}
+
+TEST(Player, BadCommandLinesAreRefusedWithAMessage) {
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    const char* says;
+  } cases[] = {
+      {{"--frames"}, 2, "--frames needs a value"},
+      {{"--frames", "0"}, 2, "positive number"},
+      {{"--frames", "ten"}, 2, "positive number"},
+      {{"--screenshot", "abc.png"}, 2, "N:FILE"},
+      {{"--bogus"}, 2, "unknown option --bogus"},
+      {{"a.stg4_000", "b.stg4_000"}, 2, "only one stage file"},
+      {{"--headless", "--input", "missing.txt"}, 2, "cannot open input script"},
+      {{"--headless", "--project", "no/such/folder"}, 1, "cannot enter the project folder"},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    auto r = RunPlayer(c.args, dir.path());
+    EXPECT_EQ(r.exitCode, c.code) << c.args[0];
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  auto help = RunPlayer({"--help"}, dir.path());
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_NE(help.out.find("--frame-hashes"), std::string::npos);
+}
+
+TEST(Player, BadInputScriptNamesTheLine) {
+  TempDir dir;
+  ASSERT_TRUE(t4test::WriteFile(dir / "input.txt", "1 LEFT\n2 NOSUCHKEY\n"));
+  auto r = RunPlayer({"--headless", "--input", "input.txt"}, dir.path());
+  EXPECT_EQ(r.exitCode, 2);
+  EXPECT_NE(r.err.find("input.txt:2: unknown key 'NOSUCHKEY'"), std::string::npos) << r.err;
+}
+
+// A real window on a virtual X display, paced in real time.
+TEST(Player, WindowedRunOpensAndClosesOnEscape) {
+  if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
+  TempDir dir;
+  // A display number of our own; Xvfb writes the one it took.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  pid_t xvfb = fork();
+  if (xvfb == 0) {
+    close(fds[0]);
+    std::string fd = std::to_string(fds[1]);
+    execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  char buf[16] = {};
+  ssize_t n = read(fds[0], buf, sizeof buf - 1);
+  close(fds[0]);
+  ASSERT_GT(n, 0) << "Xvfb did not start";
+  std::string display = ":" + std::string(buf, static_cast<size_t>(n - (buf[n - 1] == '\n' ? 1 : 0)));
+  ASSERT_TRUE(t4test::WriteFile(dir / "input.txt", "20 ESC\n"));
+  auto r = RunPlayer({"--input", "input.txt", "--frame-hashes", "h.txt", "--frames", "600"}, dir.path(),
+                     std::chrono::seconds(30), {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy"});
+  kill(xvfb, SIGTERM);
+  waitpid(xvfb, nullptr, 0);
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  size_t frames = ReadLines(dir / "h.txt").size();
+  EXPECT_GE(frames, 20u);
+  EXPECT_LT(frames, 600u);
+  EXPECT_EQ(ReadLines(dir / "Report_Game.txt").at(0), "App : ver 778");
+}

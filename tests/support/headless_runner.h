@@ -1,0 +1,47 @@
+// Runs the real player (or another built tool) as a child process, the way
+// a user would, and collects what it leaves behind.
+#pragma once
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace t4test {
+
+struct RunResult {
+  int exitCode = -1;       // -1 when killed for running too long
+  bool timedOut = false;
+  std::string out, err;
+};
+
+// Runs program with args in folder cwd; kills it after the limit.
+// env holds extra NAME=VALUE settings for the child.
+RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
+                     std::chrono::milliseconds limit = std::chrono::seconds(60),
+                     const std::vector<std::string>& env = {});
+// The player built with these tests.
+RunResult RunPlayer(const std::vector<std::string>& args, const std::string& cwd,
+                    std::chrono::milliseconds limit = std::chrono::seconds(60),
+                    const std::vector<std::string>& env = {});
+std::string PlayerPath();
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+
+ private:
+  std::string path_;
+};
+
+std::string ReadFile(const std::string& path);
+bool WriteFile(const std::string& path, const std::string& bytes);
+std::vector<std::string> ReadLines(const std::string& path);
+// A UTF-8 test literal (u8"...") as a plain string.
+inline std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
+
+}  // namespace t4test

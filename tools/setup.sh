@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# One command from a fresh Debian 12 machine to a running player: installs
+# what is needed, builds, makes the demo project and starts it in a window.
+# Extra arguments go to the player (for example --headless --frames 300).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/install-deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build --target tarvamo4
+if cmake --build build --target tarvamo4-mkproject >/dev/null 2>&1 && [ -x build/tarvamo4-mkproject ]; then
+  [ -d build/demo ] || build/tarvamo4-mkproject build/demo
+else
+  mkdir -p build/demo
+fi
+exec build/tarvamo4 --project build/demo "$@"
