@@ -36,10 +36,10 @@ size_t BadCp932Length(const unsigned char* p, size_t left) {
 size_t BadUtf8Length(const unsigned char* p, size_t left) {
   unsigned lead = p[0];
   size_t len = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 1;
-  if (len > left) return 1;
-  for (size_t i = 1; i < len; ++i)
-    if ((p[i] & 0xC0) != 0x80) return 1;
-  return len;
+  // A cut-off sequence goes with the continuation bytes it has.
+  size_t i = 1;
+  while (i < len && i < left && (p[i] & 0xC0) == 0x80) ++i;
+  return i;
 }
 
 std::string Convert(Converter& conv, std::string_view in, size_t (*badLength)(const unsigned char*, size_t)) {
