@@ -236,7 +236,12 @@ std::string ResolvePath(std::string_view stored) {
   // keyParts: the absolute folder being walked (for the listings);
   // osParts and ups: the result, relative paths staying relative.
   std::vector<std::string> keyParts;
-  if (!absolute) SplitOs(CurrentDirectoryOs(), keyParts);
+  bool canLook = true;  // false: the current directory is gone, so nothing relative can be found
+  if (!absolute) {
+    std::string cwd = CurrentDirectoryOs();
+    canLook = !cwd.empty();
+    SplitOs(cwd, keyParts);
+  }
   std::vector<std::string> osParts;
   size_t ups = 0;
   size_t unresolved = 0;  // trailing osParts below a folder that does not exist
@@ -256,7 +261,7 @@ std::string ResolvePath(std::string_view stored) {
     std::string raw(part);
     std::string utf8 = Cp932ToUtf8(raw);
     std::optional<std::string> found;
-    if (unresolved == 0) found = FindInFolder(JoinAbsolute(keyParts), raw, utf8);
+    if (canLook && unresolved == 0) found = FindInFolder(JoinAbsolute(keyParts), raw, utf8);
     if (!found) ++unresolved;
     std::string name = found ? *found : utf8;
     keyParts.push_back(name);

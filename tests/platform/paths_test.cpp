@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -145,6 +146,16 @@ TEST_F(ResolverTest, CurrentDirectoryRoundTripsThroughStoredForm) {
   EXPECT_EQ(plat::GetCurrentDirectory(), tmp.path() + "/" + kSoftRaw);
   EXPECT_EQ(plat::ResolvePath(plat::GetCurrentDirectory() + "\\in.txt"), tmp.path() + "/" + kSoftRaw + "/In.txt");
   EXPECT_FALSE(plat::SetCurrentDirectory("missing"));
+}
+
+TEST(Resolver, ARemovedCurrentDirectoryFindsNothingElsewhere) {
+  TempFolder tmp;
+  ASSERT_TRUE(tmp.ok());
+  ASSERT_TRUE(tmp.Enter());
+  ASSERT_EQ(::rmdir(tmp.path().c_str()), 0);
+  // Relative names must not be looked up in "/" (which has a "tmp").
+  EXPECT_EQ(plat::ResolvePath("TMP\\x"), "TMP/x");
+  EXPECT_EQ(plat::ResolvePath("/TMP"), "/tmp");
 }
 
 TEST_F(ResolverTest, ResolvesFromSeveralThreadsWhileFilesAreWritten) {
