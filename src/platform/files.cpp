@@ -50,10 +50,16 @@ bool WriteAll(int fd, const uint8_t* p, size_t size) {
 
 bool WriteFileAtomic(std::string_view stored, const void* data, size_t size) {
   std::string path = ResolvePath(stored);
-  std::string dir = ".";
-  if (auto slash = path.rfind('/'); slash != std::string::npos) dir = slash == 0 ? "/" : path.substr(0, slash);
-  std::string tmp = path + ".tmp-XXXXXX";
-  int fd = ::mkstemp(tmp.data());
+  if (path.empty()) return false;
+  size_t slash = path.rfind('/');
+  std::string dir = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  // The temporary carries the target's name where it fits, so a leftover
+  // after a crash says what it was; a name near the file system's limit
+  // gets a short one instead of failing the save.
+  constexpr size_t kNameMax = 255;
+  std::string tmp = name.size() + 12 <= kNameMax ? path + ".tmp-XXXXXX" : dir + "/.t4save.tmp-XXXXXX";
+  int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) return false;
   bool ok = WriteAll(fd, static_cast<const uint8_t*>(data), size);
   ok = ok && ::fchmod(fd, 0644) == 0;
@@ -64,6 +70,7 @@ bool WriteFileAtomic(std::string_view stored, const void* data, size_t size) {
     ::unlink(tmp.c_str());
     return false;
   }
+  NotePathChanged(path);
   int dfd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     ::fsync(dfd);

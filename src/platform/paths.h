@@ -25,4 +25,8 @@ bool IsAbsolutePath(std::string_view stored);
 // Forget cached listings (after the program itself creates or removes files
 // the cache is refreshed automatically; this is for outside changes).
 void FlushPathCache();
+// The program itself made, removed or replaced the entry at osPath (an OS
+// path as ResolvePath gives it): the cached listings of its folder and of
+// the entry itself are dropped.
+void NotePathChanged(std::string_view osPath);
 }  // namespace plat

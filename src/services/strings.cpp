@@ -1,7 +1,9 @@
 #include "services/strings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <functional>
 #include <vector>
 
 #include "platform/paths.h"
@@ -99,6 +101,21 @@ std::vector<std::string> Normalize(const std::vector<std::string>& parts) {
 
 bool FitsPath(const std::string& s) { return s.size() < kMaxPath; }
 
+// ASCII letters folded, double-byte characters left whole (their trail bytes
+// may look like letters).
+std::string FoldAsciiCp932(std::string_view s) {
+  std::string out(s);
+  for (size_t i = 0; i < out.size();) {
+    if (IsLead(out, i)) {
+      i += 2;
+      continue;
+    }
+    if (out[i] >= 'A' && out[i] <= 'Z') out[i] = static_cast<char>(out[i] - 'A' + 'a');
+    ++i;
+  }
+  return out;
+}
+
 }  // namespace
 
 int GetCharCount(std::string_view text) {
@@ -135,7 +152,9 @@ int AbsToRelPath(std::string& path) {
   std::vector<std::string> from = Normalize(SplitPath(cwd));
   std::vector<std::string> to = Normalize(SplitPath(path));
   size_t common = 0;
-  while (common < from.size() && common < to.size() && from[common] == to[common]) ++common;
+  // Folder names compare without regard to case, as the resolver finds them.
+  while (common < from.size() && common < to.size() && FoldAsciiCp932(from[common]) == FoldAsciiCp932(to[common]))
+    ++common;
   std::string out;
   if (common == from.size()) {
     out = ".";
@@ -197,28 +216,32 @@ int MakeNumberedFileName(std::string& dst, std::string_view src, int a, int b) {
 
 int FindLastNumberedFile(std::string& dst, std::string_view name, const char* ext) {
   std::string base;
-  ChangeExtension(base, name, ext);
+  if (!ChangeExtension(base, name, ext) && ExtensionDot(name) != std::string_view::npos) return 0;  // too long
   if (base.size() + 4 >= kMaxPath) return 0;
   size_t start = FileNameStart(base);
   std::string folder = start == 0 ? std::string(".") : base.substr(0, start);
-  std::string stem = base.substr(start);
-  // One listing of the folder instead of a thousand look-ups; names match
-  // without regard to case, as the files were made on a system that ignores it.
-  int best = -1;
+  std::string stem = FoldAsciiCp932(std::string_view(base).substr(start));
+  // One listing of the folder instead of a thousand look-ups. Names match
+  // the way the resolver matches them (ASCII letters without regard to
+  // case), and the winner is confirmed through it.
+  std::vector<int> numbers;
   for (const std::string& entry : plat::ListDirectory(folder, false, true)) {
     if (entry.size() != stem.size() + 4 || entry[stem.size()] != '_') continue;
-    bool same = true;
-    for (size_t i = 0; i < stem.size() && same; ++i)
-      same = std::tolower(static_cast<unsigned char>(entry[i])) == std::tolower(static_cast<unsigned char>(stem[i]));
-    if (!same) continue;
+    if (FoldAsciiCp932(std::string_view(entry).substr(0, stem.size())) != stem) continue;
     int n = 0;
     for (size_t i = stem.size() + 1; i < entry.size() && n >= 0; ++i)
       n = std::isdigit(static_cast<unsigned char>(entry[i])) ? n * 10 + (entry[i] - '0') : -1;
-    if (n > best) best = n;
+    if (n >= 0) numbers.push_back(n);
   }
-  if (best < 0) return 0;
-  char digits[16];
-  std::snprintf(digits, sizeof digits, "_%03d", best);
-  dst = base + digits;
-  return 1;
+  std::sort(numbers.begin(), numbers.end(), std::greater<int>());
+  for (int n : numbers) {
+    char digits[8];
+    std::snprintf(digits, sizeof digits, "_%03d", n);
+    std::string candidate = base + digits;
+    if (plat::FileExists(candidate)) {
+      dst = std::move(candidate);
+      return 1;
+    }
+  }
+  return 0;
 }
