@@ -12,7 +12,7 @@
 using t4test::ReadFile;
 using t4test::ReadLines;
 using t4test::RunPlayer;
-using t4test::TempDir;
+using t4test::TempFolder;
 
 namespace {
 
@@ -34,7 +34,7 @@ bool PngSize(const std::string& bytes, uint32_t* w, uint32_t* h) {
 }  // namespace
 
 TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
-  TempDir dir;
+  TempFolder dir;
   auto r = RunPlayer({"--headless", "--frames", "120", "--screenshot", "60:shot.png", "--frame-hashes", "hashes.txt"},
                      dir.path());
   ASSERT_FALSE(r.timedOut);
@@ -61,14 +61,14 @@ TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
 }
 
 TEST(Player, TwoHeadlessRunsShowTheSameFrames) {
-  TempDir a, b;
+  TempFolder a, b;
   ASSERT_EQ(RunPlayer({"--headless", "--frames", "30", "--frame-hashes", "h.txt"}, a.path()).exitCode, 0);
   ASSERT_EQ(RunPlayer({"--headless", "--frames", "30", "--frame-hashes", "h.txt"}, b.path()).exitCode, 0);
   EXPECT_EQ(ReadFile(a / "h.txt"), ReadFile(b / "h.txt"));
 }
 
 TEST(Player, EscapeFromAnInputScriptClosesInOrder) {
-  TempDir dir;
+  TempFolder dir;
   ASSERT_TRUE(t4test::WriteFile(dir / "input.txt", "# hold right, then Esc\n1-9 RIGHT\n10 ESC\n"));
   auto r = RunPlayer({"--headless", "--frames", "600", "--input", "input.txt", "--frame-hashes", "h.txt"}, dir.path());
   ASSERT_FALSE(r.timedOut);
@@ -79,7 +79,7 @@ TEST(Player, EscapeFromAnInputScriptClosesInOrder) {
 }
 
 TEST(Player, ASecondRunStartsTheReportAfresh) {
-  TempDir dir;
+  TempFolder dir;
   ASSERT_TRUE(t4test::WriteFile(dir / "Report_Game.txt", "old line\nold line\n"));
   ASSERT_EQ(RunPlayer({"--headless", "--frames", "2"}, dir.path()).exitCode, 0);
   std::string report = ReadFile(dir / "Report_Game.txt");
@@ -88,7 +88,7 @@ TEST(Player, ASecondRunStartsTheReportAfresh) {
 }
 
 TEST(Player, ProjectOptionRunsInThatFolder) {
-  TempDir dir;
+  TempFolder dir;
   std::filesystem::create_directory(dir / "game");
   auto r = RunPlayer({"--headless", "--frames", "3", "--project", dir / "game", "--frame-hashes", "h.txt"}, dir.path());
   EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -112,7 +112,7 @@ TEST(Player, BadCommandLinesAreRefusedWithAMessage) {
       {{"--headless", "--input", "missing.txt"}, 2, "cannot open input script"},
       {{"--headless", "--project", "no/such/folder"}, 1, "cannot enter the project folder"},
   };
-  TempDir dir;
+  TempFolder dir;
   for (const Case& c : cases) {
     auto r = RunPlayer(c.args, dir.path());
     EXPECT_EQ(r.exitCode, c.code) << c.args[0];
@@ -124,7 +124,7 @@ TEST(Player, BadCommandLinesAreRefusedWithAMessage) {
 }
 
 TEST(Player, BadInputScriptNamesTheLine) {
-  TempDir dir;
+  TempFolder dir;
   ASSERT_TRUE(t4test::WriteFile(dir / "input.txt", "1 LEFT\n2 NOSUCHKEY\n"));
   auto r = RunPlayer({"--headless", "--input", "input.txt"}, dir.path());
   EXPECT_EQ(r.exitCode, 2);
@@ -134,7 +134,7 @@ TEST(Player, BadInputScriptNamesTheLine) {
 // A real window on a virtual X display, paced in real time.
 TEST(Player, WindowedRunOpensAndClosesOnEscape) {
   if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
-  TempDir dir;
+  TempFolder dir;
   // A display number of our own; Xvfb writes the one it took.
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);

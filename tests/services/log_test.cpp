@@ -11,7 +11,7 @@
 
 using t4test::ReadFile;
 using t4test::ReadLines;
-using t4test::TempDir;
+using t4test::TempFolder;
 using t4test::U8;
 
 TEST(Format, HasNoFixedLimit) {
@@ -24,7 +24,7 @@ TEST(Format, HasNoFixedLimit) {
 }
 
 TEST(DebugLog, OffWritesNothingOnFirstWriteTruncatesThenAppends) {
-  TempDir dir;
+  TempFolder dir;
   std::string path = dir / "EC_Game.txt";
   ASSERT_TRUE(t4test::WriteFile(path, "older run\n"));
   InitECLog(0, path.c_str());
@@ -41,7 +41,7 @@ TEST(DebugLog, OffWritesNothingOnFirstWriteTruncatesThenAppends) {
 }
 
 TEST(ReportLog, LinesAreUtf8AndWholeUnderManyThreads) {
-  TempDir dir;
+  TempFolder dir;
   std::string path = dir / "Report_Game.txt";
   ASSERT_TRUE(t4test::WriteFile(path, "previous run\n"));
   ASSERT_EQ(InitReportLog(path.c_str()), 1);
@@ -68,12 +68,12 @@ TEST(ReportLog, LinesAreUtf8AndWholeUnderManyThreads) {
 }
 
 TEST(ReportLog, UnwritableReportFailsCleanly) {
-  TempDir dir;
+  TempFolder dir;
   EXPECT_EQ(InitReportLog((dir / "no/such/folder/Report_Game.txt").c_str()), 0);
 }
 
 TEST(Boxes, HeadlessBoxesTakeScriptedOrDefaultAnswersAndAreLogged) {
-  TempDir dir;
+  TempFolder dir;
   std::string path = dir / "Report_Game.txt";
   ASSERT_EQ(InitReportLog(path.c_str()), 1);
   plat::SetHeadless(true);

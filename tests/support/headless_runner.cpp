@@ -75,16 +75,6 @@ RunResult RunPlayer(const std::vector<std::string>& args, const std::string& cwd
   return RunProgram(PlayerPath(), args, cwd, limit, env);
 }
 
-TempDir::TempDir() {
-  std::string tmpl = (std::filesystem::temp_directory_path() / "t4test-XXXXXX").string();
-  if (mkdtemp(tmpl.data())) path_ = tmpl;
-}
-
-TempDir::~TempDir() {
-  std::error_code ec;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream ss;

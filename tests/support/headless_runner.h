@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "support/temp_folder.h"
+
 namespace t4test {
 
 struct RunResult {
@@ -24,24 +26,8 @@ RunResult RunPlayer(const std::vector<std::string>& args, const std::string& cwd
                     const std::vector<std::string>& env = {});
 std::string PlayerPath();
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
 std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 std::vector<std::string> ReadLines(const std::string& path);
-// A UTF-8 test literal (u8"...") as a plain string.
-inline std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 }  // namespace t4test

@@ -2,6 +2,7 @@
 // current directory (the old one is restored).
 #pragma once
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -40,6 +41,7 @@ class TempFolder {
   // Operating-system paths relative to the folder, bytes as given (UTF-8 or
   // raw CP932): the files a test expects to find.
   std::string Os(std::string_view rel) const { return path_ + "/" + std::string(rel); }
+  std::string operator/(std::string_view rel) const { return Os(rel); }
   bool MakeDir(std::string_view rel) const { return ::mkdir(Os(rel).c_str(), 0777) == 0; }
   bool MakeFile(std::string_view rel, std::string_view content = "x") const {
     int fd = ::open(Os(rel).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
