@@ -289,7 +289,7 @@ int CreateVoice(const PcmSource& src, std::string* error) {
   if (src.bitsPerSample != 8 && src.bitsPerSample != 16 && src.bitsPerSample != 24 &&
       src.bitsPerSample != 32)
     return fail("unsupported sample size");
-  if (src.samplesPerSec < 1000 || src.samplesPerSec > 192000)
+  if (src.samplesPerSec < 100 || src.samplesPerSec > 200000)
     return fail("unsupported sample rate");
   if (src.bytes > 0 && !src.data) return fail("no sample data");
   const int bps = src.bitsPerSample / 8;

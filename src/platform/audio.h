@@ -63,7 +63,7 @@ enum : int { kVoicePlaying = 1, kVoiceLooping = 4 };
 // Converts the PCM to the mixer's format once and makes a stopped voice on
 // it at full volume. Returns the voice id (> 0), or 0 when the format is not
 // supported (channels other than 1 or 2, other sample sizes, a rate outside
-// 1000..192000 Hz, or a buffer too large).
+// 100..200000 Hz, or a buffer too large).
 int CreateVoice(const PcmSource& pcm, std::string* error);
 // Another voice on the same PCM (the PCM is shared, not copied), stopped,
 // at full volume. 0 when `voice` does not exist.

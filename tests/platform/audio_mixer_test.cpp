@@ -144,6 +144,30 @@ TEST_F(AudioMixer, ConvertsSampleFormatsAndRatesAtLoad) {
     EXPECT_EQ(plat::CreateVoice(s, &error), 0);
     EXPECT_FALSE(error.empty());
   }
+  // A low rate is stretched at load; one that would stretch past the limit is refused.
+  std::vector<uint8_t> longLow(80000, 128);
+  plat::PcmSource low{longLow.data(), longLow.size(), 1, 8, 100};
+  std::string error;
+  EXPECT_EQ(plat::CreateVoice(low, &error), 0);
+  EXPECT_EQ(error, "sound too long");
+  low.bytes = 1000;
+  int ok = Track(plat::CreateVoice(low, nullptr));
+  EXPECT_EQ(plat::GetVoiceLength(ok), 441000u);
+}
+
+TEST_F(AudioMixer, HeadlessDeviceIsReferenceCounted) {
+  bool wasHeadless = plat::IsHeadless();
+  plat::SetHeadless(true);
+  ASSERT_FALSE(plat::IsAudioOpen());
+  EXPECT_TRUE(plat::OpenAudio(nullptr));
+  EXPECT_TRUE(plat::OpenAudio(nullptr));
+  plat::CloseAudio();
+  EXPECT_TRUE(plat::IsAudioOpen());
+  plat::CloseAudio();
+  EXPECT_FALSE(plat::IsAudioOpen());
+  plat::CloseAudio();  // one too many is harmless
+  EXPECT_FALSE(plat::IsAudioOpen());
+  plat::SetHeadless(wasHeadless);
 }
 
 TEST_F(AudioMixer, StreamSourcesAreMixedWithTheirOwnVolume) {
