@@ -75,7 +75,7 @@ int DSCreate(std::vector<DSSOUNDDATA>* slots, std::vector<DSSOUNDDEF>* defs, int
 
 bool DSCreateSound(DSSOUNDDATA* slot, const char* file, int copies, int volume) {
   if (!g_lpDS) return true;
-  std::memset(slot, 0, sizeof *slot);
+  *slot = DSSOUNDDATA{};
   // A slot always has room for its first copy.
   const int count = copies < 1 ? 1 : copies;
   slot->lpBuffers = new (std::nothrow) int[static_cast<size_t>(count)]();

@@ -13,18 +13,18 @@ constexpr uint32_t DSBPLAY_LOOPING = 1;
 
 // One per sound id, built by the start-up (g_vecSoundFile).
 struct DSSOUNDDEF {
-  char szFileName[260];
-  int32_t nBufferNum;  // copies that may sound at once
-  int32_t nVolume;     // 0 = full
-  int32_t bChecked;    // set by the start-up, not read here
+  char szFileName[260] = {};
+  int32_t nBufferNum = 0;  // copies that may sound at once
+  int32_t nVolume = 0;     // 0 = full
+  int32_t bChecked = 0;    // set by the start-up, not read here
 };
 
 // One per sound id, same index as its definition (g_vecSound).
 struct DSSOUNDDATA {
-  char szName[260];
-  int* lpBuffers;  // mixer voices of the copies; null while the slot is not created
-  int32_t nBufferNum;
-  int32_t nNext;   // copy played next
+  char szName[260] = {};
+  int* lpBuffers = nullptr;  // mixer voices of the copies; null while the slot is not created
+  int32_t nBufferNum = 0;
+  int32_t nNext = 0;  // copy played next
 };
 
 // The sound device as the game sees it: null while sound is off.

@@ -233,7 +233,6 @@ class SoundSlots : public SoundFiles {
 TEST_F(SoundSlots, PlaysTakeTheCopiesInTurn) {
   std::vector<DSSOUNDDEF> defs = {Def(ramp_, 3, 0), Def(ramp_, 1, 0)};
   std::vector<DSSOUNDDATA> slots(2);
-  std::memset(slots.data(), 0, sizeof(DSSOUNDDATA) * 2);
   ASSERT_EQ(DSCreate(&slots, &defs, 0), 1);
   DSSOUNDDATA& three = slots[0];
   ASSERT_EQ(three.nBufferNum, 3);
@@ -308,7 +307,6 @@ TEST_F(SoundSlots, CreationTakesTheVolumeAndSkipsMadeOrFailedSlots) {
   std::string missing = (dir_ / "missing.wav").string();
   std::vector<DSSOUNDDEF> defs = {Def(ramp_, 2, -600), Def(missing, 1, 0), Def(ramp_, 1, -600)};
   std::vector<DSSOUNDDATA> slots(3);
-  std::memset(slots.data(), 0, sizeof(DSSOUNDDATA) * 3);
   ASSERT_EQ(DSCreate(&slots, &defs, 0), 1);
   EXPECT_EQ(DSGetVolume(&slots[0], 0), -600);
   EXPECT_EQ(DSGetVolume(&slots[0], 1), -600);
