@@ -1,0 +1,91 @@
+#include "services/keyconfig.h"
+
+#include <cstring>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/input.h"
+#include "services/log.h"
+
+KEYCONFIG g_KeyConfig{};
+
+namespace {
+
+int32_t GetLE32(const uint8_t* p) {
+  return static_cast<int32_t>(p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24);
+}
+uint16_t GetLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+void PutLE32(uint8_t* p, int32_t v) {
+  uint32_t u = static_cast<uint32_t>(v);
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
+}
+void PutLE16(uint8_t* p, uint16_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+// Offset of the first field the polls could not serve, or -1.
+int FindBadField(const KEYCONFIG& c) {
+  if (c.count < 0 || c.count > KEYCONFIG_ASSIGNS) return 96;
+  if (c.joysticks < 0 || c.joysticks > plat::kMaxJoysticks) return 100;
+  for (int i = 0; i < KEYCONFIG_ASSIGNS; ++i) {
+    int32_t d = c.assign[i].device;
+    if (d != KEYCONFIG_DEVICE_KEYBOARD && (d < 0 || d >= c.joysticks)) return i * 8;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int LoadKeyConfig(const char* path, KEYCONFIG* config) {
+  std::vector<uint8_t> bytes;
+  if (!plat::ReadWholeFile(path, bytes)) return 0;
+  if (bytes.size() < KEYCONFIG_FILE_SIZE) {
+    WriteReport("%s の読み込みに失敗しました（%d バイト目でファイルが終わっています）。",
+                path, static_cast<int>(bytes.size()));
+    return 0;
+  }
+  KEYCONFIG c;
+  for (int i = 0; i < KEYCONFIG_ASSIGNS; ++i) {
+    const uint8_t* p = bytes.data() + i * 8;
+    c.assign[i].device = GetLE32(p);
+    c.assign[i].code = GetLE16(p + 4);
+    c.assign[i].reserved = GetLE16(p + 6);
+  }
+  c.count = GetLE32(bytes.data() + 96);
+  c.joysticks = GetLE32(bytes.data() + 100);
+  c.use = GetLE32(bytes.data() + 104);
+  int bad = FindBadField(c);
+  if (bad >= 0) {
+    WriteReport("%s の読み込みに失敗しました（%d バイト目の値が不正です）。", path, bad);
+    return 0;
+  }
+  *config = c;
+  return 1;
+}
+
+int SaveKeyConfig(const char* path, const KEYCONFIG* config) {
+  uint8_t bytes[KEYCONFIG_FILE_SIZE];
+  for (int i = 0; i < KEYCONFIG_ASSIGNS; ++i) {
+    uint8_t* p = bytes + i * 8;
+    PutLE32(p, config->assign[i].device);
+    PutLE16(p + 4, config->assign[i].code);
+    PutLE16(p + 6, config->assign[i].reserved);
+  }
+  PutLE32(bytes + 96, config->count);
+  PutLE32(bytes + 100, config->joysticks);
+  PutLE32(bytes + 104, config->use);
+  return plat::WriteFileAtomic(path, bytes, sizeof bytes) ? 1 : 0;
+}
+
+void SetDefaultKeyConfig(KEYCONFIG* config) {
+  static const uint16_t kCodes[KEYCONFIG_ASSIGNS] = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, 'Z', 'X',
+                                                     'C',     'V',      'A',   'S',     'D', 'F'};
+  for (int i = 0; i < KEYCONFIG_ASSIGNS; ++i) {
+    config->assign[i].device = KEYCONFIG_DEVICE_KEYBOARD;
+    config->assign[i].code = kCodes[i];
+  }
+  config->count = KEYCONFIG_ASSIGNS;
+  config->joysticks = 1;
+  config->use = 0;
+}

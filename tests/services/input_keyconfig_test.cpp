@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include <unistd.h>
+
+#include "platform/paths.h"
+#include "services/keyconfig.h"
+
+namespace {
+
+class KeyConfigFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("t4_keyconfig_" + std::to_string(getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::create_directories(dir_);
+    plat::FlushPathCache();
+    path_ = (dir_ / "KeyConfig.dat").string();
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void WriteBytes(const std::vector<uint8_t>& bytes) {
+    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                 static_cast<std::streamsize>(bytes.size()));
+    plat::FlushPathCache();
+  }
+  std::vector<uint8_t> ReadBytes() {
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+  static void Put32(std::vector<uint8_t>& b, size_t at, int32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
+  }
+  std::filesystem::path dir_;
+  std::string path_;
+};
+
+TEST_F(KeyConfigFile, DefaultsAreTheArrowsAndEightLetters) {
+  KEYCONFIG c;
+  std::memset(&c, 0xAB, sizeof c);
+  SetDefaultKeyConfig(&c);
+  const uint16_t codes[12] = {37, 39, 38, 40, 90, 88, 67, 86, 65, 83, 68, 70};
+  for (int i = 0; i < 12; ++i) {
+    EXPECT_EQ(c.assign[i].device, 8);
+    EXPECT_EQ(c.assign[i].code, codes[i]);
+    EXPECT_EQ(c.assign[i].reserved, 0xABAB);  // not written
+  }
+  EXPECT_EQ(c.count, 12);
+  EXPECT_EQ(c.joysticks, 1);
+  EXPECT_EQ(c.use, 0);
+}
+
+TEST_F(KeyConfigFile, RoundTripsAtExactly108Bytes) {
+  KEYCONFIG c{};
+  SetDefaultKeyConfig(&c);
+  c.joysticks = 2;
+  c.use = 1;
+  c.assign[0] = KEYASSIGN{1, 256, 0x1234};
+  c.assign[7] = KEYASSIGN{0, 0x80, 0};
+  ASSERT_EQ(SaveKeyConfig(path_.c_str(), &c), 1);
+  std::vector<uint8_t> bytes = ReadBytes();
+  ASSERT_EQ(bytes.size(), 108u);
+  // An independent look at the layout: little-endian, no header.
+  const uint8_t first[8] = {1, 0, 0, 0, 0x00, 0x01, 0x34, 0x12};
+  EXPECT_EQ(std::memcmp(bytes.data(), first, 8), 0);
+  EXPECT_EQ(bytes[7 * 8 + 4], 0x80);
+  EXPECT_EQ(bytes[96], 12);
+  EXPECT_EQ(bytes[100], 2);
+  EXPECT_EQ(bytes[104], 1);
+
+  KEYCONFIG back{};
+  ASSERT_EQ(LoadKeyConfig(path_.c_str(), &back), 1);
+  EXPECT_EQ(std::memcmp(&back, &c, sizeof c), 0);
+}
+
+TEST_F(KeyConfigFile, AMissingFileGivesZero) {
+  KEYCONFIG c{};
+  c.count = 7;
+  EXPECT_EQ(LoadKeyConfig((dir_ / "none.dat").string().c_str(), &c), 0);
+  EXPECT_EQ(c.count, 7);
+}
+
+TEST_F(KeyConfigFile, ShortOrUnusableFilesFallBackToTheDefaults) {
+  std::vector<uint8_t> good(108, 0);
+  for (int i = 0; i < 12; ++i) Put32(good, i * 8, 8);
+  Put32(good, 96, 12);
+  Put32(good, 100, 1);
+  Put32(good, 104, 1);
+
+  struct Case {
+    const char* name;
+    size_t size;
+    size_t at;
+    int32_t value;
+  } cases[] = {
+      {"empty", 0, 0, 0},
+      {"cut short", 107, 0, 0},
+      {"count above twelve", 108, 96, 13},
+      {"negative count", 108, 96, -1},
+      {"negative joysticks", 108, 100, -5},
+      {"too many joysticks", 108, 100, 1000},
+      {"device beyond the joysticks", 108, 5 * 8, 1},
+      {"negative device", 108, 0, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> bytes = good;
+    if (c.size == 108) Put32(bytes, c.at, c.value);
+    bytes.resize(c.size);
+    WriteBytes(bytes);
+    KEYCONFIG config{};
+    config.use = 77;
+    EXPECT_EQ(LoadKeyConfig(path_.c_str(), &config), 0);
+    EXPECT_EQ(config.use, 77);  // left as it was
+  }
+  // Longer files and odd key codes are read as they are.
+  std::vector<uint8_t> longer = good;
+  longer.resize(200, 0xFF);
+  longer[4] = 0xFF;
+  WriteBytes(longer);
+  KEYCONFIG config{};
+  EXPECT_EQ(LoadKeyConfig(path_.c_str(), &config), 1);
+  EXPECT_EQ(config.use, 1);
+  EXPECT_EQ(config.assign[0].code, 0xFF);
+}
+
+}  // namespace
