@@ -28,6 +28,7 @@ const char* UsageText() {
          "  --answers FILE         scripted answers for boxes and dialogs, one per line\n"
          "  --screenshot N:FILE    write presented frame N as PNG (repeatable)\n"
          "  --frame-hashes FILE    one line per presented frame: number and pixel hash\n"
+         "  --sound-dump FILE      write everything the player sounds as a WAV file\n"
          "  --test-play            start as the editor's test play\n"
          "  --help                 this text\n";
 }
@@ -72,6 +73,10 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* out, std::string* erro
       const char* v = need(i, a);
       if (!v) return false;
       out->frameHashes = v;
+    } else if (std::strcmp(a, "--sound-dump") == 0) {
+      const char* v = need(i, a);
+      if (!v) return false;
+      out->soundDump = v;
     } else if (std::strcmp(a, "--screenshot") == 0) {
       const char* v = need(i, a);
       if (!v) return false;

@@ -13,6 +13,7 @@ struct CommandLine {
   std::string answers;
   std::vector<std::pair<uint64_t, std::string>> screenshots;
   std::string frameHashes;
+  std::string soundDump;     // WAV file of everything the mixer plays
   bool testPlay = false;
   bool help = false;
   std::string stageFile;     // a plain argument: a stage file to play

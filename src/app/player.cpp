@@ -6,6 +6,7 @@
 #include "app/game_threads.h"
 #include "app/options.h"
 #include "platform/answers.h"
+#include "platform/audio.h"
 #include "platform/input.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
@@ -115,6 +116,10 @@ bool ApplyCaptureOptions(const CommandLine& cl) {
     std::fprintf(stderr, "tarvamo4: cannot write frame hashes to %s\n", cl.frameHashes.c_str());
     return false;
   }
+  if (!cl.soundDump.empty() && !plat::SetAudioCaptureFile(cl.soundDump)) {
+    std::fprintf(stderr, "tarvamo4: cannot write the sound dump %s\n", cl.soundDump.c_str());
+    return false;
+  }
   for (const auto& [n, path] : cl.screenshots) plat::AddScreenshot(n, path);
   if (cl.frames) plat::SetFrameLimit(cl.frames);
   return true;
@@ -143,6 +148,7 @@ int RunPlayer(int argc, char** argv) {
   cl.inputScript = Absolute(cl.inputScript);
   cl.answers = Absolute(cl.answers);
   cl.frameHashes = Absolute(cl.frameHashes);
+  cl.soundDump = Absolute(cl.soundDump);
   for (auto& shot : cl.screenshots) shot.second = Absolute(shot.second);
 
   plat::RegisterMainThread();
@@ -190,6 +196,7 @@ int RunPlayer(int argc, char** argv) {
   while (!plat::PostThreadMessage(thGame.m_dwThreadId, WM_APP, 0, 0)) {
   }
   int code = plat::RunMessageLoop();
+  plat::SetAudioCaptureFile("");
   plat::ShutdownVideo();
   return code;
 }

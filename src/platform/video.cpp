@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/audio.h"
 #include "platform/input.h"
 #include "platform/text.h"
 
@@ -364,7 +365,11 @@ void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) 
   // The state of the next frame's input is set before its step reads it.
   ApplyInputScript(frame + 1);
   if (close) PostMessage(MainWindowHandle(), WM_CLOSE, 0, 0);
-  if (g_headless.load()) return;
+  if (g_headless.load()) {
+    // Sound follows the frame clock: one frame's worth of samples per frame.
+    MixForFrame();
+    return;
+  }
   {
     std::lock_guard<std::mutex> g(g_mailbox.lock);
     g_mailbox.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));

@@ -60,6 +60,17 @@ TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
   EXPECT_NE(hashes[0].substr(hashes[0].find(' ')), hashes[1].substr(hashes[1].find(' ')));
 }
 
+TEST(Player, HeadlessSoundFollowsTheFrameClock) {
+  TempFolder dir;
+  auto r = RunPlayer({"--headless", "--frames", "60", "--sound-dump", "sound.wav"}, dir.path());
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::string wav = ReadFile(dir / "sound.wav");
+  // 44-byte header, then 60 frames of 735 stereo 16-bit samples.
+  ASSERT_EQ(wav.size(), 44u + 60u * 735u * 4u);
+  EXPECT_EQ(wav.compare(0, 4, "RIFF"), 0);
+  EXPECT_EQ(wav.compare(8, 4, "WAVE"), 0);
+}
+
 TEST(Player, TwoHeadlessRunsShowTheSameFrames) {
   TempFolder a, b;
   ASSERT_EQ(RunPlayer({"--headless", "--frames", "30", "--frame-hashes", "h.txt"}, a.path()).exitCode, 0);
