@@ -50,7 +50,10 @@ namespace {
 struct DirectDrawObject {
   std::vector<PixelBuffer*> chain;
   ~DirectDrawObject() {
-    for (PixelBuffer* b : chain) delete b;
+    for (PixelBuffer* b : chain) {
+      DDUntrackVideoBuffer(b);
+      delete b;
+    }
   }
 };
 DirectDrawObject* g_lpDD = nullptr;
@@ -111,6 +114,7 @@ PixelBuffer* MakeAttached(PixelFormat format, int w, int h) {
   }
   b->attached = true;
   b->videoMemory = true;
+  DDTrackVideoBuffer(b);
   return b;
 }
 
@@ -267,6 +271,8 @@ int DDInitD3D(HWND hWnd, int width, int height, int bpp) {
 }
 
 int DDInitFullScreen(HWND hWnd, int width, int height, int bpp, int backBufferMode) {
+  ReleaseSurfaceData(&g_PrimarySD);
+  ReleaseSurfaceData(&BackBuffer);
   SetSurfaceSize(g_PrimarySD, width, height, 0);
   SetSurfaceSize(BackBuffer, width, height, 0);
   SetSurfaceSize(g_ScreenSD, width, height, 1);
@@ -309,6 +315,8 @@ int DDInitFullScreen(HWND hWnd, int width, int height, int bpp, int backBufferMo
 int DDInitWindow(HWND hWnd) {
   int w = g_nScreenWidth, h = g_nScreenHeight;
   g_rcWindow = {0, 0, w, h};
+  ReleaseSurfaceData(&g_PrimarySD);
+  ReleaseSurfaceData(&BackBuffer);
   SetSurfaceSize(g_PrimarySD, w, h, 0);
   SetSurfaceSize(BackBuffer, w, h, 0);
   SetSurfaceSize(g_ScreenSD, w, h, 1);

@@ -70,6 +70,17 @@ void FillBuffer(PixelBuffer* buffer, DWORD value) {
   }
 }
 
+std::vector<PixelBuffer*>& VideoBuffers() {
+  static auto* buffers = new std::vector<PixelBuffer*>;  // outlives static destruction
+  return *buffers;
+}
+
+void DeleteDirectDrawBuffer(PixelBuffer* buffer) {
+  if (!buffer || buffer->attached) return;
+  DDUntrackVideoBuffer(buffer);
+  delete buffer;
+}
+
 void FreeTexture(DTSURFACEDATA* dt) {
   if (dt->lpTexture) {
     if (dt->lpSurface == dt->lpTexture) dt->lpSurface = nullptr;
@@ -124,6 +135,15 @@ DDSURFACEDEF MakeSurfaceDef(int key, DWORD ddMem, DWORD dtMem, DDSURFACEDATA* lp
   def.lpBaseSD = lpBaseSD;
   return def;
 }
+
+void DDTrackVideoBuffer(PixelBuffer* buffer) { VideoBuffers().push_back(buffer); }
+
+void DDUntrackVideoBuffer(PixelBuffer* buffer) {
+  auto& v = VideoBuffers();
+  v.erase(std::remove(v.begin(), v.end(), buffer), v.end());
+}
+
+const std::vector<PixelBuffer*>& DDTrackedVideoBuffers() { return VideoBuffers(); }
 
 bool DDIsEmptySurfaceName(const char* szFileName) {
   return szFileName[0] == '\0' || std::strcmp(szFileName, "E") == 0;
@@ -187,7 +207,7 @@ bool DDCheckTextureSize(int w, int h) {
 static bool CreateDirectDrawSurface(DDSURFACEDATA* lpSD, int w, int h, int key, DWORD ddMem) {
   PixelFormat format = DDSurfaceFormat();
   DDSURFACEPART* dd = lpSD->lpDD;
-  if (dd->lpDDS && !dd->lpDDS->attached) delete dd->lpDDS;
+  DeleteDirectDrawBuffer(dd->lpDDS);
   dd->lpDDS = nullptr;
   auto* buffer = new PixelBuffer;
   // Video memory falls back to system memory; both come from the same heap
@@ -198,6 +218,7 @@ static bool CreateDirectDrawSurface(DDSURFACEDATA* lpSD, int w, int h, int key, 
     return false;
   }
   buffer->videoMemory = (ddMem == 0);
+  if (buffer->videoMemory) DDTrackVideoBuffer(buffer);
   if (key == 1) {
     buffer->hasColorKey = true;
     buffer->colorKey = g_dwTransmit;
@@ -290,7 +311,7 @@ void ReleaseSurfaceData(DDSURFACEDATA* lpSD) {
     lpSD->lpDT = nullptr;
   }
   if (DDSURFACEPART* dd = lpSD->lpDD) {
-    if (dd->lpDDS && !dd->lpDDS->attached) delete dd->lpDDS;
+    DeleteDirectDrawBuffer(dd->lpDDS);
     std::free(dd->lpPalIndex);
     delete dd;
     lpSD->lpDD = nullptr;

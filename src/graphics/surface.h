@@ -271,5 +271,10 @@ void DDReleaseSurfaceList(SurfaceC& surfaces) {
   for (auto& sd : surfaces) DDReleaseSurface(&sd);
 }
 
+// Every DirectDraw buffer in video memory, for the loss test hook.
+void DDTrackVideoBuffer(PixelBuffer* buffer);
+void DDUntrackVideoBuffer(PixelBuffer* buffer);
+const std::vector<PixelBuffer*>& DDTrackedVideoBuffers();
+
 // True for a surface created empty ("E" or no file name).
 bool DDIsEmptySurfaceName(const char* szFileName);
