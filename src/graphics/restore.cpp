@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "graphics/bitmap_load.h"
 #include "graphics/display.h"
 #include "services/log.h"
 
@@ -46,7 +47,8 @@ int DDRestoreSurface() {
     if (!dt) continue;
     bool ok;
     if (!DDIsEmptySurfaceName(sd->szFileName)) {
-      ok = g_hooks.reloadFromFile && g_hooks.reloadFromFile(sd);
+      ok = DDCreateSurfaceFromFile(sd, sd->szFileName, dt->bTransmit ? 1 : 0, g_nBpp, sd->dwMemType, dt->dwMemType,
+                                   sd->lpBaseSD, dt->lpPalIndex ? 1 : 0, sd->nMirrorX, sd->nMirrorY, 1) == 0;
     } else {
       ok = DDCreateSurface(sd, sd->nWidth, sd->nHeight, dt->bTransmit ? 1 : 0, sd->dwMemType, dt->dwMemType,
                            sd->lpBaseSD, 1);
@@ -73,7 +75,7 @@ bool DDRestore() {
     DDRestoreSurfacePart(sd);
     if (sd->dwMemType != 0) continue;
     if (!DDIsEmptySurfaceName(sd->szFileName)) {
-      if (g_hooks.reloadSurface) g_hooks.reloadSurface(sd);
+      DDReloadSurface(sd, g_nBpp);
     } else {
       sd->bLost = 1;
     }

@@ -11,14 +11,9 @@ int DDRestoreSurface();
 // reloading those with a file and marking the empty ones; true.
 bool DDRestore();
 
-// The pieces of the program that own resources of their own join the
-// restore here: the bitmap loader (re-reading a surface's file) and the
-// text renderers (told of the loss, redrawn after it).
+// The text renderers join the restore here: told of the loss, redrawn
+// after it.
 struct RestoreHooks {
-  // Direct3D: re-create lpSD from its szFileName with the restore flag.
-  bool (*reloadFromFile)(DDSURFACEDATA* lpSD) = nullptr;
-  // DirectDraw: reload lpSD's bitmap at the display depth.
-  bool (*reloadSurface)(DDSURFACEDATA* lpSD) = nullptr;
   void (*fontsLost)() = nullptr;
   void (*fontsRestore)() = nullptr;
 };

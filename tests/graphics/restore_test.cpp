@@ -2,27 +2,22 @@
 #include <string>
 #include <vector>
 
+#include "bmp_bytes.h"
 #include "display_fixture.h"
+#include "graphics/bitmap_load.h"
 #include "graphics/restore.h"
+#include "platform/files.h"
 
 namespace {
 
-std::vector<std::string> g_reloaded;
-bool RecordReload(DDSURFACEDATA* sd) {
-  g_reloaded.push_back(sd->szFileName);
-  return true;
-}
 int g_fontsLost = 0, g_fontsRestored = 0;
 
 class RestoreTest : public DisplayTest {
  protected:
   void SetUp() override {
     DisplayTest::SetUp();
-    g_reloaded.clear();
     g_fontsLost = g_fontsRestored = 0;
     RestoreHooks hooks;
-    hooks.reloadFromFile = &RecordReload;
-    hooks.reloadSurface = &RecordReload;
     hooks.fontsLost = [] { ++g_fontsLost; };
     hooks.fontsRestore = [] { ++g_fontsRestored; };
     SetRestoreHooks(hooks);
@@ -30,7 +25,21 @@ class RestoreTest : public DisplayTest {
   void TearDown() override {
     SetRestoreHooks(RestoreHooks{});
     DisplayTest::TearDown();
+    std::remove(bitmapPath_.c_str());
   }
+  // A 2 x 2 true-colour bitmap: red, green / blue, white.
+  const char* WriteBitmap() {
+    bmptest::Spec spec;
+    spec.width = 2;
+    spec.height = 2;
+    spec.bitCount = 24;
+    spec.rows = {{0xFF0000, 0x00FF00}, {0x0000FF, 0xFFFFFF}};
+    std::vector<uint8_t> bytes = bmptest::Build(spec);
+    bitmapPath_ = ::testing::TempDir() + "t4_restore_" + std::to_string(::getpid()) + ".bmp";
+    EXPECT_TRUE(plat::WriteFileAtomic(bitmapPath_, bytes.data(), bytes.size()));
+    return bitmapPath_.c_str();
+  }
+  std::string bitmapPath_;
 };
 
 uint32_t Pixel32(DDSURFACEDATA& sd, int x, int y) { return reinterpret_cast<uint32_t*>(sd.Pixels()->Row(y))[x]; }
@@ -43,8 +52,9 @@ TEST_F(RestoreTest, Direct3DDeviceComesBackOnlyOnceItCanBeReset) {
   DDSURFACEDATA target, system, fromFile;
   ASSERT_TRUE(DDCreateSurface(&target, 8, 8, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
   ASSERT_TRUE(DDCreateSurface(&system, 8, 8, 0, 0, DTMEMORYTYPE_SYSTEM, nullptr, 0));
-  ASSERT_TRUE(DDCreateSurface(&fromFile, 8, 8, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
-  std::strcpy(fromFile.szFileName, "bmp\\chara.bmp");
+  ASSERT_EQ(DDCreateSurfaceFromFile(&fromFile, WriteBitmap(), 0, 32, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0, 0, 0, 0), 0);
+  ASSERT_EQ(Pixel32(fromFile, 1, 0), 0xFF00FF00u);
+  reinterpret_cast<uint32_t*>(fromFile.Pixels()->Row(0))[1] = 0;
   reinterpret_cast<uint32_t*>(target.Pixels()->Row(1))[1] = 0xFF123456;
   reinterpret_cast<uint32_t*>(system.Pixels()->Row(2))[2] = 0xFF654321;
   DWORD targetId = target.lpDT->dwID;
@@ -73,9 +83,12 @@ TEST_F(RestoreTest, Direct3DDeviceComesBackOnlyOnceItCanBeReset) {
   EXPECT_EQ(target.lpDT->bTransmit, 1);
   // System memory kept its pixels.
   EXPECT_EQ(Pixel32(system, 2, 2), 0xFF654321u);
-  // The file surface went to the loader, its flag untouched.
-  EXPECT_EQ(g_reloaded, std::vector<std::string>{"bmp\\chara.bmp"});
+  // The file surface was read again, its flag untouched.
+  ASSERT_NE(fromFile.Pixels(), nullptr);
+  EXPECT_EQ(Pixel32(fromFile, 1, 0), 0xFF00FF00u);
+  EXPECT_EQ(Pixel32(fromFile, 0, 1), 0xFF0000FFu);
   EXPECT_EQ(fromFile.bLost, 0);
+  EXPECT_STREQ(fromFile.szName, "OffScreenFromFile");
   EXPECT_EQ(g_fontsRestored, 1);
   ASSERT_NE(BackBuffer.Pixels(), nullptr);
   EXPECT_EQ(BackBuffer.Pixels()->format, PixelFormat::X8R8G8B8);
@@ -94,14 +107,12 @@ TEST_F(RestoreTest, EachRestoreWorksOnlyInItsOwnBackend) {
 }
 
 TEST_F(RestoreTest, DirectDrawRestoresLostSurfacesAndReloadsTheirFiles) {
-  ASSERT_TRUE(Init(kDisplayModes[0]));  // 8 bits: the palette is set again
-  std::strcpy(surfaces_[0].szFileName, "bmp\\plt\\Palette.bmp");
-  ASSERT_TRUE(DDCreateSurface(&surfaces_[0], 4, 4, 0, 0, 0, nullptr, 0));
-  std::strcpy(surfaces_[0].szFileName, "bmp\\plt\\Palette.bmp");
+  ASSERT_TRUE(Init(kDisplayModes[2]));
+  ASSERT_EQ(DDCreateSurfaceFromFile(&surfaces_[0], WriteBitmap(), 0, 32, 0, 0, nullptr, 0, 0, 0, 0), 0);
   ASSERT_TRUE(DDCreateSurface(&surfaces_[1], 4, 4, 0, 0, 0, nullptr, 0));
   ASSERT_TRUE(DDCreateSurface(&surfaces_[2], 4, 4, 0, 1, 1, nullptr, 0));
-  surfaces_[2].Pixels()->Row(0)[0] = 77;
-  g_PaletteWork[3] = {1, 2, 3, 0};
+  reinterpret_cast<uint32_t*>(surfaces_[2].Pixels()->Row(0))[0] = 0x777777;
+  ASSERT_EQ(Pixel32(surfaces_[0], 0, 0) & 0xFFFFFF, 0xFF0000u);
 
   // Nothing lost: nothing done.
   EXPECT_TRUE(DDRestore());
@@ -110,6 +121,7 @@ TEST_F(RestoreTest, DirectDrawRestoresLostSurfacesAndReloadsTheirFiles) {
   DDLoseSurfacesForTest();
   EXPECT_TRUE(DDIsSurfaceLost(&g_PrimarySD));
   EXPECT_TRUE(DDIsSurfaceLost(&BackBuffer));
+  EXPECT_TRUE(DDIsSurfaceLost(&surfaces_[0]));
   EXPECT_FALSE(DDIsSurfaceLost(&surfaces_[2]));  // system memory is never lost
   cSurfaceLock lock;
   EXPECT_FALSE(lock.Lock(&surfaces_[1]));
@@ -119,13 +131,24 @@ TEST_F(RestoreTest, DirectDrawRestoresLostSurfacesAndReloadsTheirFiles) {
   EXPECT_FALSE(DDIsSurfaceLost(&g_PrimarySD));
   EXPECT_FALSE(DDIsSurfaceLost(&BackBuffer));
   EXPECT_FALSE(DDIsSurfaceLost(&surfaces_[0]));
-  EXPECT_EQ(g_reloaded, std::vector<std::string>{"bmp\\plt\\Palette.bmp"});
+  EXPECT_FALSE(DDIsSurfaceLost(&surfaces_[1]));
+  // The bitmap was read again; the empty surface is marked for its owner.
+  EXPECT_EQ(Pixel32(surfaces_[0], 0, 0) & 0xFFFFFF, 0xFF0000u);
+  EXPECT_EQ(Pixel32(surfaces_[0], 1, 1) & 0xFFFFFF, 0xFFFFFFu);
   EXPECT_EQ(surfaces_[0].bLost, 0);
   EXPECT_EQ(surfaces_[1].bLost, 1);
   EXPECT_EQ(surfaces_[2].bLost, 0);
-  EXPECT_EQ(surfaces_[2].Pixels()->Row(0)[0], 77);
-  EXPECT_EQ(g_lpDDPal->entries[3].peBlue, 3);
+  EXPECT_EQ(Pixel32(surfaces_[2], 0, 0), 0x777777u);
   EXPECT_EQ(g_fontsRestored, 1);
   EXPECT_TRUE(DDFlip());
+}
+
+TEST_F(RestoreTest, EightBitRestoreSetsTheWorkingPaletteAgain) {
+  ASSERT_TRUE(Init(kDisplayModes[0]));
+  g_PaletteWork[3] = {1, 2, 3, 0};
+  DDLoseSurfacesForTest();
+  EXPECT_TRUE(DDRestore());
+  EXPECT_EQ(g_lpDDPal->entries[3].peRed, 1);
+  EXPECT_EQ(g_lpDDPal->entries[3].peBlue, 3);
   g_PaletteWork[3] = {};
 }
