@@ -165,6 +165,9 @@ bool DDInit(int bD3D, HWND hWnd, int width, int height, int bpp, int vsync, int 
   ReportError("VSync : %d", vsync);
 
   if (bD3D) {
+    // One display at a time: a display set up before is released first.
+    if (g_bDisplayOnce) DDRelease();
+    if (hWnd) plat::SetFullscreen(hWnd, windowMode == 0);
     if (!DDInitD3D(hWnd, width, height, bpp)) return false;
   } else {
     if (windowMode == 0) {
@@ -175,6 +178,7 @@ bool DDInit(int bD3D, HWND hWnd, int width, int height, int bpp, int vsync, int 
     } else if (windowMode == 1) {
       if (g_bDisplayOnce) DDRelease();
       if (!g_lpDDCon) g_lpDDCon = new DDCONTROL;
+      if (hWnd) plat::SetFullscreen(hWnd, false);
       if (!DDErrorName(DDInitWindow(hWnd))) return false;
     } else if (!g_lpDDCon) {
       g_lpDDCon = new DDCONTROL;
