@@ -1,0 +1,530 @@
+#include "graphics/blit.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "graphics/batch.h"
+#include "graphics/color.h"
+#include "graphics/display.h"
+#include "services/log.h"
+
+namespace {
+
+// ---- pixel access by format --------------------------------------------------
+
+template <PixelFormat F>
+struct Fmt;
+template <>
+struct Fmt<PixelFormat::A8R8G8B8> {
+  using T = uint32_t;
+};
+template <>
+struct Fmt<PixelFormat::X8R8G8B8> {
+  using T = uint32_t;
+};
+template <>
+struct Fmt<PixelFormat::R5G6B5> {
+  using T = uint16_t;
+};
+template <>
+struct Fmt<PixelFormat::A1R5G5B5> {
+  using T = uint16_t;
+};
+template <>
+struct Fmt<PixelFormat::Index8> {
+  using T = uint8_t;
+};
+
+template <PixelFormat F>
+constexpr uint32_t FullAlphaOf(uint32_t p) {
+  if constexpr (F == PixelFormat::A8R8G8B8) return p >> 24;
+  if constexpr (F == PixelFormat::A1R5G5B5) return (p & 0x8000) ? 255 : 0;
+  return 255;
+}
+
+int FloorDiv(long long a, long long b) {
+  long long q = a / b;
+  if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
+  return static_cast<int>(q);
+}
+
+int Wrap(int v, int n) {
+  if (n <= 0) return 0;
+  v %= n;
+  return v < 0 ? v + n : v;
+}
+
+// ---- the device's stage 0 and blending -------------------------------------
+
+uint32_t Mul255(uint32_t a, uint32_t b) { return (a * b + 127) / 255; }
+
+uint32_t StageOp(DWORD op, uint32_t tex, uint32_t diffuse) {
+  switch (op) {
+    case D3DTOP_DISABLE: return diffuse;
+    case D3DTOP_SELECTARG1: return tex;
+    case D3DTOP_SELECTARG2: return diffuse;
+    case 5: return std::min(2 * Mul255(tex, diffuse), 255u);  // MODULATE2X
+    case 6: return std::min(4 * Mul255(tex, diffuse), 255u);  // MODULATE4X
+    case 7: return std::min(tex + diffuse, 255u);              // ADD
+    case 10: return tex > diffuse ? tex - diffuse : 0u;        // SUBTRACT
+    default: return Mul255(tex, diffuse);                      // MODULATE
+  }
+}
+
+Rgba8 Blend(const Rgba8& src, const Rgba8& dst) {
+  const uint32_t a = src.a, ia = 255 - src.a;
+  return {(src.r * a + dst.r * ia + 127) / 255, (src.g * a + dst.g * ia + 127) / 255,
+          (src.b * a + dst.b * ia + 127) / 255, (src.a * a + dst.a * ia + 127) / 255};
+}
+
+// True when stage 0 hands the texel through unchanged (the usual state).
+bool PlainState(const QUADSTATE& s) {
+  const bool colourPlain = s.dwColorOp == D3DTOP_SELECTARG1 ||
+                           (s.dwColorOp == D3DTOP_MODULATE && (s.dwDrawColor & 0xFFFFFF) == 0xFFFFFF);
+  const bool alphaPlain = s.dwAlphaOp == D3DTOP_SELECTARG1 ||
+                          (s.dwAlphaOp == D3DTOP_MODULATE && (s.dwDrawColor >> 24) == 0xFF);
+  return colourPlain && alphaPlain;
+}
+
+template <PixelFormat S, PixelFormat D>
+void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
+                  int sh, const QUADSTATE& state) {
+  using ST = typename Fmt<S>::T;
+  using DT = typename Fmt<D>::T;
+  const int j0 = std::max(0, -y), j1 = std::min(h, dst.height - y);
+  const int i0 = std::max(0, -x), i1 = std::min(w, dst.width - x);
+  if (j0 >= j1 || i0 >= i1) return;
+  const bool plain = PlainState(state);
+  const Rgba8 diffuse = DecodePixel(PixelFormat::A8R8G8B8, state.dwDrawColor);
+  const bool sameSize = sw == w && sh == h;
+  for (int j = j0; j < j1; ++j) {
+    // Point sampling at the pixel centre; the texture wraps.
+    const int ty = Wrap(sameSize ? sy + j : sy + FloorDiv((2LL * j + 1) * sh, 2LL * h), src.height);
+    const ST* srow = reinterpret_cast<const ST*>(src.Row(ty));
+    DT* drow = reinterpret_cast<DT*>(dst.Row(y + j)) + x;
+    for (int i = i0; i < i1; ++i) {
+      const int tx = Wrap(sameSize ? sx + i : sx + FloorDiv((2LL * i + 1) * sw, 2LL * w), src.width);
+      const uint32_t texel = srow[tx];
+      if (plain) {
+        const uint32_t a = FullAlphaOf<S>(texel);
+        if (a == 0) continue;
+        if (a == 255) {
+          if constexpr (S == D) {
+            drow[i] = static_cast<DT>(texel);
+          } else {
+            Rgba8 c = DecodePixel(S, texel);
+            drow[i] = static_cast<DT>(EncodePixel(D, c));
+          }
+          continue;
+        }
+      }
+      const Rgba8 t = DecodePixel(S, texel);
+      Rgba8 c{StageOp(state.dwColorOp, t.r, diffuse.r), StageOp(state.dwColorOp, t.g, diffuse.g),
+              StageOp(state.dwColorOp, t.b, diffuse.b), StageOp(state.dwAlphaOp, t.a, diffuse.a)};
+      drow[i] = static_cast<DT>(EncodePixel(D, Blend(c, DecodePixel(D, drow[i]))));
+    }
+  }
+}
+
+template <PixelFormat S>
+void TexturedQuadTo(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
+                    int sh, const QUADSTATE& st) {
+  switch (dst.format) {
+    case PixelFormat::A8R8G8B8: TexturedQuad<S, PixelFormat::A8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
+    case PixelFormat::X8R8G8B8: TexturedQuad<S, PixelFormat::X8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
+    case PixelFormat::R5G6B5: TexturedQuad<S, PixelFormat::R5G6B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
+    case PixelFormat::A1R5G5B5: TexturedQuad<S, PixelFormat::A1R5G5B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
+    default: break;
+  }
+}
+
+template <PixelFormat D>
+void ColorQuad(PixelBuffer& dst, int x, int y, int w, int h, D3DCOLOR color) {
+  using DT = typename Fmt<D>::T;
+  const int j0 = std::max(0, -y), j1 = std::min(h, dst.height - y);
+  const int i0 = std::max(0, -x), i1 = std::min(w, dst.width - x);
+  const Rgba8 c = DecodePixel(PixelFormat::A8R8G8B8, color);
+  if (c.a == 0) return;
+  const DT opaque = static_cast<DT>(EncodePixel(D, c));
+  for (int j = j0; j < j1; ++j) {
+    DT* row = reinterpret_cast<DT*>(dst.Row(y + j)) + x;
+    if (c.a == 255) {
+      std::fill(row + i0, row + i1, opaque);
+    } else {
+      for (int i = i0; i < i1; ++i) row[i] = static_cast<DT>(EncodePixel(D, Blend(c, DecodePixel(D, row[i]))));
+    }
+  }
+}
+
+// ---- the software copy (Direct3D surfaces that are no render targets) ------
+
+template <typename T, bool Keyed, bool Repack>
+void SoftwareCopy(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
+                  int sh) {
+  const COLORBITS from = g_ColorBits, to = g_BackBufferColorBits;
+  const bool sameSize = sw == w && sh == h;
+  for (int j = 0; j < h; ++j) {
+    const int dy = y + j;
+    if (dy < 0 || dy >= dst.height) continue;
+    // Read leftwards (upwards) from the start for a mirrored source.
+    const int ry = sameSize ? sy + j : sy + static_cast<int>(static_cast<long long>(j) * sh / h) - (sh < 0 ? 1 : 0);
+    if (ry < 0 || ry >= src.height) continue;
+    const T* srow = reinterpret_cast<const T*>(src.Row(ry));
+    T* drow = reinterpret_cast<T*>(dst.Row(dy));
+    if (sameSize && !Keyed && !Repack) {
+      const int i0 = std::max({0, -x, -sx}), i1 = std::min({w, dst.width - x, src.width - sx});
+      if (i0 < i1) std::memmove(drow + x + i0, srow + sx + i0, static_cast<size_t>(i1 - i0) * sizeof(T));
+      continue;
+    }
+    for (int i = 0; i < w; ++i) {
+      const int dx = x + i;
+      if (dx < 0 || dx >= dst.width) continue;
+      const int rx =
+          sameSize ? sx + i : sx + static_cast<int>(static_cast<long long>(i) * sw / w) - (sw < 0 ? 1 : 0);
+      if (rx < 0 || rx >= src.width) continue;
+      uint32_t p = srow[rx];
+      if constexpr (Keyed) {
+        if constexpr (sizeof(T) == 2) {
+          if ((p & 0xA000) == 0) continue;
+        } else {
+          if ((p >> 24) == 0) continue;
+        }
+      }
+      if constexpr (Repack) p = RepackGreenDoubled(from, to, p);
+      drow[dx] = static_cast<T>(p);
+    }
+  }
+}
+
+// ---- DirectDraw copies on surfaces of the display format -------------------
+
+template <typename T, bool Keyed>
+void DirectDrawCopy(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
+                    int sh, uint32_t key) {
+  const bool sameSize = sw == w && sh == h;
+  const T k = static_cast<T>(key);
+  const bool overlapping = &dst == &src;
+  for (int jj = 0; jj < h; ++jj) {
+    // An overlapping copy downwards walks the rows from the bottom.
+    const int j = overlapping && y > sy ? h - 1 - jj : jj;
+    const int ry = sameSize ? sy + j : sy + static_cast<int>(static_cast<long long>(j) * sh / h);
+    const T* srow = reinterpret_cast<const T*>(src.Row(ry));
+    T* drow = reinterpret_cast<T*>(dst.Row(y + j)) + x;
+    if constexpr (!Keyed) {
+      if (sameSize) {
+        std::memmove(drow, srow + sx, static_cast<size_t>(w) * sizeof(T));
+        continue;
+      }
+    }
+    for (int i = 0; i < w; ++i) {
+      const T p = srow[sameSize ? sx + i : sx + static_cast<int>(static_cast<long long>(i) * sw / w)];
+      if constexpr (Keyed) {
+        if (p == k) continue;
+      }
+      drow[i] = p;
+    }
+  }
+}
+
+template <typename T>
+void DirectDrawCopyBy(bool keyed, PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx,
+                      int sy, int sw, int sh, uint32_t key) {
+  if (keyed)
+    DirectDrawCopy<T, true>(dst, x, y, w, h, src, sx, sy, sw, sh, key);
+  else
+    DirectDrawCopy<T, false>(dst, x, y, w, h, src, sx, sy, sw, sh, key);
+}
+
+// Cuts [s, s + n) to [0, limit); returns the amount cut at the start.
+void CutToSurface(int* s, int* n, int limit) {
+  if (*s < 0) {
+    *n += *s;
+    *s = 0;
+  }
+  if (*s + *n > limit) *n = limit - *s;
+}
+
+int DirectDrawBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw,
+                  int sh, int key) {
+  if (!dst || !src || sw < 0 || sh < 0) return 0;
+  if (!DDClipRect(dst, &x, &y, &w, &h, src, &sx, &sy, &sw, &sh)) return 0;
+  PixelBuffer* d = dst->Pixels();
+  PixelBuffer* s = src->Pixels();
+  if (!d || !s || d->Empty() || s->Empty() || d->lost || s->lost) return 0;
+  if (d->format != s->format) return 0;
+  // The rectangles were cut to the records' sizes; the buffers bound them too.
+  if (x + w > d->width || y + h > d->height || sx + sw > s->width || sy + sh > s->height) return 0;
+  const bool keyed = key == 1 && s->hasColorKey;
+  switch (BytesPerPixel(d->format)) {
+    case 1: DirectDrawCopyBy<uint8_t>(keyed, *d, x, y, w, h, *s, sx, sy, sw, sh, s->colorKey); break;
+    case 2: DirectDrawCopyBy<uint16_t>(keyed, *d, x, y, w, h, *s, sx, sy, sw, sh, s->colorKey); break;
+    case 4: DirectDrawCopyBy<uint32_t>(keyed, *d, x, y, w, h, *s, sx, sy, sw, sh, s->colorKey); break;
+    default: return 0;
+  }
+  return 1;
+}
+
+void SoftwareBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
+                 int key) {
+  if (w <= 0 || h <= 0 || sw == 0 || sh == 0) return;
+  cSurfaceLock dl;
+  if (!dl.Lock(dst)) return;
+  cSurfaceLock sl;
+  if (!sl.Lock(src)) return;  // the destination lock is released with dl
+  PixelBuffer* d = dl.m_lpSD->Pixels();
+  PixelBuffer* s = sl.m_lpSD->Pixels();
+  if (!d || !s || BytesPerPixel(d->format) != BytesPerPixel(s->format)) return;
+  if (BytesPerPixel(d->format) == 2) {
+    const bool repack = DDIsFullScreenBack(dl.m_lpSD);
+    if (key == 1)
+      repack ? SoftwareCopy<uint16_t, true, true>(*d, x, y, w, h, *s, sx, sy, sw, sh)
+             : SoftwareCopy<uint16_t, true, false>(*d, x, y, w, h, *s, sx, sy, sw, sh);
+    else
+      repack ? SoftwareCopy<uint16_t, false, true>(*d, x, y, w, h, *s, sx, sy, sw, sh)
+             : SoftwareCopy<uint16_t, false, false>(*d, x, y, w, h, *s, sx, sy, sw, sh);
+  } else if (BytesPerPixel(d->format) == 4) {
+    if (key == 1)
+      SoftwareCopy<uint32_t, true, false>(*d, x, y, w, h, *s, sx, sy, sw, sh);
+    else
+      SoftwareCopy<uint32_t, false, false>(*d, x, y, w, h, *s, sx, sy, sw, sh);
+  }
+  DDUnlock(sl);
+  DDUnlock(dl);
+}
+
+}  // namespace
+
+// ---- device pieces ------------------------------------------------------------
+
+bool DDIsRenderTarget(const DDSURFACEDATA* lpSD) {
+  return lpSD && lpSD->lpDT && lpSD->lpDT->bRenderTarget && lpSD->lpDT->lpSurface;
+}
+
+bool DDIsFullScreenBack(const DDSURFACEDATA* lpSD) {
+  return lpDTCon && lpSD == &BackBuffer && g_nBpp == 16 && !g_bWindowed;
+}
+
+D3DCOLOR DDKeyClearColor(const DDSURFACEDATA* target) {
+  if (!lpDTCon) return 0;
+  const bool back = target == &BackBuffer;
+  if (g_nBpp == 16) {
+    // The 16-bit clear values are packed pixels of the texture packing; the
+    // device is given the colour they stand for.
+    const WORD packed = back ? lpDTCon->wTransmitBack_16 : lpDTCon->wTransmit_16;
+    const Rgba8 c = DecodePixel(PixelFormat::A1R5G5B5, packed);
+    return c.a << 24 | c.r << 16 | c.g << 8 | c.b;
+  }
+  return back ? lpDTCon->dwTransmitARGB : lpDTCon->dwClearKey;
+}
+
+void DDDeviceClear(DDSURFACEDATA* target, int x, int y, int w, int h, D3DCOLOR argb) {
+  PixelBuffer* b = target ? target->Pixels() : nullptr;
+  if (!b || b->Empty()) return;
+  const int x0 = std::max(0, x), y0 = std::max(0, y);
+  const int x1 = std::min(b->width, x + std::max(0, w)), y1 = std::min(b->height, y + std::max(0, h));
+  if (x0 >= x1 || y0 >= y1) return;
+  const uint32_t v = EncodePixel(b->format, DecodePixel(PixelFormat::A8R8G8B8, argb));
+  for (int j = y0; j < y1; ++j) {
+    uint8_t* row = b->Row(j);
+    switch (BytesPerPixel(b->format)) {
+      case 2: std::fill_n(reinterpret_cast<uint16_t*>(row) + x0, x1 - x0, static_cast<uint16_t>(v)); break;
+      case 4: std::fill_n(reinterpret_cast<uint32_t*>(row) + x0, x1 - x0, v); break;
+      default: std::memset(row + x0, static_cast<int>(v & 0xFF), static_cast<size_t>(x1 - x0)); break;
+    }
+  }
+}
+
+void DDDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw,
+                        int sh, const QUADSTATE& state) {
+  PixelBuffer* d = dst ? dst->Pixels() : nullptr;
+  // Without a texture of its own (the device back buffer) a surface cannot be
+  // a blit's source.
+  PixelBuffer* s = src && src->lpDT ? src->lpDT->lpTexture : nullptr;
+  if (!d || !s || d->Empty() || s->Empty() || w <= 0 || h <= 0 || sw == 0 || sh == 0) return;
+  switch (s->format) {
+    case PixelFormat::A8R8G8B8: TexturedQuadTo<PixelFormat::A8R8G8B8>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
+    case PixelFormat::X8R8G8B8: TexturedQuadTo<PixelFormat::X8R8G8B8>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
+    case PixelFormat::A1R5G5B5: TexturedQuadTo<PixelFormat::A1R5G5B5>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
+    case PixelFormat::R5G6B5: TexturedQuadTo<PixelFormat::R5G6B5>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
+    default: break;
+  }
+}
+
+void DDDrawColorQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, D3DCOLOR color) {
+  PixelBuffer* d = dst ? dst->Pixels() : nullptr;
+  if (!d || d->Empty() || w <= 0 || h <= 0) return;
+  switch (d->format) {
+    case PixelFormat::A8R8G8B8: ColorQuad<PixelFormat::A8R8G8B8>(*d, x, y, w, h, color); break;
+    case PixelFormat::X8R8G8B8: ColorQuad<PixelFormat::X8R8G8B8>(*d, x, y, w, h, color); break;
+    case PixelFormat::R5G6B5: ColorQuad<PixelFormat::R5G6B5>(*d, x, y, w, h, color); break;
+    case PixelFormat::A1R5G5B5: ColorQuad<PixelFormat::A1R5G5B5>(*d, x, y, w, h, color); break;
+    default: break;
+  }
+}
+
+// ---- scenes and render targets -------------------------------------------------
+
+int DDBeginScene() {
+  if (!lpDTCon) return 0;
+  if (lpDTCon->bInScene) return 1;
+  lpDTCon->bInScene = 1;
+  return 1;
+}
+
+void DDEndScene() {
+  if (lpDTCon && lpDTCon->bInScene) lpDTCon->bInScene = 0;
+}
+
+int DDSetRenderTarget(int, DDSURFACEDATA* lpSD) {
+  if (!lpDTCon || !DDIsRenderTarget(lpSD)) return 0;
+  return 1;
+}
+
+// ---- rectangles ------------------------------------------------------------------
+
+void DDMirrorRect(DDSURFACEDATA* src, int* sx, int* sy, int* sw, int* sh) {
+  if (!lpDTCon || !src || !src->lpBaseSD) return;
+  if (const int n = src->nMirrorX; n > 0) {
+    if (*sw == n) {
+      *sx += n;
+      *sw = -n;
+    } else if (*sw < n) {
+      *sx = *sx + n - 2 * (*sx % n);
+      *sw = -*sw;
+    }
+  }
+  if (const int n = src->nMirrorY; n > 0) {
+    if (*sh == n) {
+      *sy += n;
+      *sh = -n;
+    } else if (*sh < n) {
+      *sy = *sy + n - 2 * (*sy % n);
+      *sh = -*sh;
+    }
+  }
+}
+
+int DDClipRect(DDSURFACEDATA* dst, int* x, int* y, int* w, int* h, DDSURFACEDATA* src, int* sx, int* sy, int* sw,
+               int* sh) {
+  if (!dst || !src) return 0;
+  if (*w <= 0 || *h <= 0 || *sw == 0 || *sh == 0) return 0;
+  if (*sw == *w && *sh == *h) {
+    CutToSurface(sx, sw, src->nWidth);
+    CutToSurface(sy, sh, src->nHeight);
+    if (*x < 0) {
+      *sx -= *x;
+      *sw += *x;
+      *x = 0;
+    }
+    if (*y < 0) {
+      *sy -= *y;
+      *sh += *y;
+      *y = 0;
+    }
+    if (*x + *sw > dst->nWidth) *sw = dst->nWidth - *x;
+    if (*y + *sh > dst->nHeight) *sh = dst->nHeight - *y;
+    *w = *sw;
+    *h = *sh;
+    return *w > 0 && *h > 0;
+  }
+  if (lpDTCon) {
+    // The device clips the destination; only the source is cut, and the
+    // destination shrinks by the fraction of the source that is left.
+    auto cut = [](int* s, int* n, int* d, int limit) {
+      const bool mirrored = *n < 0;
+      int lo = mirrored ? *s + *n : *s, hi = mirrored ? *s : *s + *n;
+      const int full = hi - lo;
+      lo = std::max(lo, 0);
+      hi = std::min(hi, limit);
+      if (hi <= lo) return false;
+      if (hi - lo != full) *d = static_cast<int>(static_cast<long long>(*d) * (hi - lo) / full);
+      *s = mirrored ? hi : lo;
+      *n = mirrored ? lo - hi : hi - lo;
+      return *d > 0;
+    };
+    return cut(sx, sw, w, src->nWidth) && cut(sy, sh, h, src->nHeight);
+  }
+  if (*sw < 0 || *sh < 0) return 0;
+  CutToSurface(sx, sw, src->nWidth);
+  CutToSurface(sy, sh, src->nHeight);
+  if (*sw <= 0 || *sh <= 0) return 0;
+  if (*x >= dst->nWidth || *y >= dst->nHeight || *x + *w <= 0 || *y + *h <= 0) return 0;
+  // A destination sticking out is cut and the source shortened in proportion.
+  auto cutDest = [](int* d, int* n, int* s, int* sn, int limit) {
+    const int n0 = *n, sn0 = *sn;
+    if (*d < 0) {
+      const int off = static_cast<int>(static_cast<long long>(-*d) * sn0 / n0);
+      *s += off;
+      *sn -= off;
+      *n += *d;
+      *d = 0;
+    }
+    if (*d + *n > limit) {
+      const int over = *d + *n - limit;
+      *sn -= static_cast<int>(static_cast<long long>(over) * sn0 / n0);
+      *n -= over;
+    }
+  };
+  cutDest(x, w, sx, sw, dst->nWidth);
+  cutDest(y, h, sy, sh, dst->nHeight);
+  return *w > 0 && *h > 0 && *sw > 0 && *sh > 0;
+}
+
+// ---- blits ---------------------------------------------------------------------
+
+int DDStretchBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw, int sh,
+                 int key) {
+  DDMirrorRect(src, &sx, &sy, &sw, &sh);
+  if (!lpDTCon) return DirectDrawBlt(dst, x, y, w, h, src, sx, sy, sw, sh, key);
+  if (!dst || !src) return 0;
+  DDResolveBaseSD(&dst);
+  DDResolveBaseSD(&src);
+  if (lpDTCon->bVirCopy) {
+    dst = &BackBuffer;
+    src = &VirBackBuffer;
+  } else {
+    DDRedirectBackBuffer(&dst);
+    DDRedirectBackBuffer(&src);
+  }
+  const bool systemSource = src->lpDT && src->lpDT->dwMemType == DTMEMORYTYPE_SYSTEM;
+  if (DDIsRenderTarget(dst) && !systemSource) {
+    if (!DDClipRect(dst, &x, &y, &w, &h, src, &sx, &sy, &sw, &sh)) return 0;
+    if (DDSpriteBatchOpen()) {
+      DDAppendSprite(dst, src, x, y, w, h, sx, sy, sw, sh, key);
+      return 1;
+    }
+    DDBeginScene();
+    DDSetRenderTarget(0, dst);
+    // An unkeyed copy of a keyed texture replaces what is there: its
+    // transparent pixels become transparent (or the key colour) too.
+    if (key == 0 && src->lpDT && src->lpDT->bTransmit) DDDeviceClear(dst, x, y, w, h, DDKeyClearColor(dst));
+    DDDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh,
+                       QUADSTATE{lpDTCon->dwDrawColor, lpDTCon->dwColorOp, lpDTCon->dwAlphaOp});
+    DDSetRenderTarget(0, lpDTCon->lpRenderTargetSD);
+    return 1;
+  }
+  SoftwareBlt(dst, x, y, w, h, src, sx, sy, sw, sh, key);
+  return 1;
+}
+
+int DDBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int key) {
+  return DDStretchBlt(dst, x, y, w, h, src, sx, sy, w, h, key);
+}
+
+void DDStretchBltMode(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw,
+                      int sh, int key, BLTMODE mode) {
+  if (lpDTCon) {
+    DDSetDrawColor(mode.dwDrawColor);
+    DDSetColorOp(mode.dwColorOp);
+  }
+  DDStretchBlt(dst, x, y, w, h, src, sx, sy, sw, sh, key);
+  if (lpDTCon) {
+    DDResetDrawColor();
+    DDResetColorOp();
+  }
+}
+
+void DDBltMode(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int key,
+               BLTMODE mode) {
+  DDStretchBltMode(dst, x, y, w, h, src, sx, sy, w, h, key, mode);
+}

@@ -1,0 +1,56 @@
+// Copies of rectangles between surfaces for both drawing backends: clipping,
+// mirrored sources, colour keys, stretching, the Direct3D textured quad with
+// its draw colour and stage operations, the software copy, scenes and render
+// targets. The two batches are in batch.h.
+#pragma once
+#include "graphics/surface.h"
+
+// {draw colour, colour operation} of DDBltMode and DDStretchBltMode.
+struct BLTMODE {
+  D3DCOLOR dwDrawColor;
+  DWORD dwColorOp;
+};
+
+int DDBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int key);
+int DDStretchBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw,
+                 int sh, int key);
+void DDBltMode(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int key,
+               BLTMODE mode);
+void DDStretchBltMode(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy,
+                      int sw, int sh, int key, BLTMODE mode);
+int DDClipRect(DDSURFACEDATA* dst, int* x, int* y, int* w, int* h, DDSURFACEDATA* src, int* sx, int* sy,
+               int* sw, int* sh);
+void DDMirrorRect(DDSURFACEDATA* src, int* sx, int* sy, int* sw, int* sh);
+
+int DDBeginScene();
+void DDEndScene();
+int DDSetRenderTarget(int ignored, DDSURFACEDATA* lpSD);
+
+// Direct3D device operations on our buffers (the pieces a blit is made of).
+// Clear: writes `argb` converted to the target's format into the rectangle
+// (cut to the buffer), without blending.
+void DDDeviceClear(DDSURFACEDATA* target, int x, int y, int w, int h, D3DCOLOR argb);
+// The clear value of a keyed render target (dwClearKey / wTransmit_16, and
+// for BackBuffer dwTransmitARGB / wTransmitBack_16) as an ARGB colour.
+D3DCOLOR DDKeyClearColor(const DDSURFACEDATA* target);
+// True for a surface the device draws into (BackBuffer and render-target
+// textures).
+bool DDIsRenderTarget(const DDSURFACEDATA* lpSD);
+// The full-screen 16-bit back buffer, whose packing differs from the
+// textures'.
+bool DDIsFullScreenBack(const DDSURFACEDATA* lpSD);
+
+// One textured quad: the source rectangle (negative sizes mirror) drawn into
+// the destination rectangle with the stage operations and alpha blending,
+// clipped to the destination.
+struct QUADSTATE {
+  D3DCOLOR dwDrawColor;
+  DWORD dwColorOp;
+  DWORD dwAlphaOp;
+};
+void DDDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw,
+                        int sh, const QUADSTATE& state);
+// One untextured quad of one colour (stage operation SELECTARG2 with the
+// colour as argument; its alpha blends with what is there), clipped to the
+// destination.
+void DDDrawColorQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, D3DCOLOR color);

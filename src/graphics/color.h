@@ -1,0 +1,56 @@
+// Colour conversions between 8-bit channels and the packed formats of the
+// surfaces. Each one is the exact arithmetic of one path of the program: the
+// same colour can pack differently depending on who converts it (the
+// program's own x * mask / 255, GDI's truncation of a bitmap, the device's
+// conversion of a texture, the software copy's doubled green).
+#pragma once
+#include <cstdint>
+
+#include "graphics/pixel_buffer.h"
+
+// An 8-bit channel scaled into a field whose maximum is `mask`: c x mask / 255.
+constexpr uint32_t ScaleToField(uint32_t c8, int mask) { return c8 * static_cast<uint32_t>(mask) / 255u; }
+// A field scaled back to 0..255: v x 255 / mask (0 for an empty field).
+constexpr uint32_t FieldTo255(uint32_t v, int mask) {
+  return mask ? v * 255u / static_cast<uint32_t>(mask) : 0u;
+}
+// The field of `pixel` described by shift and mask.
+constexpr uint32_t FieldOf(uint32_t pixel, int shift, int mask) {
+  return (pixel >> shift) & static_cast<uint32_t>(mask);
+}
+
+// The program's packing of an 8-bit colour: each channel x mask / 255,
+// shifted into place (alpha only when `a` is given and the format has it).
+uint32_t PackScaled(const COLORBITS& bits, uint32_t r, uint32_t g, uint32_t b);
+uint32_t PackScaledArgb(const COLORBITS& bits, uint32_t argb);
+// Components already at field width, masked and shifted (no scaling).
+uint32_t PackFields(const COLORBITS& bits, uint32_t r, uint32_t g, uint32_t b);
+// A packed pixel back to 0x00RRGGBB with each field x 255 / mask.
+uint32_t UnpackToRgb(const COLORBITS& bits, uint32_t pixel);
+
+// A packed opaque pixel that came out equal to the colour key has its blue
+// field moved one step (down when blue is at its maximum, else up), so that
+// no opaque pixel of a loaded sheet turns transparent.
+uint32_t NudgeOffKey(const COLORBITS& bits, uint32_t packed, uint32_t key);
+
+// GDI's copy of a bitmap onto a 16-bit surface: each channel keeps its top
+// bits (c >> (8 - field width)).
+uint32_t GdiPack16(const COLORBITS& bits, uint32_t rgb);
+// GDI's copy of a true-colour bitmap onto an 8-bit surface: the palette entry
+// nearest in red, green and blue (squared distance; the lowest index wins).
+uint8_t NearestPaletteIndex(const PALETTEENTRY* palette, int count, uint32_t rgb);
+
+// A texture pixel (A1R5G5B5 packing in `from`) written into the full-screen
+// R5G6B5 back buffer (`to`) by the software copy: fields moved, green x 2.
+uint32_t RepackGreenDoubled(const COLORBITS& from, const COLORBITS& to, uint32_t pixel);
+
+// The device's view of a texel or render-target pixel as 8-bit channels, and
+// its conversion back (the top bits of each channel, as a device clear does).
+struct Rgba8 {
+  uint32_t r, g, b, a;
+};
+Rgba8 DecodePixel(PixelFormat format, uint32_t pixel);
+uint32_t EncodePixel(PixelFormat format, const Rgba8& c);
+
+// Number of bits set in a field's mask (its width).
+int FieldWidth(int mask);
