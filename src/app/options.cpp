@@ -42,18 +42,32 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* out, std::string* erro
     }
     return argv[++i];
   };
+  // Options whose value is kept as it is given.
+  const struct {
+    const char* name;
+    std::string CommandLine::*field;
+  } textOptions[] = {
+      {"--project", &CommandLine::project},         {"--input", &CommandLine::inputScript},
+      {"--answers", &CommandLine::answers},         {"--frame-hashes", &CommandLine::frameHashes},
+      {"--sound-dump", &CommandLine::soundDump},
+  };
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];
+    bool taken = false;
+    for (const auto& opt : textOptions) {
+      if (std::strcmp(a, opt.name) != 0) continue;
+      const char* v = need(i, a);
+      if (!v) return false;
+      out->*opt.field = v;
+      taken = true;
+    }
+    if (taken) continue;
     if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
       out->help = true;
     } else if (std::strcmp(a, "--headless") == 0) {
       out->headless = true;
     } else if (std::strcmp(a, "--test-play") == 0) {
       out->testPlay = true;
-    } else if (std::strcmp(a, "--project") == 0) {
-      const char* v = need(i, a);
-      if (!v) return false;
-      out->project = v;
     } else if (std::strcmp(a, "--frames") == 0) {
       const char* v = need(i, a);
       if (!v) return false;
@@ -61,22 +75,6 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* out, std::string* erro
         *error = std::string("--frames needs a positive number, not '") + v + "'";
         return false;
       }
-    } else if (std::strcmp(a, "--input") == 0) {
-      const char* v = need(i, a);
-      if (!v) return false;
-      out->inputScript = v;
-    } else if (std::strcmp(a, "--answers") == 0) {
-      const char* v = need(i, a);
-      if (!v) return false;
-      out->answers = v;
-    } else if (std::strcmp(a, "--frame-hashes") == 0) {
-      const char* v = need(i, a);
-      if (!v) return false;
-      out->frameHashes = v;
-    } else if (std::strcmp(a, "--sound-dump") == 0) {
-      const char* v = need(i, a);
-      if (!v) return false;
-      out->soundDump = v;
     } else if (std::strcmp(a, "--screenshot") == 0) {
       const char* v = need(i, a);
       if (!v) return false;
