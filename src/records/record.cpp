@@ -68,6 +68,10 @@ bool cRecordReader::ReadString(std::string& s) {
   uint32_t len = 0;
   size_t at = m_pos;
   if (!ReadUInt32(len)) return false;
+  if (len == 1) {  // the empty string: nothing follows its length
+    s.clear();
+    return true;
+  }
   if (len == 0 || len > Remaining()) return FailAt(at, "文字列の長さが不正です");
   const char* text = reinterpret_cast<const char*>(m_bytes.data() + m_pos);
   s.assign(text, strnlen(text, len));
