@@ -79,9 +79,14 @@ bool cRecordReader::ReadString(std::string& s) {
   return true;
 }
 
+static thread_local std::string t_lastLoadFailure;
+
+std::string LastRecordLoadFailure() { return t_lastLoadFailure; }
+
 void cRecordReader::ReportFailure() const {
-  WriteReport("レコードファイル %s の読み込みに失敗しました (オフセット %zu: %s)", m_fileName.c_str(), m_failOffset,
-              m_failReason.c_str());
+  t_lastLoadFailure = Format("レコードファイル %s の読み込みに失敗しました (オフセット %zu: %s)", m_fileName.c_str(),
+                             m_failOffset, m_failReason.c_str());
+  WriteReport("%s", t_lastLoadFailure.c_str());
 }
 
 void cRecordReader::Raw(const char*, void* data, size_t size, NumberType) {

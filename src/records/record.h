@@ -363,6 +363,10 @@ class cRecordOf : public cRecord {
 // only on success. A path that cannot be opened returns false silently (its
 // callers report it in their own words).
 bool LoadRecordFile(std::string_view path, const std::function<bool(cRecordReader&)>& body);
+// The text of the last failed load's report line on this thread (for tools
+// that tell the user on stderr).
+std::string LastRecordLoadFailure();
+
 // Header plus body, through the atomic writer; the real result.
 bool SaveRecordFile(std::string_view path, const std::function<void(cRecordWriter&)>& body);
 
