@@ -94,7 +94,9 @@ struct RecordField {
   constexpr RecordField From(uint32_t v) const { RecordField f = *this; f.first = v; return f; }
   constexpr RecordField Until(uint32_t v) const { RecordField f = *this; f.last = v; return f; }
   // Part of an array member: `n` elements from element `s`.
+  // A range outside the member does not compile in a constinit table.
   constexpr RecordField Elements(int32_t s, int32_t n) const {
+    if (s < 0 || n < 1 || s + n > count) throw "element range outside the member";
     RecordField f = *this; f.start = s; f.count = n; return f;
   }
   // Gates compare versions as unsigned numbers.
