@@ -1,0 +1,23 @@
+// The project's relative paths, the extensions names are composed with, the
+// folders made at every start, and the creation of data\ from default\.
+#pragma once
+#include <string>
+
+#include "platform/messages.h"
+
+inline constexpr int kPathTableSize = 48;
+extern const char* const g_szPathTable[kPathTableSize];
+extern const char* const g_szExtTable[4];
+extern const char* const g_szColourNameTable[11];
+// Ends with a null entry.
+extern const char* const g_szFolderList[];
+
+// 1 when data\ is there (already, or copied from default\ after the player
+// agreed), 0 otherwise. A failed copy removes what it made and nothing else.
+int CreateDefaultData(HWND owner);
+// Creates every folder of g_szFolderList in order; existing ones are left
+// alone and failures are ignored (later loads report missing files).
+void CreateProjectFolders();
+// Copies the folder tree `from` as `to` (stored paths, no trailing "\").
+// On failure everything it created is removed again and false is returned.
+bool CopyFolderTree(const std::string& from, const std::string& to);

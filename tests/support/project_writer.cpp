@@ -1,0 +1,72 @@
+#include "support/project_writer.h"
+
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+
+#include "app/project_paths.h"
+#include "platform/paths.h"
+#include "records/database.h"
+#include "records/record.h"
+#include "services/log.h"
+
+namespace fs = std::filesystem;
+
+ScratchDir::ScratchDir(const char* tag, bool enter) {
+  static std::atomic<int> serial{0};
+  fs::path p = fs::temp_directory_path() /
+               ("t4-" + std::string(tag) + "-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+  fs::remove_all(p);
+  fs::create_directories(p);
+  m_path = p.string();
+  if (enter) {
+    m_oldCwd = fs::current_path().string();
+    fs::current_path(p);
+  }
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  if (!m_oldCwd.empty()) fs::current_path(m_oldCwd, ec);
+  fs::remove_all(m_path, ec);
+}
+
+ReportLogCapture::ReportLogCapture(const std::string& dir) : m_path(dir + "/Report_Game.txt") {
+  InitReportLog(m_path.c_str());
+}
+
+std::vector<std::string> ReportLogCapture::Lines() const {
+  std::vector<std::string> lines;
+  std::ifstream f(m_path);
+  for (std::string line; std::getline(f, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> ReportLogCapture::NewLines() {
+  std::vector<std::string> all = Lines();
+  std::vector<std::string> out(all.begin() + static_cast<long>(std::min(m_seen, all.size())), all.end());
+  m_seen = all.size();
+  return out;
+}
+
+// The ten databases at their defaults, written by their own Save into
+// data\database\ of the current directory.
+static bool WriteDatabases() {
+  cDatabase db;
+  return db.SaveAll("data\\database");
+}
+
+bool WriteProject(const std::string& root) {
+  if (g_dwDataVersion == 0) g_dwDataVersion = kRecordDataVersion;
+  std::error_code ec;
+  fs::create_directories(root, ec);
+  std::string old = fs::current_path().string();
+  fs::current_path(root, ec);
+  if (ec) return false;
+  CreateProjectFolders();
+  bool ok = plat::DirectoryExists("data\\database") && WriteDatabases();
+  fs::current_path(old, ec);
+  return ok;
+}
