@@ -331,8 +331,9 @@ std::vector<std::string> ListDirectory(std::string_view stored, bool wantDirs, b
     if (e.type == DT_UNKNOWN || e.type == DT_LNK) {
       struct stat st {};
       std::string full = dir == "/" ? "/" + e.name : dir + "/" + e.name;
-      if (::stat(full.c_str(), &st) != 0) continue;
-      isDir = S_ISDIR(st.st_mode);
+      // A link that leads nowhere is still an entry of the folder; whoever
+      // opens it learns that it cannot be read.
+      isDir = ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
     }
     if (isDir ? wantDirs : wantFiles) out.push_back(DiskNameToStored(e.name));
   }
