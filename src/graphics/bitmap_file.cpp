@@ -55,6 +55,66 @@ uint8_t Expand(uint32_t pixel, const Field& f) {
   return static_cast<uint8_t>(v * 255 / f.max);
 }
 
+uint32_t PaletteColour(const BitmapImage& image, uint8_t i) {
+  // An index past the table shows black, as GDI draws it.
+  if (i >= image.palette.size()) return 0;
+  const BITMAPCOLOR& c = image.palette[i];
+  return static_cast<uint32_t>(c.red) << 16 | static_cast<uint32_t>(c.green) << 8 | c.blue;
+}
+
+// Run-length data (8 or 4 bits): runs, end of line, end of picture, deltas
+// and literal runs padded to 16 bits. Rows are stored bottom-up; pixels no
+// code reaches keep index 0, and pixels past a row's end are dropped.
+bool DecodeRle(const uint8_t* p, size_t n, size_t base, bool four, BitmapImage* out, std::string* error) {
+  const int w = out->width, h = out->height;
+  out->indices.assign(static_cast<size_t>(w) * h, 0);
+  int x = 0, row = 0;  // row 0 is the bottom row
+  size_t i = 0;
+  auto put = [&](uint8_t v) {
+    if (x < w && row < h) out->indices[static_cast<size_t>(h - 1 - row) * w + x] = v;
+    ++x;
+  };
+  auto fail = [&](const char* what) { return Fail(error, what, base + i); };
+  bool done = false;
+  while (!done) {
+    if (i + 2 > n) return fail("run-length data is short");
+    const uint8_t count = p[i], value = p[i + 1];
+    i += 2;
+    if (count > 0) {
+      for (int k = 0; k < count; ++k) put(four ? static_cast<uint8_t>(k % 2 ? value & 15 : value >> 4) : value);
+      continue;
+    }
+    switch (value) {
+      case 0:  // end of line
+        x = 0;
+        ++row;
+        break;
+      case 1:  // end of picture
+        done = true;
+        break;
+      case 2:  // delta
+        if (i + 2 > n) return fail("run-length delta is short");
+        x += p[i];
+        row += p[i + 1];
+        i += 2;
+        break;
+      default: {  // literal pixels
+        const size_t bytes = four ? (value + 1u) / 2 : value;
+        const size_t padded = (bytes + 1) & ~size_t{1};
+        if (i + padded > n) return fail("run-length literal run is short");
+        for (int k = 0; k < value; ++k)
+          put(four ? static_cast<uint8_t>(k % 2 ? p[i + k / 2] & 15 : p[i + k / 2] >> 4) : p[i + k]);
+        i += padded;
+        break;
+      }
+    }
+    if (row >= h) done = true;
+  }
+  out->pixels.resize(out->indices.size());
+  for (size_t k = 0; k < out->indices.size(); ++k) out->pixels[k] = PaletteColour(*out, out->indices[k]);
+  return true;
+}
+
 }  // namespace
 
 bool ParseBitmap(const uint8_t* data, size_t size, BitmapImage* image, std::string* error) {
@@ -102,9 +162,12 @@ bool ParseBitmap(const uint8_t* data, size_t size, BitmapImage* image, std::stri
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
       bitCount != 32)
     return Fail(error, "unsupported bits per pixel", headerSize == 12 ? 24 : 28);
-  if (compression == kRLE8 || compression == kRLE4)
-    return Fail(error, "run-length compressed bitmaps are not supported", 30);
-  if (compression == kBitFields) {
+  const bool rle = compression == kRLE8 || compression == kRLE4;
+  if (rle && (bitCount != (compression == kRLE8 ? 8 : 4) || topDown))
+    return Fail(error, "run-length compression does not fit the bits per pixel", 30);
+  if (rle) {
+    // Decoded below.
+  } else if (compression == kBitFields) {
     if (bitCount != 16 && bitCount != 32) return Fail(error, "bit fields need 16 or 32 bits", 30);
     if (!haveMasks) {
       size_t at = 14 + headerSize;
@@ -137,6 +200,17 @@ bool ParseBitmap(const uint8_t* data, size_t size, BitmapImage* image, std::stri
       const uint8_t* p = r.At(at + i * paletteEntrySize);
       out.palette[i] = BITMAPCOLOR{p[0], p[1], p[2], 0};
     }
+  }
+
+  if (rle) {
+    if (offBits < 14 + headerSize || offBits > size) return Fail(error, "pixel data is short", size);
+    std::string rleError;
+    if (!DecodeRle(data + offBits, size - offBits, offBits, compression == kRLE4, &out, &rleError)) {
+      if (error) *error = rleError;
+      return false;
+    }
+    *image = std::move(out);
+    return true;
   }
 
   const uint64_t stride = ((static_cast<uint64_t>(width) * bitCount + 31) / 32) * 4;

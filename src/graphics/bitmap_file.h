@@ -1,6 +1,6 @@
-// Our reader of Windows bitmap files: 1, 4 and 8-bit paletted, 16, 24 and
-// 32-bit uncompressed (16 and 32 also with bit-field masks), bottom-up or
-// top-down. Every read is bounded by the file's size; a bad file fails with
+// Our reader of Windows bitmap files: 1, 4 and 8-bit paletted (8 and 4 bits
+// also run-length compressed), 16, 24 and 32-bit uncompressed (16 and 32
+// also with bit-field masks), bottom-up or top-down. Every read is bounded by the file's size; a bad file fails with
 // one report line naming the file and the offset where it went wrong.
 #pragma once
 #include <cstddef>

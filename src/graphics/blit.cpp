@@ -109,7 +109,8 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
         const uint32_t a = FullAlphaOf<S>(texel);
         if (a == 0) continue;
         if (a == 255) {
-          if constexpr (S == D) {
+          // An opaque 32-bit texel is stored as it is in either 32-bit format.
+          if constexpr (S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8)) {
             drow[i] = static_cast<DT>(texel);
           } else {
             Rgba8 c = DecodePixel(S, texel);

@@ -20,7 +20,7 @@ constexpr uint32_t FieldOf(uint32_t pixel, int shift, int mask) {
 }
 
 // The program's packing of an 8-bit colour: each channel x mask / 255,
-// shifted into place (alpha only when `a` is given and the format has it).
+// shifted into place; the ARGB form scales alpha into the alpha field too.
 uint32_t PackScaled(const COLORBITS& bits, uint32_t r, uint32_t g, uint32_t b);
 uint32_t PackScaledArgb(const COLORBITS& bits, uint32_t argb);
 // Components already at field width, masked and shifted (no scaling).
@@ -45,12 +45,37 @@ uint8_t NearestPaletteIndex(const PALETTEENTRY* palette, int count, uint32_t rgb
 uint32_t RepackGreenDoubled(const COLORBITS& from, const COLORBITS& to, uint32_t pixel);
 
 // The device's view of a texel or render-target pixel as 8-bit channels, and
-// its conversion back (the top bits of each channel, as a device clear does).
+// its conversion back (the top bits of each channel, as a device clear does):
+// DecodePixel and EncodePixel below.
 struct Rgba8 {
   uint32_t r, g, b, a;
 };
-Rgba8 DecodePixel(PixelFormat format, uint32_t pixel);
-uint32_t EncodePixel(PixelFormat format, const Rgba8& c);
 
 // Number of bits set in a field's mask (its width).
 int FieldWidth(int mask);
+
+// Inline: the blit kernels call these once per pixel. Encoding keeps the
+// top bits of each channel; with FieldTo255 every field value round-trips.
+inline Rgba8 DecodePixel(PixelFormat format, uint32_t p) {
+  switch (format) {
+    case PixelFormat::A8R8G8B8: return {p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF, p >> 24};
+    case PixelFormat::X8R8G8B8: return {p >> 16 & 0xFF, p >> 8 & 0xFF, p & 0xFF, 255};
+    case PixelFormat::R5G6B5:
+      return {FieldTo255(p >> 11 & 31, 31), FieldTo255(p >> 5 & 63, 63), FieldTo255(p & 31, 31), 255};
+    case PixelFormat::A1R5G5B5:
+      return {FieldTo255(p >> 10 & 31, 31), FieldTo255(p >> 5 & 31, 31), FieldTo255(p & 31, 31),
+              (p & 0x8000) ? 255u : 0u};
+    default: return {0, 0, 0, 255};
+  }
+}
+
+inline uint32_t EncodePixel(PixelFormat format, const Rgba8& c) {
+  switch (format) {
+    case PixelFormat::A8R8G8B8: return c.a << 24 | c.r << 16 | c.g << 8 | c.b;
+    case PixelFormat::X8R8G8B8: return 0xFF000000u | c.r << 16 | c.g << 8 | c.b;
+    case PixelFormat::R5G6B5: return (c.r >> 3) << 11 | (c.g >> 2) << 5 | (c.b >> 3);
+    case PixelFormat::A1R5G5B5:
+      return (c.a >= 128 ? 0x8000u : 0u) | (c.r >> 3) << 10 | (c.g >> 3) << 5 | (c.b >> 3);
+    default: return 0;
+  }
+}

@@ -104,7 +104,7 @@ TEST(BitmapFile, BrokenFilesFailWithTheirOffsetAndLeaveTheImage) {
       {"huge height", patched(22, {0, 0, 0, 0x40}), "width or height"},
       {"planes", patched(26, {2, 0}), "planes"},
       {"bit count", patched(28, {7, 0}), "bits per pixel"},
-      {"RLE8", patched(30, {1, 0, 0, 0}), "run-length"},
+      {"RLE4 on 8 bits", patched(30, {2, 0, 0, 0}), "run-length"},
       {"bit fields on 8 bits", patched(30, {3, 0, 0, 0}), "bit fields"},
       {"pixels past the end", patched(10, {0xF0, 0xFF, 0, 0}), "pixel data"},
       {"pixels inside the header", patched(10, {20, 0, 0, 0}), "pixel data"},
@@ -135,4 +135,39 @@ TEST(BitmapFile, MissingFileFails) {
   BitmapImage img;
   EXPECT_FALSE(ReadBitmapFile("no\\such\\file.bmp", &img));
   EXPECT_FALSE(ReadBitmapFile("", &img));
+}
+
+TEST(BitmapFile, RunLengthCompressedFiles) {
+  const std::vector<uint32_t> pal = {0x000000, 0x111111, 0x222222, 0x333333, 0x444444, 0x555555};
+  // 6 x 3, bottom row first: a run, a literal run (odd: padded), end of line;
+  // a delta over two pixels and a row; end of picture.
+  bmptest::Spec rle8{6, 3, 8, 1, 6, pal, {}, {},
+                     {3, 1, 0, 3, 2, 3, 4, 0, 0, 0, 0, 2, 2, 1, 2, 5, 0, 1}};
+  BitmapImage img;
+  std::string err;
+  const std::vector<uint8_t> f8 = bmptest::Build(rle8);
+  ASSERT_TRUE(ParseBitmap(f8.data(), f8.size(), &img, &err)) << err;
+  const uint8_t expect8[3][6] = {{0, 0, 5, 5, 0, 0}, {0, 0, 0, 0, 0, 0}, {1, 1, 1, 2, 3, 4}};
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 6; ++x) EXPECT_EQ(img.IndexAt(x, y), expect8[y][x]) << x << "," << y;
+  EXPECT_EQ(img.At(2, 0), 0x555555u);
+
+  // 4 bits: a run alternates the two nibbles; a literal of 3 nibbles.
+  bmptest::Spec rle4{5, 1, 4, 2, 6, pal, {}, {}, {2, 0x12, 0, 3, 0x34, 0x50, 0, 1}};
+  const std::vector<uint8_t> f4 = bmptest::Build(rle4);
+  ASSERT_TRUE(ParseBitmap(f4.data(), f4.size(), &img, &err)) << err;
+  const uint8_t expect4[5] = {1, 2, 3, 4, 5};
+  for (int x = 0; x < 5; ++x) EXPECT_EQ(img.IndexAt(x, 0), expect4[x]) << x;
+
+  // Every cut before the end of the picture fails, under the sanitizers.
+  for (size_t n = 0; n + 2 < f8.size(); ++n) {
+    BitmapImage keep;
+    EXPECT_FALSE(ParseBitmap(f8.data(), n, &keep, &err)) << n;
+  }
+  // Runs past the row end and deltas past the picture are dropped, not written.
+  bmptest::Spec wild{2, 2, 8, 1, 6, pal, {}, {}, {200, 1, 0, 2, 250, 250, 9, 3, 0, 1}};
+  const std::vector<uint8_t> fw = bmptest::Build(wild);
+  ASSERT_TRUE(ParseBitmap(fw.data(), fw.size(), &img, &err)) << err;
+  EXPECT_EQ(img.IndexAt(0, 1), 1);
+  EXPECT_EQ(img.IndexAt(0, 0), 0);
 }

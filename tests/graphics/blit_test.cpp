@@ -4,6 +4,7 @@
 #include "draw_helpers.h"
 #include "graphics/blit.h"
 #include "graphics/colorkey.h"
+#include "graphics/fill.h"
 
 using drawtest::FillAll;
 using drawtest::Get;
@@ -202,4 +203,27 @@ TEST_F(BlitTest, ScenesOpenOnceAndCloseOnPresent) {
   ASSERT_TRUE(Init(Mode("DD32Full")));
   EXPECT_EQ(DDBeginScene(), 0);
   EXPECT_EQ(DDSetRenderTarget(0, &BackBuffer), 0);
+}
+
+TEST_F(BlitTest, VirtualBackBufferTakesTheBackBuffersDrawing) {
+  ASSERT_TRUE(Init(Mode("D3D32Window")));
+  Make(src_, 2, 1);
+  Put(src_, 0, 0, 0xFF0000AA);
+  Put(src_, 1, 0, 0xFF0000BB);
+  FillAll(BackBuffer, 0xFF000000);
+  DDSetVirtualBackBuffer(1);
+  DDBlt(&BackBuffer, 3, 3, 2, 1, &src_, 0, 0, 1);
+  DDFillRectColor(&BackBuffer, 0, 0, 1, 1, 0xFF00CC00);
+  EXPECT_EQ(Get(BackBuffer, 3, 3), 0xFF000000u);
+  EXPECT_EQ(Get(VirBackBuffer, 3, 3), 0xFF0000AAu);
+  EXPECT_EQ(Get(VirBackBuffer, 4, 3), 0xFF0000BBu);
+  EXPECT_EQ(Get(VirBackBuffer, 0, 0), 0xFF00CC00u);
+  // A blit from the back buffer reads the virtual one too.
+  Make(dst_, 2, 1);
+  DDBlt(&dst_, 0, 0, 2, 1, &BackBuffer, 3, 3, 0);
+  EXPECT_EQ(Row(dst_, 0, 0, 2), (std::vector<uint32_t>{0xFF0000AA, 0xFF0000BB}));
+  DDSetVirtualBackBuffer(0);
+  EXPECT_EQ(Get(BackBuffer, 3, 3) & 0xFFFFFF, 0xAAu);
+  DDBlt(&BackBuffer, 0, 5, 1, 1, &src_, 0, 0, 1);
+  EXPECT_EQ(Get(BackBuffer, 0, 5), 0xFF0000AAu);
 }

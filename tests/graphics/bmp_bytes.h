@@ -25,11 +25,13 @@ struct Spec {
   // Rows as they appear on screen, top first: indices for paletted files,
   // 0x00RRGGBB for 24 and 32 bits, raw words for 16 bits.
   std::vector<std::vector<uint32_t>> rows;
+  // When given, written as the pixel data instead of `rows` (compressed data).
+  std::vector<uint8_t> raw;
 };
 
 inline std::vector<uint8_t> Build(const Spec& s) {
-  std::vector<uint8_t> pix;
-  const int h = s.height < 0 ? -s.height : s.height;
+  std::vector<uint8_t> pix = s.raw;
+  const int h = s.raw.empty() ? (s.height < 0 ? -s.height : s.height) : 0;
   const int stride = ((s.width * s.bitCount + 31) / 32) * 4;
   for (int i = 0; i < h; ++i) {
     const std::vector<uint32_t>& row = s.rows[s.height < 0 ? i : h - 1 - i];

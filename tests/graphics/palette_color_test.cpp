@@ -128,3 +128,25 @@ TEST_F(PaletteDisplay, SetTransmitPerBackend) {
   EXPECT_EQ(lpDTCon->rgbTransmit.rgbtBlue, 255);
   EXPECT_EQ(g_dwTransmit, 0u);
 }
+
+TEST_F(PaletteDisplay, ColorBitsOfThePrimaryAndThe16BitEntryPacking) {
+  ASSERT_TRUE(Init(kDisplayModes[1]));  // DD16
+  COLORBITS cb{};
+  cb.nShiftA = 7;
+  cb.nMaskA = 9;
+  DDGetColorBits(&cb);
+  EXPECT_EQ(cb.nShiftR, 11);
+  EXPECT_EQ(cb.nShiftG, 5);
+  EXPECT_EQ(cb.nMaskG, 63);
+  EXPECT_EQ(cb.nMaskB, 31);
+  EXPECT_EQ(cb.nShiftA, 7);  // alpha is not filled
+  EXPECT_EQ(cb.nMaskA, 9);
+  const PALETTEENTRY e{31, 63, 1, 0};
+  EXPECT_EQ(DDPalToRGB16(&e), 0xFFE1u);
+  DDRelease();
+  ASSERT_TRUE(Init(kDisplayModes[6]));  // D3D32: not available
+  EXPECT_EQ(DDPalToRGB16(&e), 0u);
+  COLORBITS untouched{};
+  DDGetColorBits(&untouched);
+  EXPECT_EQ(untouched.nMaskR, 0);
+}
