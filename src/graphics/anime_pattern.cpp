@@ -1,18 +1,15 @@
 #include "graphics/anime_pattern.h"
 
-#include "services/log.h"
+#include "records/checked.h"
 
 namespace {
 
-// A bad index is reported the way the program's checked containers report
-// it (the logs, then a close request) and the walk goes on with element 0.
+// Read-only walk over plain vectors: a bad index is reported like every
+// checked container's, and the walk goes on with element 0.
 template <class T>
 const T& CheckedAt(const std::vector<T>& v, int index) {
   if (index >= 0 && static_cast<size_t>(index) < v.size()) return v[static_cast<size_t>(index)];
-  const char* fmt = "err V[%d] ( %d , %d )";
-  WriteReport(fmt, index, static_cast<int>(v.size()), static_cast<int>(sizeof(T)));
-  WriteECLogfAndClose(plat::MainWindowHandle(), fmt, index, static_cast<int>(v.size()),
-                      static_cast<int>(sizeof(T)));
+  ReportBadVectorIndex(index, static_cast<int>(v.size()), static_cast<int>(sizeof(T)));
   static const T empty{};
   return v.empty() ? empty : v.front();
 }
