@@ -3,6 +3,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
@@ -13,6 +14,7 @@
 
 #include "platform/audio.h"
 #include "platform/text.h"
+#include "platform/video.h"
 
 namespace plat {
 namespace {
@@ -122,8 +124,14 @@ void ReleaseSynth(Synth* s) {
   delete s;
 }
 
-std::mutex g_observerLock;
-MidiEventObserver g_observer;
+struct ObserverHook {
+  std::mutex lock;
+  MidiEventObserver observer;
+};
+ObserverHook& Hook() {
+  static ObserverHook* h = new ObserverHook;  // outlives every stream
+  return *h;
+}
 
 }  // namespace
 
@@ -152,9 +160,15 @@ struct MidiStreamDevice {
   std::condition_variable outboxReady;
   bool closing = false;
   std::thread poster;
+  // Position callbacks posted and handled, for MidiStreamWaitForCallbacks.
+  bool waitForCallbacks = false;
+  uint64_t callbacksPosted = 0;
+  uint64_t callbacksHandled = 0;
+  std::condition_variable callbackHandled;
   std::vector<float> scratch;  // one render's worth, kept between calls
 
   void Notify(uint32_t msg, MidiHeader* h) {
+    if (msg == kMomPositionCb) ++callbacksPosted;
     outbox.push_back(MSG{nullptr, msg, reinterpret_cast<WPARAM>(this), reinterpret_cast<LPARAM>(h)});
   }
 
@@ -213,7 +227,8 @@ struct MidiStreamDevice {
   // Every queued buffer back to its owner; the position returns to tick 0.
   void ReturnAll() {
     // Position callbacks not yet posted belong to what was just thrown away.
-    std::erase_if(outbox, [](const MSG& m) { return m.message == kMomPositionCb; });
+    callbacksHandled += std::erase_if(outbox, [](const MSG& m) { return m.message == kMomPositionCb; });
+    callbackHandled.notify_all();
     while (!queue.empty()) FinishFront(true);
     tick = nextTick = 0;
     frame = 0;
@@ -290,8 +305,15 @@ struct MidiStreamDevice {
     }
   }
 
+  void AwaitCallbacks(std::unique_lock<std::mutex>& lk) {
+    if (!waitForCallbacks || callbacksHandled == callbacksPosted || !IsHeadless()) return;
+    outboxReady.notify_one();
+    callbackHandled.wait_for(lk, std::chrono::seconds(2),
+                             [&] { return !waitForCallbacks || callbacksHandled >= callbacksPosted; });
+  }
+
   void Fill(int16_t* out, int frames) {
-    std::lock_guard<std::mutex> g(m);
+    std::unique_lock<std::mutex> lk(m);
     int done = 0;
     while (done < frames) {
       int chunk = frames - done;
@@ -299,6 +321,7 @@ struct MidiStreamDevice {
         uint64_t at = clock.FrameOf(nextTick);
         if (at <= frame) {
           PlayNextEvent();
+          AwaitCallbacks(lk);
           continue;
         }
         chunk = static_cast<int>(std::min<uint64_t>(static_cast<uint64_t>(chunk), at - frame));
@@ -366,8 +389,8 @@ uint32_t MidiStreamOpen(MidiStream* out, ThreadId callbackThread) {
   auto* d = new MidiStreamDevice;
   d->callbackThread = callbackThread;
   {
-    std::lock_guard<std::mutex> g(g_observerLock);
-    d->observer = g_observer;
+    std::lock_guard<std::mutex> g(Hook().lock);
+    d->observer = Hook().observer;
   }
   d->clock.Reset(d->division, kDefaultTempo);
   if (!d->observer) d->synth = AcquireSynth();
@@ -468,6 +491,20 @@ uint32_t MidiStreamClose(MidiStream d) {
   return kMidiOk;
 }
 
+void MidiStreamWaitForCallbacks(MidiStream d, bool wait) {
+  if (!d) return;
+  std::lock_guard<std::mutex> g(d->m);
+  d->waitForCallbacks = wait;
+  d->callbackHandled.notify_all();
+}
+
+void MidiStreamCallbackDone(MidiStream d) {
+  if (!d) return;
+  std::lock_guard<std::mutex> g(d->m);
+  ++d->callbacksHandled;
+  d->callbackHandled.notify_all();
+}
+
 std::string MidiErrorText(uint32_t code) {
   switch (code) {
     case kMidiOk: return "エラーはありません。";
@@ -505,8 +542,8 @@ bool TakeMidiSynthReport(std::string* line) {
 }
 
 void SetMidiEventObserverForTest(MidiEventObserver observer) {
-  std::lock_guard<std::mutex> g(g_observerLock);
-  g_observer = std::move(observer);
+  std::lock_guard<std::mutex> g(Hook().lock);
+  Hook().observer = std::move(observer);
 }
 
 }  // namespace plat

@@ -89,6 +89,14 @@ uint32_t MidiOutReset(MidiStream stream);
 uint32_t MidiStreamClose(MidiStream stream);
 std::string MidiErrorText(uint32_t code);
 
+// For an owner that reports every position callback it has handled
+// (MidiStreamCallbackDone): in headless runs the mixer then waits, a bounded
+// time, for each callback to be handled before it mixes on, so the music
+// never depends on how fast the owner's thread answers. Off again before
+// the owner stops answering.
+void MidiStreamWaitForCallbacks(MidiStream stream, bool wait);
+void MidiStreamCallbackDone(MidiStream stream);
+
 // The SoundFont the synthesizer loads (an operating-system path). Takes
 // effect on the next stream open; the default is Debian's TimGM6mb.
 void SetMidiSoundFont(const std::string& osPath);

@@ -15,10 +15,18 @@ static_assert(kVoxRate == plat::kAudioRate && kVoxChannels == plat::kAudioChanne
 namespace plat {
 namespace {
 
-std::mutex g_lock;
-std::string g_path;
-// Attachments that opened the audio device, to close it again.
-std::unordered_map<int, bool> g_opened;
+struct LoaderState {
+  std::mutex lock;
+  std::string path;
+  // Attachments that opened the audio device, to close it again.
+  std::unordered_map<int, bool> opened;
+};
+LoaderState& L() {
+  // Never destroyed: the global music manager releases its players after
+  // the other globals may be gone.
+  static LoaderState* s = new LoaderState;
+  return *s;
+}
 
 std::string ExecutableFolder() {
   std::string buf(4096, '\0');
@@ -32,14 +40,14 @@ std::string ExecutableFolder() {
 }  // namespace
 
 void SetVoxLibraryPath(const std::string& osPath) {
-  std::lock_guard<std::mutex> g(g_lock);
-  g_path = osPath;
+  std::lock_guard<std::mutex> g(L().lock);
+  L().path = osPath;
 }
 
 std::string VoxLibraryPath() {
   {
-    std::lock_guard<std::mutex> g(g_lock);
-    if (!g_path.empty()) return g_path;
+    std::lock_guard<std::mutex> g(L().lock);
+    if (!L().path.empty()) return L().path;
   }
   if (const char* env = std::getenv(kVoxLibraryEnv); env && *env) return env;
   return ExecutableFolder() + "/" + kVoxLibraryName;
@@ -64,8 +72,8 @@ int AttachVoxPlayer(IVox* player) {
   std::string error;
   bool opened = OpenAudio(&error);
   int id = AddStream([player](int16_t* stereo, int frames) { player->Read(stereo, frames); });
-  std::lock_guard<std::mutex> g(g_lock);
-  g_opened[id] = opened;
+  std::lock_guard<std::mutex> g(L().lock);
+  L().opened[id] = opened;
   return id;
 }
 
@@ -74,11 +82,11 @@ void DetachVoxPlayer(int attachment) {
   RemoveStream(attachment);
   bool opened = false;
   {
-    std::lock_guard<std::mutex> g(g_lock);
-    auto it = g_opened.find(attachment);
-    if (it != g_opened.end()) {
+    std::lock_guard<std::mutex> g(L().lock);
+    auto it = L().opened.find(attachment);
+    if (it != L().opened.end()) {
       opened = it->second;
-      g_opened.erase(it);
+      L().opened.erase(it);
     }
   }
   if (opened) CloseAudio();

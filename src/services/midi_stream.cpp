@@ -169,6 +169,8 @@ cMidiStream::cMidiStream(const char* fileName) : cMidi(fileName) {
 
 cMidiStream::~cMidiStream() {
   if (!HasImage()) return;
+  // The mixer must not wait for callbacks this thread will no longer answer.
+  plat::MidiStreamWaitForCallbacks(m_hStream, false);
   {
     std::lock_guard<std::recursive_mutex> g(m_Lock);
     m_bClosing = true;  // callbacks still queued for the thread are ignored
@@ -214,6 +216,7 @@ void cMidiStream::Open() {
   while (!plat::PostThreadMessage(m_dwThreadId, WM_APP, 0, 0)) plat::Sleep(1);
 
   if (uint32_t r = plat::MidiStreamOpen(&m_hStream, m_dwThreadId)) Report("Open", r);
+  plat::MidiStreamWaitForCallbacks(m_hStream, true);
   std::string line;
   if (plat::TakeMidiSynthReport(&line)) ReportError("%s", line.c_str());
   uint32_t division = (uint32_t{m_vecImage[12]} << 8) | m_vecImage[13];
@@ -291,6 +294,7 @@ unsigned cMidiStream::ThreadProc(void* player) {
     } else if (self->m_dwReadPos < self->TrackEnd()) {
       self->SendBuffer();
     }
+    plat::MidiStreamCallbackDone(self->m_hStream);
   }
   return 0;
 }
