@@ -221,6 +221,30 @@ TEST_F(MidiDevice, EventsPlayAtTheirFrameAndCallBackFromTheDeviceThread) {
   EXPECT_EQ(NextMessage().message, plat::kMomClose);
 }
 
+TEST_F(MidiDevice, EveryKindOfMessageReachesTheSynthesizerWhole) {
+  plat::MidiStream s = nullptr;
+  ASSERT_EQ(plat::MidiStreamOpen(&s, queue_), plat::kMidiOk);
+  Buffer b;
+  const Bytes records = Rec(0, 0x006407B0) + Rec(0, 0x004000E0) + Rec(0, 0x00203CA0) + Rec(0, 0x000030D0) +
+                        Rec(0, 0x000005C0) + Rec(10, 0x80000006) + Bytes{0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7, 0, 0} +
+                        Rec(0, 0x02000000) + Rec(0, 0x40002FFF);
+  std::copy(records.begin(), records.end(), b.bytes.begin());
+  b.header.dwBytesRecorded = static_cast<uint32_t>(records.size());
+  b.header.dwFlags = 0;
+  plat::MidiOutPrepareHeader(s, &b.header);
+  plat::MidiStreamOut(s, &b.header);
+  plat::MidiStreamRestart(s);
+  Mix(3000);
+  EXPECT_EQ(TakePlayed(), (std::vector<Played>{{0, {0xB0, 0x07, 0x64}},
+                                               {0, {0xE0, 0x00, 0x40}},
+                                               {0, {0xA0, 0x3C, 0x20}},
+                                               {0, {0xD0, 0x30}},
+                                               {0, {0xC0, 0x05}},
+                                               {2296, {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}},
+                                               {2296, {0xFF, 0x2F, 0x00}}}));
+  plat::MidiStreamClose(s);
+}
+
 TEST_F(MidiDevice, PauseHoldsThePositionAndStopReturnsEverything) {
   plat::MidiStream s = nullptr;
   ASSERT_EQ(plat::MidiStreamOpen(&s, queue_), plat::kMidiOk);
@@ -386,7 +410,9 @@ TEST_F(MidiSynth, NotesSoundThroughTheSynthesizer) {
   const std::string font = "/usr/share/sounds/sf2/TimGM6mb.sf2";
   if (!std::filesystem::exists(font)) GTEST_SKIP() << "no " << font;
   plat::SetMidiSoundFont(font);
-  const Bytes t = Ev(0, {0xC0, 0x00}) + Ev(0, {0x90, 0x45, 0x7F}) + EndOfTrack(960);
+  const Bytes t = Ev(0, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}) + Ev(0, {0xC0, 0x00}) +
+                  Ev(0, {0xB0, 0x07, 0x7F}) + Ev(0, {0xE0, 0x00, 0x40}) + Ev(0, {0x90, 0x45, 0x7F}) +
+                  Ev(0, {0xD0, 0x40}) + EndOfTrack(960);
   cMidiStream stream(Write("song.mid", Header(0, 1, 96) + Track(t)).c_str());
   std::vector<int16_t> out(2 * 4410, 0);
   plat::MixAudio(out.data(), 4410);
