@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <memory>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -33,23 +34,31 @@ class VoxPlayer final : public IVox {
   }
 
   unsigned char Load(const char* file) override {
-    std::lock_guard<std::mutex> g(m_lock);
-    CloseFile();
-    if (!file || !*file) return 0;
-    if (ov_fopen(file, &m_file) != 0) return 0;
-    m_open = true;
-    vorbis_info* info = ov_info(&m_file, -1);
-    if (!info || info->channels < 1 || info->rate < kMinRate || info->rate > kMaxRate) {
-      CloseFile();
+    if (!file || !*file) {
+      Prepare();
       return 0;
     }
+    // Opened outside the lock, so the mixer never waits for the disk.
+    auto opened = std::make_unique<OggVorbis_File>();
+    bool ok = ov_fopen(file, opened.get()) == 0;
+    if (ok) {
+      vorbis_info* info = ov_info(opened.get(), -1);
+      if (!info || info->channels < 1 || info->rate < kMinRate || info->rate > kMaxRate) {
+        ov_clear(opened.get());
+        ok = false;
+      }
+    }
+    std::lock_guard<std::mutex> g(m_lock);
+    CloseFile();
+    if (!ok) return 0;
+    m_file = std::move(opened);
     Rewind();
     return 1;
   }
 
   void Play() override {
     std::lock_guard<std::mutex> g(m_lock);
-    if (!m_open) return;
+    if (!m_file) return;
     if (m_finished) Rewind();
     m_playing = true;
     m_wake.notify_all();
@@ -58,7 +67,7 @@ class VoxPlayer final : public IVox {
   void Stop() override {
     std::lock_guard<std::mutex> g(m_lock);
     m_playing = false;
-    if (m_open) Rewind();
+    if (m_file) Rewind();
   }
 
   void Prepare() override {
@@ -121,14 +130,14 @@ class VoxPlayer final : public IVox {
 
  private:
   void CloseFile() {
-    if (m_open) ov_clear(&m_file);
-    m_open = false;
+    if (m_file) ov_clear(m_file.get());
+    m_file.reset();
     m_count = m_head = 0;
     m_ended = m_finished = false;
   }
 
   void Rewind() {
-    ov_pcm_seek(&m_file, 0);
+    ov_pcm_seek(m_file.get(), 0);
     m_count = m_head = 0;
     m_ended = m_finished = false;
     m_loopsLeft = m_loops;
@@ -176,17 +185,17 @@ class VoxPlayer final : public IVox {
 
   // Decodes one step into the ring; false when there is nothing more.
   bool DecodeStep() {
-    if (!m_open || m_ended) return false;
+    if (!m_file || m_ended) return false;
     char pcm[kReadBytes];
     int link = 0;
-    long bytes = ov_read(&m_file, pcm, sizeof pcm, 0, 2, 1, &link);
+    long bytes = ov_read(m_file.get(), pcm, sizeof pcm, 0, 2, 1, &link);
     if (bytes == OV_HOLE) return true;
     if (bytes < 0) {
       m_ended = true;
       return false;
     }
     if (bytes == 0) {
-      if (m_loopsLeft > 0 && ov_pcm_seek(&m_file, 0) == 0) {
+      if (m_loopsLeft > 0 && ov_pcm_seek(m_file.get(), 0) == 0) {
         if (m_loopsLeft != kVoxLoopForever) --m_loopsLeft;
         return true;
       }
@@ -194,7 +203,7 @@ class VoxPlayer final : public IVox {
       return false;
     }
     if (link != m_currentLink) {
-      vorbis_info* info = ov_info(&m_file, link);
+      vorbis_info* info = ov_info(m_file.get(), link);
       if (!info || info->channels < 1 || info->rate < kMinRate || info->rate > kMaxRate) {
         m_ended = true;
         return false;
@@ -225,7 +234,7 @@ class VoxPlayer final : public IVox {
   void DecodeLoop() {
     std::unique_lock<std::mutex> lk(m_lock);
     while (!m_quit) {
-      if (m_playing && m_open && !m_ended && Free() >= StepRoom()) {
+      if (m_playing && m_file && !m_ended && Free() >= StepRoom()) {
         DecodeStep();
         // Let the mixer in between steps.
         lk.unlock();
@@ -242,8 +251,7 @@ class VoxPlayer final : public IVox {
   std::thread m_thread;
   bool m_quit = false;
 
-  OggVorbis_File m_file{};
-  bool m_open = false;
+  std::unique_ptr<OggVorbis_File> m_file;  // null when no file is loaded
   bool m_playing = false;
   bool m_ended = false;     // decoding reached the end of the last loop
   bool m_finished = false;  // and everything decoded was played
