@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <climits>
-#include <cmath>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <set>
@@ -182,10 +182,17 @@ struct SizedFace {
   std::unordered_map<char32_t, std::unique_ptr<Glyph>> glyphs;
 };
 
-// The IPA files' own vertical metrics, for the boxes.
-constexpr int kBoxUnitsPerEm = 2048;
-constexpr int kBoxAscender = 1802;
-constexpr int kBoxDescender = -246;
+// What sizing needs of a file, in font units: the em, the cell (ascent and
+// descent, both positive) and the average character width.
+struct FileMetrics {
+  long long em = 2048;
+  long long ascent = 1802;
+  long long descent = 246;
+  long long averageWidth = 1024;
+};
+// The boxes drawn without any font file keep the IPA files' proportions.
+constexpr FileMetrics kBoxMetrics{};
+
 constexpr int kDefaultHeight = 12;  // CreateFontA's height 0
 constexpr int kMaxPixelSize = 1024;
 
@@ -205,6 +212,7 @@ struct Registry {
   bool libraryFailed = false;
   std::string paths[3];
   std::set<std::string> badPaths;
+  std::map<std::string, FileMetrics> goodPaths;
   std::map<std::tuple<std::string, int, int>, std::unique_ptr<SizedFace>> faces;
 };
 
@@ -216,18 +224,29 @@ Registry& TheRegistry() {
 int Clamp(long long v, int lo, int hi) { return static_cast<int>(std::clamp<long long>(v, lo, hi)); }
 int RoundDiv(long long num, long long den) { return static_cast<int>((num + den / 2) / den); }
 
-// Opens `path` once to check it and reads the metrics the size needs.
-bool ProbeFile(Registry& r, const std::string& path, FT_Face* out) {
-  if (r.badPaths.count(path)) return false;
+// Opens a file the first time it is asked for, to check it and read its
+// metrics; null when it cannot be used (it is not tried again).
+const FileMetrics* OpenFile(Registry& r, const std::string& path) {
+  if (auto it = r.goodPaths.find(path); it != r.goodPaths.end()) return &it->second;
+  if (r.badPaths.count(path)) return nullptr;
   if (!r.library && !r.libraryFailed) r.libraryFailed = FT_Init_FreeType(&r.library) != 0;
   FT_Face face = nullptr;
   if (!r.library || FT_New_Face(r.library, path.c_str(), 0, &face) != 0 || !FT_IS_SCALABLE(face)) {
     if (face) FT_Done_Face(face);
     r.badPaths.insert(path);
-    return false;
+    return nullptr;
   }
-  *out = face;
-  return true;
+  FileMetrics m;
+  if (face->units_per_EM > 0 && face->ascender > 0 && face->descender <= 0) {
+    m.em = face->units_per_EM;
+    m.ascent = face->ascender;
+    m.descent = -face->descender;
+    m.averageWidth = m.em / 2;
+  }
+  if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(face, FT_SFNT_OS2)); os2 && os2->xAvgCharWidth > 0)
+    m.averageWidth = os2->xAvgCharWidth;
+  FT_Done_Face(face);
+  return &r.goodPaths.emplace(path, m).first->second;
 }
 
 SizedFace* FindSizedFace(Registry& r, const std::string& path, int ppemX, int ppemY) {
@@ -370,50 +389,42 @@ Font::Font(const FontDesc& desc) {
   {
     std::lock_guard<std::mutex> guard(r.lock);
     std::string path;
-    FT_Face probe = nullptr;
+    const FileMetrics* metrics = nullptr;
     std::vector<std::string> failed;
     for (IpaFont f : kOrder[static_cast<int>(wanted)]) {
       const std::string& set = r.paths[static_cast<int>(f)];
       std::string candidate = set.empty() ? kInstalledPaths[static_cast<int>(f)] : set;
-      bool alreadyBad = r.badPaths.count(candidate) != 0;
-      if (ProbeFile(r, candidate, &probe)) {
+      bool triedBefore = r.badPaths.count(candidate) != 0;
+      if ((metrics = OpenFile(r, candidate))) {
         path = candidate;
         break;
       }
-      if (!alreadyBad) failed.push_back(candidate);
+      if (!triedBefore) failed.push_back(candidate);
     }
-    // Vertical metrics in font units: ascent and descent (the cell) and the em.
-    long long em = kBoxUnitsPerEm, asc = kBoxAscender, desc2 = -kBoxDescender;
-    long long avg = kBoxUnitsPerEm / 2;
-    if (probe) {
-      if (probe->units_per_EM > 0 && probe->ascender > 0 && probe->descender <= 0 &&
-          probe->ascender - probe->descender > 0) {
-        em = probe->units_per_EM;
-        asc = probe->ascender;
-        desc2 = -probe->descender;
-        avg = em / 2;
-      }
-      if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(probe, FT_SFNT_OS2)); os2 && os2->xAvgCharWidth > 0)
-        avg = os2->xAvgCharWidth;
-      FT_Done_Face(probe);
-    }
-    long long cellUnits = asc + desc2;
+    const FileMetrics& m = metrics ? *metrics : kBoxMetrics;
+
+    // GDI's heights: negative is the em, positive the cell.
+    long long cellUnits = m.ascent + m.descent;
     int cell, ppemY;
     if (desc.height < 0) {
       ppemY = Clamp(-static_cast<long long>(desc.height), 1, kMaxPixelSize);
-      cell = RoundDiv(ppemY * cellUnits, em);
+      cell = RoundDiv(ppemY * cellUnits, m.em);
     } else {
       cell = Clamp(desc.height == 0 ? kDefaultHeight : desc.height, 1, kMaxPixelSize);
-      ppemY = Clamp(RoundDiv(cell * em, cellUnits), 1, kMaxPixelSize);
+      ppemY = Clamp(RoundDiv(cell * m.em, cellUnits), 1, kMaxPixelSize);
     }
-    int ppemX = desc.width == 0 ? ppemY : Clamp(RoundDiv(std::abs(static_cast<long long>(desc.width)) * em, avg), 1, kMaxPixelSize);
-    impl->ascent = RoundDiv(cell * asc, cellUnits);
+    int ppemX = ppemY;
+    if (desc.width != 0)
+      ppemX = Clamp(RoundDiv(std::abs(static_cast<long long>(desc.width)) * m.em, m.averageWidth), 1, kMaxPixelSize);
+    impl->ascent = RoundDiv(cell * m.ascent, cellUnits);
     impl->descent = cell - impl->ascent;
     impl->sized = FindSizedFace(r, path, ppemX, ppemY);
     if (!impl->sized) impl->sized = FindSizedFace(r, std::string(), ppemX, ppemY);
-    std::string using_ = path.empty() ? std::string("代わりの枠") : path;
+
+    std::string instead = path.empty() ? std::string("文字は枠で表示します。")
+                                       : "代わりに " + Utf8ToCp932(path) + " で表示します。";
     for (const std::string& bad : failed)
-      reports.push_back(Utf8ToCp932(bad) + " のフォントを開けません。" + Utf8ToCp932(using_) + " で表示します。");
+      reports.push_back(Utf8ToCp932(bad) + " のフォントを開けません。" + instead);
   }
   for (const std::string& line : reports) WriteReport("%s", line.c_str());
   impl_ = std::move(impl);

@@ -296,7 +296,10 @@ TEST_F(FontFiles, MissingFileIsReportedOnceAndAnotherFileStandsIn) {
   plat::SetIpaFontPath(IpaFont::Mincho, missing);
   Font boxes = Gothic(16);
   EXPECT_EQ(boxes.FilePath(), "");
-  EXPECT_EQ(t4test::ReadLines(report_).size(), 2u);  // only the broken file is new
+  lines = t4test::ReadLines(report_);
+  ASSERT_EQ(lines.size(), 2u);  // only the broken file is new
+  EXPECT_NE(lines[1].find(broken), std::string::npos);
+  EXPECT_NE(lines[1].find(t4test::U8(u8"枠で表示します")), std::string::npos);
   EXPECT_EQ(boxes.Measure("AB").cx, 16);
   EXPECT_EQ(boxes.Measure("Ａ\x82").cx, 32);
   EXPECT_EQ(boxes.CellHeight(), 16);
