@@ -364,6 +364,9 @@ int cSystemData::CheckGaugeThreshold(int n, int value, int max) const {
   return value <= s.m_nWarn ? 1 : 0;
 }
 
+const char* const g_szDepthNames[4] = {"32bit(1677万色)", "16bit(32768色)", "8bit(256色)", ""};
+const char* const g_szPaletteModeNames[3] = {"256色(8bit) カラーパレットあり", "1677万色(24bit) カラーパレットなし", ""};
+
 // --- fonts -------------------------------------------------------------------------
 
 const char* const g_FontFaceTable[kFontFaceCount] = {

@@ -77,6 +77,11 @@ extern const char* const g_FontFaceTable[kFontFaceCount];
 // the default face rather than reading past it.
 const char* GetFontFaceName(int index);
 
+// The editor's names of the colour-depth and palette-mode values, each list
+// ended by an empty string; the player shows none of them.
+extern const char* const g_szDepthNames[4];        // m_nDDDepth (m_nD3DDepth: the first two)
+extern const char* const g_szPaletteModeNames[3];  // m_nPaletteMode
+
 class cSystemData : public cRecordOf<cSystemData> {
  public:
   std::string m_strTitle;

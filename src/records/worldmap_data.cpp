@@ -57,6 +57,9 @@ constinit const RecordField kMapFields[] = {
 constexpr int kDefaultChipCount = 10;
 }  // namespace
 
+const char* const g_szWorldStageKindNames[4] = {"ワールド", "道", "壁", ""};
+const char* const g_szWorldAfterClearNames[4] = {"しない", "2周目へ突入", "タイトルへ戻る", ""};
+
 // --- chip kinds ----------------------------------------------------------------
 
 RecordFieldTable cWorldChipData::FieldTable() const { return kChipFields; }

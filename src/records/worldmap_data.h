@@ -26,6 +26,11 @@ enum : int { kWorldStagePoint = 0, kWorldRoad = 1, kWorldWall = 2 };
 // What follows clearing an entry's stage.
 enum : int { kAfterClearNothing = 0, kAfterClearNewLap = 1, kAfterClearTitle = 2 };
 
+// The editor's names of the entry kinds and after-clear values, each list
+// ended by an empty string; the player shows none of them.
+extern const char* const g_szWorldStageKindNames[4];
+extern const char* const g_szWorldAfterClearNames[4];
+
 // One stage entry of a node.
 class cWorldStageData : public cRecordOf<cWorldStageData> {
  public:
