@@ -190,7 +190,7 @@ ByteBuilder SystemFile(uint32_t v, std::vector<int> bgm = {0, 2, -1, 5}) {
   return b;
 }
 
-class SystemFile_ : public ::testing::Test {
+class SystemFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     g_dwDataVersion = kRecordDataVersion;
@@ -206,7 +206,6 @@ class SystemFile_ : public ::testing::Test {
   ScratchDir dir{"system"};
   ReportLogCapture report{dir.Path()};
 };
-using SystemFileTest = SystemFile_;
 
 std::vector<std::string> Texts(std::initializer_list<std::string> t) { return t; }
 

@@ -28,7 +28,7 @@ void Entry(ByteBuilder& b, uint32_t v, int kind, const char* file, int keyed = 0
   b.I32(2).Str("title").Str(file);
 }
 
-struct NodeSpec {
+struct NodeDesc {
   int x, y;
   std::vector<std::pair<int, const char*>> entries;  // kind, stage file
 };
@@ -36,7 +36,7 @@ struct NodeSpec {
 // A whole map file: size, start cell, a 2-kind chip list, the grid as
 // stated (cells = count of cells written), nodes and one default node.
 ByteBuilder MapFile(uint32_t v, int w, int h, int pitch, int shift, int startX, int startY,
-                    const std::vector<int>& cells, const std::vector<NodeSpec>& nodes) {
+                    const std::vector<int>& cells, const std::vector<NodeDesc>& nodes) {
   ByteBuilder b;
   b.U32(v);
   b.I32(8).I32(w).I32(h).I32(pitch).I32(shift).I32(startX).I32(startY).I32(3).I32(1);
@@ -47,7 +47,7 @@ ByteBuilder MapFile(uint32_t v, int w, int h, int pitch, int shift, int startX, 
   b.I32(int(cells.size()));
   for (int c : cells) b.I32(c);
   b.I32(int(nodes.size()));
-  for (const NodeSpec& n : nodes) {
+  for (const NodeDesc& n : nodes) {
     b.I32(2).I32(n.x).I32(n.y).I32(1).Str("node");
     b.I32(int(n.entries.size()));
     for (auto [kind, file] : n.entries) Entry(b, v, kind, file);
