@@ -226,7 +226,9 @@ bool cRecord::LoadFields(cRecordReader& in) {
     in.String(f.name, *static_cast<std::string*>(f.Address(*this)));
   }
   if (in.Failed()) return false;
-  if (g_bDeleteCR) DeleteCR();
+  // Every string of the file's layout, not only those the file named.
+  if (g_bDeleteCR)
+    for (const RecordField* f : strings) EraseCR(*static_cast<std::string*>(f->Address(*this)));
   return true;
 }
 

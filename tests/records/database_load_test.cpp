@@ -125,6 +125,32 @@ TEST_F(DatabaseLoading, AllTenFilesLoadAndTheFirstEffectEntriesBecomeNoEffect) {
   }
 }
 
+// The start-up sequence on the global database: load, reverse copies, the
+// four tables, each as long as its list.
+TEST_F(DatabaseLoading, AfterLoadingTheFourTablesHaveOneEntryPerListEntry) {
+  ASSERT_EQ(g_Database.LoadAll(), 1);
+  g_Database.FillReverseCopies();
+  BuildAnimePatternTable(g_AnimePatternTable);
+  BuildEffectPatternTable(g_EffectPatternTable);
+  BuildCharaEffectStates(g_CharaEffectStates.forward, g_CharaEffectStates.reverse);
+  BuildScrEffectStates(g_ScrEffectStates.forward, g_ScrEffectStates.reverse);
+  EXPECT_EQ(g_AnimePatternTable.size(), 3u);
+  EXPECT_EQ(g_EffectPatternTable.size(), 3u);
+  EXPECT_EQ(g_Database.m_vecCharaEffectRev.size(), 3u);
+  EXPECT_EQ(g_Database.m_vecScrEffectRev.size(), 3u);
+  for (auto* t : {&g_CharaEffectStates.forward, &g_CharaEffectStates.reverse}) EXPECT_EQ(t->size(), 3u);
+  for (auto* t : {&g_ScrEffectStates.forward, &g_ScrEffectStates.reverse}) EXPECT_EQ(t->size(), 3u);
+  EXPECT_EQ(g_Database.m_vecCharaEffectRev[0].m_nKind, 0);
+
+  g_Database.SetDefault();
+  g_Database.m_vecCharaEffectRev.clear();
+  g_Database.m_vecScrEffectRev.clear();
+  g_AnimePatternTable.clear();
+  g_EffectPatternTable.clear();
+  g_CharaEffectStates = {};
+  g_ScrEffectStates = {};
+}
+
 TEST_F(DatabaseLoading, StopsAtTheFirstMissingFileWithItsBox) {
   for (int missing = 0; missing < kDatabaseFileCount; ++missing) {
     SCOPED_TRACE(g_DatabaseFiles[missing].fileName);
