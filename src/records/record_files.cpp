@@ -4,7 +4,10 @@
 // a database file with DumpDatabaseFile<cElement> (the database loader's own
 // checks included).
 #include "records/database.h"
+#include "records/option_data.h"
 #include "records/record_dump.h"
+#include "records/system_data.h"
+#include "records/worldmap_data.h"
 
 namespace {
 
@@ -27,6 +30,9 @@ const RecordFileType kRecordFileTypes[] = {
     {"Picture.dat", &DumpDatabaseFile<cPictureData>},
     {"Sound.dat", &DumpDatabaseFile<cSoundData>},
     {"Bgm.dat", &DumpDatabaseFile<cBgmData>},
+    {"System.dat", &DumpRecordFile<cSystemData>},
+    {"WorldMap.dat", &DumpRecordFile<cWorldMapData>},
+    {"Option.dat", &DumpRecordFile<cOptionData>},
     {nullptr, nullptr},  // end marker
 };
 
