@@ -79,9 +79,14 @@ bool cRecordReader::ReadString(std::string& s) {
   return true;
 }
 
+static thread_local std::string t_lastLoadFailure;
+
+std::string LastRecordLoadFailure() { return t_lastLoadFailure; }
+
 void cRecordReader::ReportFailure() const {
-  WriteReport("レコードファイル %s の読み込みに失敗しました (オフセット %zu: %s)", m_fileName.c_str(), m_failOffset,
-              m_failReason.c_str());
+  t_lastLoadFailure = Format("レコードファイル %s の読み込みに失敗しました (オフセット %zu: %s)", m_fileName.c_str(),
+                             m_failOffset, m_failReason.c_str());
+  WriteReport("%s", t_lastLoadFailure.c_str());
 }
 
 void cRecordReader::Raw(const char*, void* data, size_t size, NumberType) {
@@ -221,7 +226,9 @@ bool cRecord::LoadFields(cRecordReader& in) {
     in.String(f.name, *static_cast<std::string*>(f.Address(*this)));
   }
   if (in.Failed()) return false;
-  if (g_bDeleteCR) DeleteCR();
+  // Every string of the file's layout, not only those the file named.
+  if (g_bDeleteCR)
+    for (const RecordField* f : strings) EraseCR(*static_cast<std::string*>(f->Address(*this)));
   return true;
 }
 

@@ -12,7 +12,7 @@
 // Each class has ONE static table of its persistent members, in file order.
 // Width and element count come from the member's type; a gate says from which
 // data version and until which one the field is in the file. Loading, saving,
-// clearing, dumping and the version filter all walk this table; Copies are
+// clearing, dumping and the version filter all walk this table; copies are
 // ordinary C++ copies. Appended items are named once, in Appended(), which the
 // reader, the writer and the dump tool all run.
 //
@@ -94,7 +94,9 @@ struct RecordField {
   constexpr RecordField From(uint32_t v) const { RecordField f = *this; f.first = v; return f; }
   constexpr RecordField Until(uint32_t v) const { RecordField f = *this; f.last = v; return f; }
   // Part of an array member: `n` elements from element `s`.
+  // A range outside the member does not compile in a constinit table.
   constexpr RecordField Elements(int32_t s, int32_t n) const {
+    if (s < 0 || n < 1 || s + n > count) throw "element range outside the member";
     RecordField f = *this; f.start = s; f.count = n; return f;
   }
   // Gates compare versions as unsigned numbers.
@@ -142,7 +144,8 @@ constexpr RecordField RecordField::Of(const char* name) {
     f.kind = FieldKind::String;
   } else {
     using E = std::remove_all_extents_t<M>;
-    static_assert(std::is_arithmetic_v<E> || std::is_enum_v<E>, "a record field is a number, an array of numbers or a string");
+    static_assert((std::is_arithmetic_v<E> && !std::is_same_v<E, bool>) || std::is_enum_v<E>,
+                  "a record field is a number, an array of numbers or a string (bool cannot hold any byte)");
     static_assert(sizeof(E) == 1 || sizeof(E) == 2 || sizeof(E) == 4 || sizeof(E) == 8, "fields are 1, 2, 4 or 8 bytes wide");
     f.kind = FieldKind::Number;
     f.size = static_cast<int8_t>(sizeof(E));
@@ -180,7 +183,7 @@ class cRecordIO {
   // A single raw value (a marker, a count the record keeps itself...).
   template <class T>
   void Value(const char* name, T& v) {
-    static_assert(std::is_arithmetic_v<T> || std::is_enum_v<T>);
+    static_assert((std::is_arithmetic_v<T> && !std::is_same_v<T, bool>) || std::is_enum_v<T>);
     Raw(name, &v, sizeof(T),
         std::is_floating_point_v<T> ? NumberType::Float
         : std::is_signed_v<T>       ? NumberType::Signed
@@ -363,6 +366,10 @@ class cRecordOf : public cRecord {
 // only on success. A path that cannot be opened returns false silently (its
 // callers report it in their own words).
 bool LoadRecordFile(std::string_view path, const std::function<bool(cRecordReader&)>& body);
+// The text of the last failed load's report line on this thread (for tools
+// that tell the user on stderr).
+std::string LastRecordLoadFailure();
+
 // Header plus body, through the atomic writer; the real result.
 bool SaveRecordFile(std::string_view path, const std::function<void(cRecordWriter&)>& body);
 

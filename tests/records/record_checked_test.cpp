@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/messages.h"
 #include "records/checked.h"
 #include "records/record_test_types.h"
+#include "services/log.h"
 #include "support/project_writer.h"
 
 namespace {
@@ -51,6 +54,17 @@ TEST_F(CheckedContainer, BadVectorIndexLogsClosesAndLeavesTheDataAlone) {
     EXPECT_EQ(DrainCloses(), 1);
   }
   EXPECT_EQ(ints, (cCheckedVector<int>{10, 11, 12, 13, 14}));
+  // The debug log gets the same line when it is switched on.
+  std::string ecLog = dir / "EC_Game.txt";
+  InitECLog(1, ecLog.c_str());
+  ints.At(7);
+  InitECLog(0, "");
+  std::ifstream f(ecLog);
+  std::string line;
+  std::getline(f, line);
+  EXPECT_EQ(line, "err V[7] ( 5 , 4 )");
+  EXPECT_EQ(report.NewLines().size(), 1u);
+  EXPECT_EQ(DrainCloses(), 1);
   EXPECT_EQ(ints.At(4), 14);
   EXPECT_TRUE(report.NewLines().empty());
   EXPECT_EQ(DrainCloses(), 0);

@@ -8,6 +8,7 @@
 
 #include "app/project_paths.h"
 #include "platform/paths.h"
+#include "records/database.h"
 #include "records/record.h"
 #include "services/log.h"
 
@@ -51,9 +52,11 @@ std::vector<std::string> ReportLogCapture::NewLines() {
 }
 
 // The ten databases at their defaults, written by their own Save into
-// data\database\ of the current directory. (Filled in with the database
-// container once it exists.)
-static bool WriteDatabases() { return true; }
+// data\database\ of the current directory.
+static bool WriteDatabases() {
+  cDatabase db;
+  return db.SaveAll("data\\database");
+}
 
 bool WriteProject(const std::string& root) {
   if (g_dwDataVersion == 0) g_dwDataVersion = kRecordDataVersion;
