@@ -60,6 +60,22 @@ TEST_F(CondMoveTest, CondOfVersion100DropsTheTwoOldShortsAndUpgrades) {
   EXPECT_EQ(o.m_byDistanceMode, 6);
 }
 
+TEST_F(CondMoveTest, CondOfVersion110HasEveryOperandAndIsUpgraded) {
+  // A status test of the system (then target 2) comparing with a variable.
+  ByteBuilder b;
+  b.I32(17).U8(4).I32(8).I32(0).I32(0).U8(2).U8(12).U8(0).U8(0).I16(0);
+  b.U8(3).U8(0).U8(0).U8(1).I16(42).U8(2).U8(0).U8(0).I32(0);
+  cCond c;
+  ASSERT_TRUE(ReadBody(c, b.Bytes(), 110));
+  EXPECT_EQ(c.m_byKind, 4);
+  EXPECT_EQ(c.m_byTarget, 5);   // the system moved behind link slots 2..4
+  EXPECT_EQ(c.m_byStatus, 12);  // the system's items were not renumbered
+  EXPECT_EQ(c.m_byRightSource, 3);
+  EXPECT_EQ(c.m_byRightVarKind, 1);
+  EXPECT_EQ(c.m_sRightVarIndex, 42);
+  EXPECT_EQ(c.m_byRelation, 2);
+}
+
 struct CondUpgradeCase {
   const char* what;
   uint32_t version;

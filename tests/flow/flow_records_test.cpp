@@ -8,6 +8,7 @@
 #include "flow/flow_test_io.h"
 #include "flow/flow_words.h"
 #include "platform/text.h"
+#include "records/record_dump.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
 
@@ -168,6 +169,26 @@ TEST_F(FlowRecordsTest, FlowWithEveryPartRoundTrips) {
   EXPECT_EQ(back.m_vecCond[1].m_nConst, 4);
   EXPECT_EQ(back.m_vecKeyTrigger[0].m_vecKey[3], 1);
   EXPECT_EQ(BodyBytes(back), body);
+}
+
+TEST_F(FlowRecordsTest, InspectionToolPrintsNestedFlowsAndParts) {
+  cFlow f = RichFlow();
+  f.m_vecCmd[1].m_pEdShot->m_byCancelPower = -3;
+  std::string json = RecordToJson(f);
+  for (const char* part : {
+           "\"m_byTrigger\":21",
+           "\"m_vecKey\":[0,0,0,1,",
+           "\"m_bHasEdMove\":1,\"m_pEdMove\":{\"m_byMode\":0,",
+           "\"m_sSpeed\":33",
+           "\"m_bHasEdShot\":0,\"m_bHasCondList\":0",
+           "\"m_byCancelPower\":-3",
+           "\"m_nAttack\":12",
+           "\"m_pCondList\":{\"m_bUse\":1,\"m_byMode\":0,\"m_vecCond\":[{",
+           "\"m_dTurnBackFactor\":1,",
+           "\"m_vecFlow\":[{\"m_byGroup\":0",
+           "\"m_vecParam\":[1,2,3,4]",
+       })
+    EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
 }
 
 TEST_F(FlowRecordsTest, FlowOfVersion600HasNoNameAndNoPartnerBytes) {
