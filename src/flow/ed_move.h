@@ -56,7 +56,7 @@ class cEdMove : public cRecordOf<cEdMove> {
   int16_t m_sMaxSpeed = 0;      // cap under inertia, tenths
   double m_dTurnBackFactor = 1.0;  // under inertia, against the current velocity
   BYTE m_bKeepAnime = 0;        // the command's own animation plays instead of walking
-  BYTE m_byTargetSlot = 0;      // link slot 0..3 the charge and homing moves head for
+  BYTE m_byTargetSlot = 0;      // link slot 0..3 the charge and homing moves head for; any other is empty
 
   cEdMove();
   RecordFieldTable FieldTable() const override;
