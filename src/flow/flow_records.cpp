@@ -138,7 +138,10 @@ RecordFieldTable cFlowCmd::FieldTable() const { return kFlowCmdFields; }
 void cFlowCmd::Appended(cRecordIO& io) {
   OptionalPart(io, "m_bHasEdMove", "m_pEdMove", m_pEdMove);
   OptionalPart(io, "m_bHasEdShot", "m_pEdShot", m_pEdShot);
-  if (io.Version() >= kCmdCondListVersion) OptionalPart(io, "m_bHasCondList", "m_pCondList", m_pCondList);
+  if (io.Version() >= kCmdCondListVersion)
+    OptionalPart(io, "m_bHasCondList", "m_pCondList", m_pCondList);
+  else if (io.Reading())
+    m_pCondList.reset();  // older files have none, whatever the record held
   io.List("m_vecFlow", m_vecFlow);
   io.Ints("m_vecParam", m_vecParam);
 }
