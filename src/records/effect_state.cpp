@@ -20,9 +20,8 @@ double RangeStep(int from, int to, int time) {
 }
 }  // namespace
 
-void cCharaEffectParams::Setup(int id, int reversed) { Setup(g_Database, id, reversed); }
-
-void cCharaEffectParams::Setup(cDatabase& db, int id, int reversed) {
+void cCharaEffectParams::Setup(int id, int reversed) {
+  cDatabase& db = g_Database;
   m_nId = static_cast<int16_t>(id);
   cCharaEffectData& e = reversed ? db.m_vecCharaEffectRev.At(id) : db.m_vecCharaEffect.At(id);
   m_pEntry = &e;
@@ -52,9 +51,8 @@ void cCharaEffectParams::Setup(cDatabase& db, int id, int reversed) {
   }
 }
 
-void cScrEffectParams::Setup(int id, int reversed) { Setup(g_Database, id, reversed); }
-
-void cScrEffectParams::Setup(cDatabase& db, int id, int reversed) {
+void cScrEffectParams::Setup(int id, int reversed) {
+  cDatabase& db = g_Database;
   m_bConstant = 0;
   m_nId = static_cast<int16_t>(id);
   cScrEffectData& e = reversed ? db.m_vecScrEffectRev.At(id) : db.m_vecScrEffect.At(id);

@@ -7,7 +7,6 @@
 
 class cCharaEffectData;
 class cScrEffectData;
-class cDatabase;
 
 // Run modes of a started effect.
 enum : int { EFFECT_RUN_FORWARD = 0, EFFECT_RUN_REVERSED = 1, EFFECT_RUN_THERE_AND_BACK = 2 };
@@ -33,7 +32,6 @@ class cCharaEffectParams {
   // list, or (reversed) from its reverse working copy, whose start and end it
   // exchanges in place.
   void Setup(int id, int reversed);
-  void Setup(cDatabase& db, int id, int reversed);
 };
 
 class cScrEffectParams {
@@ -54,7 +52,6 @@ class cScrEffectParams {
   int m_nTime = 0;
 
   void Setup(int id, int reversed);
-  void Setup(cDatabase& db, int id, int reversed);
 };
 
 // Forward and reverse tables, one entry per database entry.
