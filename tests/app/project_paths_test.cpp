@@ -8,6 +8,7 @@
 #include "platform/paths.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -43,7 +44,7 @@ class DefaultData : public ::testing::Test {
     Put("default/database/Anime.dat", std::string("a\0b", 3));
     fs::create_directories("default/stg4");
   }
-  ScratchDir dir{"paths", true};
+  TempFolder dir{true};
 };
 
 TEST_F(DefaultData, PresentDataIsUsedAsItIs) {
@@ -116,8 +117,8 @@ TEST(ProjectPaths, TablesHoldTheProjectLayout) {
 }
 
 TEST(ProjectWriter, WritesTheProjectFolders) {
-  ScratchDir root("project");
-  ASSERT_TRUE(WriteProject(root.Path()));
+  TempFolder root;
+  ASSERT_TRUE(WriteProject(root.path()));
   EXPECT_TRUE(fs::is_directory(root / "data/database"));
   EXPECT_TRUE(fs::is_directory(root / "user_data/rpl4"));
 }

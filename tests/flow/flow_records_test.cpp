@@ -11,6 +11,7 @@
 #include "records/record_dump.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -27,8 +28,8 @@ class FlowRecordsTest : public ::testing::Test {
     g_bKeepTestPlayFlows = 0;
   }
   ScopedDatabase keepDb;
-  ScratchDir dir{"flow"};
-  ReportLogCapture report{dir.Path()};
+  TempFolder dir;
+  ReportLogCapture report{dir.path()};
 };
 
 cFlowCmd MakeCmd(int category, int kind, std::vector<int32_t> params = {}) {

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -39,8 +40,8 @@ std::string AnimeJson(const std::string& name) {
 
 TEST(DatabaseDump, TheToolPrintsEveryDefaultDatabaseAsJson) {
   ASSERT_TRUE(fs::exists(DumpToolPath())) << "tarvamo4-dump is built with the tests";
-  ScratchDir dir{"db-dump"};
-  ASSERT_TRUE(WriteProject(dir.Path()));
+  TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
 
   const std::string media = R"({"m_nReserved":0,"m_strName":"","m_strFile":""})";
   const std::string kind = R"({"m_nKind":1,"m_nParam":[0,0,0,0,0],"m_strName":""})";

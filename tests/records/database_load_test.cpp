@@ -16,6 +16,7 @@
 #include "records/database.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -105,8 +106,8 @@ class DatabaseLoading : public ::testing::Test {
     }
   }
 
-  ScratchDir dir{"db-load", true};
-  ReportLogCapture report{dir.Path()};
+  TempFolder dir{true};
+  ReportLogCapture report{dir.path()};
   std::vector<uint8_t> valid[kDatabaseFileCount];
 };
 

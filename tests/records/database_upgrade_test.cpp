@@ -8,6 +8,7 @@
 #include "records/database.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ class DatabaseUpgrade : public ::testing::Test {
     return list;
   }
 
-  ScratchDir dir{"db-upgrade"};
-  ReportLogCapture report{dir.Path()};
+  TempFolder dir;
+  ReportLogCapture report{dir.path()};
 };
 
 ByteBuilder& Frame(ByteBuilder& b, int g, int t, int lock) { return b.I32(3).I32(g).I32(t).I32(lock).I32(0); }

@@ -3,6 +3,7 @@
 #include "records/option_data.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ class OptionFile : public ::testing::Test {
   }
   std::string PathOf(const char* name) const { return dir / name; }
 
-  ScratchDir dir{"option"};
-  ReportLogCapture report{dir.Path()};
+  TempFolder dir;
+  ReportLogCapture report{dir.path()};
 };
 
 TEST_F(OptionFile, DefaultRecordSavesTheExact36Bytes) {

@@ -10,6 +10,7 @@
 #include "records/record_test_types.h"
 #include "services/log.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -27,8 +28,8 @@ class CheckedContainer : public ::testing::Test {
       if (m.message == WM_CLOSE) ++n;
     return n;
   }
-  ScratchDir dir{"checked"};
-  ReportLogCapture report{dir.Path()};
+  TempFolder dir;
+  ReportLogCapture report{dir.path()};
 };
 
 TEST_F(CheckedContainer, BadVectorIndexLogsClosesAndLeavesTheDataAlone) {

@@ -9,6 +9,7 @@
 #include "records/record_test_types.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -67,22 +68,22 @@ class DumpTool : public ::testing::Test {
   void SetUp() override {
     if (!fs::exists(fs::path(T4_PLAYER_PATH).parent_path() / "tools/dump/tarvamo4-dump"))
       GTEST_SKIP() << "tarvamo4-dump not built";
-    ASSERT_TRUE(WriteProject(dir.Path()));
+    ASSERT_TRUE(WriteProject(dir.path()));
   }
-  ScratchDir dir{"dump"};
+  TempFolder dir;
 };
 
 TEST_F(DumpTool, PrintsEveryDatabaseOfAFreshProject) {
   for (const char* name : {"AnimeSet.dat", "Anime.dat", "Bmp_CharaExc.dat", "SwordType.dat", "Effect.dat",
                            "CharaEffect.dat", "ScrEffect.dat", "Picture.dat", "Sound.dat", "Bgm.dat"}) {
     SCOPED_TRACE(name);
-    ToolRun r = RunDump(dir.Path(), dir / (std::string("data/database/") + name));
+    ToolRun r = RunDump(dir.path(), dir / (std::string("data/database/") + name));
     EXPECT_EQ(r.code, 0) << r.err;
     ASSERT_FALSE(r.out.empty());
     EXPECT_EQ(r.out.front(), '[');
     EXPECT_EQ(r.out.substr(r.out.size() - 2), "]\n");
   }
-  ToolRun anime = RunDump(dir.Path(), dir / "data/database/Anime.dat");
+  ToolRun anime = RunDump(dir.path(), dir / "data/database/Anime.dat");
   EXPECT_NE(anime.out.find(reinterpret_cast<const char*>(u8"\"なし\"")), std::string::npos) << anime.out;
 }
 
@@ -94,14 +95,14 @@ TEST_F(DumpTool, DamagedOrUnknownFilesFailOnStderr) {
   ByteBuilder cut;
   cut.Append(bytes);
   ASSERT_TRUE(cut.WriteTo(path));
-  ToolRun r = RunDump(dir.Path(), path);
+  ToolRun r = RunDump(dir.path(), path);
   EXPECT_EQ(r.code, 1);
   EXPECT_TRUE(r.out.empty());
   EXPECT_NE(r.err.find("Anime.dat"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find(reinterpret_cast<const char*>(u8"オフセット")), std::string::npos) << r.err;
 
-  EXPECT_NE(RunDump(dir.Path(), dir / "data/database/Missing.dat").code, 0);
-  EXPECT_NE(RunDump(dir.Path(), dir / "data/database/Bgm2.dat").code, 0);
+  EXPECT_NE(RunDump(dir.path(), dir / "data/database/Missing.dat").code, 0);
+  EXPECT_NE(RunDump(dir.path(), dir / "data/database/Bgm2.dat").code, 0);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "records/record_test_types.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -22,8 +23,8 @@ class RecordFile : public ::testing::Test {
   std::string PathOf(const char* name) const { return dir / name; }
   bool Write(const char* name, const ByteBuilder& b) const { return b.WriteTo(PathOf(name)); }
 
-  ScratchDir dir{"records"};
-  ReportLogCapture report{dir.Path()};
+  TempFolder dir;
+  ReportLogCapture report{dir.path()};
 };
 
 cTestRecord Sample() {
@@ -296,7 +297,7 @@ TEST_F(RecordFile, SaveReportsARealFailureAndKeepsTheOldFile) {
 }
 
 TEST_F(RecordFile, UnopenableFileFailsWithoutAReportLine) {
-  ScratchDir cwd("records-cwd", true);
+  TempFolder cwd{true};
   cTestRecord r = Sample();
   EXPECT_FALSE(r.LoadFromFile(""));  // the relative file "err"
   EXPECT_FALSE(r.LoadFromFile(PathOf("nothing.dat").c_str()));

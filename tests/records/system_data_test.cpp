@@ -9,6 +9,7 @@
 #include "records/system_defaults.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -203,8 +204,8 @@ class SystemFileTest : public ::testing::Test {
     return s.LoadFromFile(PathOf("System.dat").c_str());
   }
 
-  ScratchDir dir{"system"};
-  ReportLogCapture report{dir.Path()};
+  TempFolder dir;
+  ReportLogCapture report{dir.path()};
 };
 
 std::vector<std::string> Texts(std::initializer_list<std::string> t) { return t; }

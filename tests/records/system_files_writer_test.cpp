@@ -6,14 +6,15 @@
 #include "records/worldmap_data.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 #include "support/project_writer_system.h"
 
 namespace {
 
 TEST(SystemFilesWriter, WritesLoadableDefaultFiles) {
   g_dwDataVersion = kRecordDataVersion;
-  ScratchDir dir("sysfiles", true);
-  ASSERT_TRUE(WriteProject(dir.Path()));
+  TempFolder dir{true};
+  ASSERT_TRUE(WriteProject(dir.path()));
   ASSERT_TRUE(WriteSystemFiles());
   EXPECT_EQ(ReadOsFile(dir / "data/WorldMap.dat").size(), 2464u);
   EXPECT_EQ(ReadOsFile(dir / "user_data/Option.dat").size(), 36u);
@@ -35,8 +36,8 @@ TEST(SystemFilesWriter, DumpToolKnowsTheThreeFiles) {
   for (const char* name : {"data\\System.dat", "data/WORLDMAP.DAT", "user_data\\Option.dat"})
     EXPECT_NE(FindRecordFileType(name), nullptr) << name;
 
-  ScratchDir dir("sysdump", true);
-  ASSERT_TRUE(WriteProject(dir.Path()));
+  TempFolder dir{true};
+  ASSERT_TRUE(WriteProject(dir.path()));
   ASSERT_TRUE(WriteSystemFiles());
   std::string json;
   ASSERT_TRUE(FindRecordFileType("Option.dat")->dump("user_data\\Option.dat", &json));

@@ -3,6 +3,7 @@
 #include "records/worldmap_data.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -14,8 +15,8 @@ class WorldMapFile : public ::testing::Test {
   }
   std::string PathOf(const char* name) const { return dir / name; }
 
-  ScratchDir dir{"worldmap"};
-  ReportLogCapture report{dir.Path()};
+  TempFolder dir;
+  ReportLogCapture report{dir.path()};
 };
 
 // A stage entry body written by hand for a file version.

@@ -14,25 +14,6 @@
 
 namespace fs = std::filesystem;
 
-ScratchDir::ScratchDir(const char* tag, bool enter) {
-  static std::atomic<int> serial{0};
-  fs::path p = fs::temp_directory_path() /
-               ("t4-" + std::string(tag) + "-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-  fs::remove_all(p);
-  fs::create_directories(p);
-  m_path = p.string();
-  if (enter) {
-    m_oldCwd = fs::current_path().string();
-    fs::current_path(p);
-  }
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  if (!m_oldCwd.empty()) fs::current_path(m_oldCwd, ec);
-  fs::remove_all(m_path, ec);
-}
-
 ReportLogCapture::ReportLogCapture(const std::string& dir) : m_path(dir + "/Report_Game.txt") {
   InitReportLog(m_path.c_str());
 }

@@ -1,25 +1,12 @@
 // Writes real project folders for tests through the program's own code, and
-// gives tests a private scratch folder and a view of the report log.
+// gives tests a view of the report log.
 #pragma once
 #include <string>
 #include <vector>
 
-// A fresh folder under the system's temporary folder, removed with its
-// contents on destruction. With enter = true the current directory moves
-// into it (and back on destruction), since the program's paths are relative.
-class ScratchDir {
- public:
-  explicit ScratchDir(const char* tag, bool enter = false);
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& Path() const { return m_path; }
-  std::string operator/(const std::string& rel) const { return m_path + "/" + rel; }
+#include "support/temp_folder.h"
 
- private:
-  std::string m_path;
-  std::string m_oldCwd;
-};
+using t4test::TempFolder;
 
 // Points the report log at a file in `dir` and reads its lines back (UTF-8).
 class ReportLogCapture {

@@ -14,9 +14,11 @@ namespace t4test {
 
 class TempFolder {
  public:
-  TempFolder() {
+  // With enter, the folder is the current directory until destruction.
+  explicit TempFolder(bool enter = false) {
     char tmpl[] = "/tmp/t4test-XXXXXX";
     if (::mkdtemp(tmpl)) path_ = tmpl;
+    if (enter) Enter();
   }
   ~TempFolder() {
     if (entered_ && !oldCwd_.empty() && ::chdir(oldCwd_.c_str()) != 0) std::abort();
