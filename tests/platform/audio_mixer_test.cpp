@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "support/temp_folder.h"
 #include "platform/video.h"
 
 namespace {
@@ -199,7 +200,8 @@ TEST_F(AudioMixer, StreamSourcesAreMixedWithTheirOwnVolume) {
 TEST_F(AudioMixer, HeadlessFramesMixASixtiethOfASecondIntoTheCapture) {
   bool wasHeadless = plat::IsHeadless();
   plat::SetHeadless(true);
-  std::filesystem::path file = std::filesystem::temp_directory_path() / "t4_audio_capture_test.wav";
+  t4test::TempFolder folder;
+  std::filesystem::path file = folder / "capture.wav";
   ASSERT_TRUE(plat::SetAudioCaptureFile(file.string()));
   int v = ConstantVoice(-7, 9, 100000);
   plat::PlayVoice(v, false);
@@ -215,7 +217,7 @@ TEST_F(AudioMixer, HeadlessFramesMixASixtiethOfASecondIntoTheCapture) {
 
   std::ifstream in(file, std::ios::binary);
   std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::filesystem::remove(file);
+
   ASSERT_EQ(bytes.size(), 44u + 44100u * 4);
   auto le32 = [&](size_t o) {
     return bytes[o] | bytes[o + 1] << 8 | bytes[o + 2] << 16 | static_cast<uint32_t>(bytes[o + 3]) << 24;

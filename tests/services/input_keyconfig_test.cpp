@@ -10,20 +10,16 @@
 
 #include "platform/paths.h"
 #include "services/keyconfig.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 class KeyConfigFile : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("t4_keyconfig_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
     plat::FlushPathCache();
     path_ = (dir_ / "KeyConfig.dat").string();
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
   void WriteBytes(const std::vector<uint8_t>& bytes) {
     std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                  static_cast<std::streamsize>(bytes.size()));
@@ -36,7 +32,8 @@ class KeyConfigFile : public ::testing::Test {
   static void Put32(std::vector<uint8_t>& b, size_t at, int32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
   }
-  std::filesystem::path dir_;
+  t4test::TempFolder folder_;
+  std::filesystem::path dir_{folder_.path()};
   std::string path_;
 };
 

@@ -14,6 +14,7 @@
 #include "platform/video.h"
 #include "services/log.h"
 #include "services/sound.h"
+#include "support/file_fixture.h"
 #include "services/wave.h"
 
 namespace {
@@ -59,37 +60,9 @@ Bytes Samples16(std::initializer_list<int16_t> s) {
   return b;
 }
 
-class SoundFiles : public ::testing::Test {
+class SoundFiles : public t4test::FileAndReportTest {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("t4_sound_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    plat::FlushPathCache();
-    report_ = (dir_ / "Report_Game.txt").string();
-    ASSERT_EQ(InitReportLog(report_.c_str()), 1);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-  std::string Write(const std::string& name, const Bytes& bytes) {
-    std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    plat::FlushPathCache();
-    return path;
-  }
-  // The report log since the last call.
-  std::string TakeReport() {
-    std::ifstream in(report_, std::ios::binary);
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string fresh = all.substr(seen_);
-    seen_ = all.size();
-    return fresh;
-  }
   static std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
-  std::filesystem::path dir_;
-  std::string report_;
-  size_t seen_ = 0;
 };
 
 const char8_t kBadFile[] = u8" の読み込みに失敗しました…\n不正なファイルです。\n";

@@ -2,6 +2,7 @@
 // (independently of the program's reader and writer), and a fixture with a
 // scratch folder, a report log and a headless mixer.
 #pragma once
+#include "support/file_fixture.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -65,47 +66,15 @@ inline Bytes Rec(uint32_t delta, uint32_t event) { return LE32(delta) + LE32(0) 
 
 inline std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
-class MusicTest : public ::testing::Test {
+class MusicTest : public t4test::FileAndReportTest {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("t4_music_" + std::to_string(getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    plat::FlushPathCache();
-    report_ = (dir_ / "Report_Game.txt").string();
-    ASSERT_EQ(InitReportLog(report_.c_str()), 1);
+    t4test::FileAndReportTest::SetUp();
     wasHeadless_ = plat::IsHeadless();
     plat::SetHeadless(true);  // the mixer is pulled by the test, no device
   }
-  void TearDown() override {
-    plat::SetHeadless(wasHeadless_);
-    std::filesystem::remove_all(dir_);
-  }
-  std::string Write(const std::string& name, const Bytes& bytes) {
-    std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    plat::FlushPathCache();
-    return path;
-  }
-  // The report log (UTF-8) written since the last call.
-  std::string TakeReport() {
-    std::ifstream in(report_, std::ios::binary);
-    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string fresh = all.substr(std::min(seen_, all.size()));
-    seen_ = all.size();
-    return fresh;
-  }
-  static int CountLines(const std::string& text) {
-    int n = 0;
-    for (char c : text) n += c == '\n';
-    return n;
-  }
+  void TearDown() override { plat::SetHeadless(wasHeadless_); }
 
-  std::filesystem::path dir_;
-  std::string report_;
-  size_t seen_ = 0;
   bool wasHeadless_ = false;
 };
 
