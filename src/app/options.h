@@ -14,6 +14,7 @@ struct CommandLine {
   std::vector<std::pair<uint64_t, std::string>> screenshots;
   std::string frameHashes;
   std::string soundDump;     // WAV file of everything the mixer plays
+  std::string soundFont;     // SoundFont for MIDI music; empty = the system's default
   bool testPlay = false;
   bool help = false;
   std::string stageFile;     // a plain argument: a stage file to play

@@ -8,6 +8,7 @@
 #include "platform/answers.h"
 #include "platform/audio.h"
 #include "platform/input.h"
+#include "platform/midi_device.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -120,6 +121,7 @@ bool ApplyCaptureOptions(const CommandLine& cl) {
     std::fprintf(stderr, "tarvamo4: cannot write the sound dump %s\n", cl.soundDump.c_str());
     return false;
   }
+  if (!cl.soundFont.empty()) plat::SetMidiSoundFont(cl.soundFont);
   for (const auto& [n, path] : cl.screenshots) plat::AddScreenshot(n, path);
   if (cl.frames) plat::SetFrameLimit(cl.frames);
   return true;
@@ -149,6 +151,7 @@ int RunPlayer(int argc, char** argv) {
   cl.answers = Absolute(cl.answers);
   cl.frameHashes = Absolute(cl.frameHashes);
   cl.soundDump = Absolute(cl.soundDump);
+  cl.soundFont = Absolute(cl.soundFont);
   for (auto& shot : cl.screenshots) shot.second = Absolute(shot.second);
 
   plat::RegisterMainThread();

@@ -119,6 +119,7 @@ TEST(Player, BadCommandLinesAreRefusedWithAMessage) {
       {{"--frames", "ten"}, 2, "positive number"},
       {{"--screenshot", "abc.png"}, 2, "N:FILE"},
       {{"--bogus"}, 2, "unknown option --bogus"},
+      {{"--soundfont"}, 2, "--soundfont needs a value"},
       {{"a.stg4_000", "b.stg4_000"}, 2, "only one stage file"},
       {{"--headless", "--input", "missing.txt"}, 2, "cannot open input script"},
       {{"--headless", "--project", "no/such/folder"}, 1, "cannot enter the project folder"},
