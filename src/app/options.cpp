@@ -28,7 +28,7 @@ const char* UsageText() {
          "  --answers FILE         scripted answers for boxes and dialogs, one per line\n"
          "  --screenshot N:FILE    write presented frame N as PNG (repeatable)\n"
          "  --frame-hashes FILE    one line per presented frame: number and pixel hash\n"
-         "  --sound-dump FILE      write everything the player sounds as a WAV file\n"
+         "  --audio-out FILE       write everything the player sounds as a WAV file\n"
          "  --soundfont FILE       SoundFont for MIDI music (default: TimGM6mb)\n"
          "  --test-play            start as the editor's test play\n"
          "  --help                 this text\n";
@@ -50,7 +50,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* out, std::string* erro
   } textOptions[] = {
       {"--project", &CommandLine::project},         {"--input", &CommandLine::inputScript},
       {"--answers", &CommandLine::answers},         {"--frame-hashes", &CommandLine::frameHashes},
-      {"--sound-dump", &CommandLine::soundDump},     {"--soundfont", &CommandLine::soundFont},
+      {"--audio-out", &CommandLine::audioOut},     {"--soundfont", &CommandLine::soundFont},
   };
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];

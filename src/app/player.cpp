@@ -117,8 +117,8 @@ bool ApplyCaptureOptions(const CommandLine& cl) {
     std::fprintf(stderr, "tarvamo4: cannot write frame hashes to %s\n", cl.frameHashes.c_str());
     return false;
   }
-  if (!cl.soundDump.empty() && !plat::SetAudioCaptureFile(cl.soundDump)) {
-    std::fprintf(stderr, "tarvamo4: cannot write the sound dump %s\n", cl.soundDump.c_str());
+  if (!cl.audioOut.empty() && !plat::SetAudioCaptureFile(cl.audioOut)) {
+    std::fprintf(stderr, "tarvamo4: cannot write the sound dump %s\n", cl.audioOut.c_str());
     return false;
   }
   if (!cl.soundFont.empty()) plat::SetMidiSoundFont(cl.soundFont);
@@ -150,7 +150,7 @@ int RunPlayer(int argc, char** argv) {
   cl.inputScript = Absolute(cl.inputScript);
   cl.answers = Absolute(cl.answers);
   cl.frameHashes = Absolute(cl.frameHashes);
-  cl.soundDump = Absolute(cl.soundDump);
+  cl.audioOut = Absolute(cl.audioOut);
   cl.soundFont = Absolute(cl.soundFont);
   for (auto& shot : cl.screenshots) shot.second = Absolute(shot.second);
 

@@ -62,7 +62,7 @@ TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
 
 TEST(Player, HeadlessSoundFollowsTheFrameClock) {
   TempFolder dir;
-  auto r = RunPlayer({"--headless", "--frames", "60", "--sound-dump", "sound.wav"}, dir.path());
+  auto r = RunPlayer({"--headless", "--frames", "60", "--audio-out", "sound.wav"}, dir.path());
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::string wav = ReadFile(dir / "sound.wav");
   // 44-byte header, then 60 frames of 735 stereo 16-bit samples.
