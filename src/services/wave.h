@@ -24,8 +24,10 @@ struct WAVEDATA {
 };
 
 // True when the file's RIFF "WAVE" chunk holds a PCM "fmt " chunk (8 or
-// 16 bits, at least one channel) and a "data" chunk; on success the caller owns wave->pData. Failures are
-// reported as the player always has (see the messages in wave.cpp); a file
-// that cannot be opened, or lacks one of the two chunks, fails quietly.
+// 16 bits, at least one channel) and a "data" chunk; on success the caller
+// owns wave->pData. A "data" chunk cut short by the end of the file keeps
+// the whole sample frames read, with a report line. Failures are reported
+// as the player always has (see the messages in wave.cpp); a file that
+// cannot be opened, or lacks one of the two chunks, fails quietly.
 bool LoadWaveFile(const char* file, WAVEDATA* wave);
 void FreeWaveData(WAVEDATA* wave);
