@@ -5,7 +5,7 @@ pkgs=(
   build-essential cmake ninja-build ccache pkg-config
   libsdl2-dev
   libfreetype-dev fonts-ipafont-gothic fonts-ipafont-mincho
-  libfluidsynth-dev timgm6mb-soundfont
+  libfluidsynth-dev timgm6mb-soundfont sound-icons
   libvorbis-dev libogg-dev
   libpng-dev zlib1g-dev
   libboost-dev

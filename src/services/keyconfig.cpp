@@ -24,15 +24,23 @@ void PutLE16(uint8_t* p, uint16_t v) {
   p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-// Offset of the first field the polls could not serve, or -1.
-int FindBadField(const KEYCONFIG& c) {
-  if (c.count < 0 || c.count > KEYCONFIG_ASSIGNS) return 96;
-  if (c.joysticks < 0 || c.joysticks > plat::kMaxJoysticks) return 100;
+// A damaged file is still the player's own mapping: counts beyond what the
+// polls serve are clamped, and an assignment on a device that cannot exist is
+// reported and left for the polls to ignore (it never counts as pressed).
+void Repair(const char* path, KEYCONFIG& c) {
+  auto clamp = [path](int32_t& field, int offset, int32_t high) {
+    int32_t v = field < 0 ? 0 : field > high ? high : field;
+    if (v == field) return;
+    WriteReport("%s の %d バイト目の値 %d は範囲外のため %d として読みます。", path, offset, field, v);
+    field = v;
+  };
+  clamp(c.count, 96, KEYCONFIG_ASSIGNS);
+  clamp(c.joysticks, 100, plat::kMaxJoysticks);
   for (int i = 0; i < KEYCONFIG_ASSIGNS; ++i) {
     int32_t d = c.assign[i].device;
-    if (d != KEYCONFIG_DEVICE_KEYBOARD && (d < 0 || d >= c.joysticks)) return i * 8;
+    if (d != KEYCONFIG_DEVICE_KEYBOARD && (d < 0 || d >= c.joysticks))
+      WriteReport("%s の %d バイト目の機器 %d はないため、この割り当ては使いません。", path, i * 8, d);
   }
-  return -1;
 }
 
 }  // namespace
@@ -55,11 +63,7 @@ int LoadKeyConfig(const char* path, KEYCONFIG* config) {
   c.count = GetLE32(bytes.data() + 96);
   c.joysticks = GetLE32(bytes.data() + 100);
   c.use = GetLE32(bytes.data() + 104);
-  int bad = FindBadField(c);
-  if (bad >= 0) {
-    WriteReport("%s の読み込みに失敗しました（%d バイト目の値が不正です）。", path, bad);
-    return 0;
-  }
+  Repair(path, c);
   *config = c;
   return 1;
 }

@@ -25,9 +25,10 @@ static_assert(sizeof(KEYCONFIG) == KEYCONFIG_FILE_SIZE);
 extern KEYCONFIG g_KeyConfig;
 
 // 1 when the file was read into *config. 0 when it cannot be opened, and also
-// when it is shorter than 108 bytes or names an assignment the polls cannot
-// serve (a count above 12, an unknown device): such a file gets a report
-// line and leaves *config unchanged, so the caller falls back to the defaults.
+// when it is shorter than 108 bytes (a report line; *config is unchanged, so
+// the caller falls back to the defaults). A count outside 0..12 or a number
+// of joysticks outside 0..16 is clamped, and an assignment on a device that
+// cannot exist is kept but never pressed; each gets a report line.
 int LoadKeyConfig(const char* path, KEYCONFIG* config);
 // Writes the 108 bytes through the atomic writer; 1 on success.
 int SaveKeyConfig(const char* path, const KEYCONFIG* config);

@@ -1,10 +1,12 @@
 #include "services/midi.h"
 
+#include <algorithm>
 #include <cstring>
 #include <queue>
 
 #include "platform/files.h"
 #include "services/log.h"
+#include "services/midi_stream.h"
 
 namespace {
 
@@ -29,9 +31,9 @@ void WriteBE32(uint8_t* p, uint32_t v) {
   p[3] = static_cast<uint8_t>(v);
 }
 
-// Reads the tracks of a checked file. Every read is bounded by the file size:
-// a file that ends inside an event, a length running past the end or an
-// over-long number fails with one report line naming the offset.
+// Reads the tracks of a checked file. Every read is bounded by the track's
+// chunk and the file: an event cut by the end of either, a length running
+// past it or an over-long number fails with one report line naming the offset.
 class TrackParser {
  public:
   TrackParser(const std::string& name, const uint8_t* file, size_t size)
@@ -44,28 +46,29 @@ class TrackParser {
     uint64_t latest = 0;
     size_t pos = 14;
     for (uint16_t t = 0; t < count; ++t) {
-      // The chunk header is skipped unread: a track ends at its end-of-track
-      // event, and the next track's header follows it.
+      // Every read stays inside the track's chunk (and the file): a track
+      // without its end-of-track event ends with its chunk instead of
+      // running on into the next one, and the next track starts where the
+      // chunk says.
       if (m_size - pos < 8) return Truncated(pos);
+      const uint64_t declared = ReadBE32(m_file + pos + 4);
       pos += 8;
+      m_end = static_cast<size_t>(std::min<uint64_t>(pos + declared, m_size));
       uint64_t time = 0;
       uint8_t running = 0;
-      for (;;) {
+      while (pos < m_end) {
         uint32_t delta = 0;
         if (!ReadNumber(pos, &delta)) return false;
         time += delta;
         if (time > latest) latest = time;
-        if (pos >= m_size) return Truncated(pos);
+        if (pos >= m_end) return Truncated(pos);
         uint8_t status = running;
         if (m_file[pos] & 0x80) status = m_file[pos++];
         running = status;
         TrackEvent ev{time, status, 0, 0, 0};
         if (status == 0xFF) {
-          if (m_size - pos < 2) return Truncated(m_size);
-          if (m_file[pos] == 0x2F && m_file[pos + 1] == 0x00) {
-            pos += 2;
-            break;
-          }
+          if (m_end - pos < 2) return Truncated(m_end);
+          if (m_file[pos] == 0x2F && m_file[pos + 1] == 0x00) break;
           ev.metaType = m_file[pos++];
           if (!ReadData(pos, &ev)) return false;
         } else if (status == 0xF0 || status == 0xF7) {
@@ -73,11 +76,12 @@ class TrackParser {
         } else {
           ev.dataOffset = static_cast<uint32_t>(pos);
           ev.dataLength = (status >= 0xC0 && status <= 0xDF) ? 1 : 2;
-          if (m_size - pos < ev.dataLength) return Truncated(m_size);
+          if (m_end - pos < ev.dataLength) return Truncated(m_end);
           pos += ev.dataLength;
         }
         tracks[t].push_back(ev);
       }
+      pos = m_end;
     }
     tracks.back().push_back(TrackEvent{latest, 0xFF, 0x2F, 0, 0});
     return true;
@@ -94,8 +98,8 @@ class TrackParser {
 
  private:
   bool ReadNumber(size_t& pos, uint32_t* value) {
-    size_t used = ReadVarLen(m_file + pos, m_size - pos, value);
-    if (used == 0) return (m_size - pos < 4) ? Truncated(m_size) : Corrupt(pos);
+    size_t used = ReadVarLen(m_file + pos, m_end - pos, value);
+    if (used == 0) return (m_end - pos < 4) ? Truncated(m_end) : Corrupt(pos);
     pos += used;
     return true;
   }
@@ -103,7 +107,7 @@ class TrackParser {
   bool ReadData(size_t& pos, TrackEvent* ev) {
     uint32_t length = 0;
     if (!ReadNumber(pos, &length)) return false;
-    if (m_size - pos < length) return Truncated(m_size);
+    if (m_end - pos < length) return Truncated(m_end);
     ev->dataOffset = static_cast<uint32_t>(pos);
     ev->dataLength = length;
     pos += length;
@@ -113,6 +117,7 @@ class TrackParser {
   const std::string& m_name;
   const uint8_t* m_file;
   size_t m_size;
+  size_t m_end = 0;  // end of the track being read
 };
 
 // All tracks merged by time; on equal times the lower track number first.
@@ -244,6 +249,11 @@ std::vector<uint8_t> cMidi::Convert(const std::string& name, const uint8_t* file
       }
       AppendVarLen(image, ev.dataLength);
     } else if (ev.status == 0xF0 || ev.status == 0xF7) {
+      // The player drops a message that no stream buffer can hold (rather
+      // than wait for room forever); say so once, when the file is read.
+      if (ev.dataLength >= kMidiBufferSize - kMidiRecordBytes)
+        ReportError("Midi %s Init システムエクスクルーシブ(%u バイト)が大きすぎるため送りません(%u)", n,
+                    ev.dataLength, ev.dataOffset);
       AppendVarLen(image, ev.dataLength);
     }
     image.insert(image.end(), file + ev.dataOffset, file + ev.dataOffset + ev.dataLength);

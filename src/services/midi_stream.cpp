@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr uint32_t kRecordBytes = 12;  // delta, stream id, event
+constexpr uint32_t kRecordBytes = kMidiRecordBytes;
 constexpr uint32_t kEndOfTrackEvent = 0x002FFF;
 
 void WriteLE32(uint8_t* p, uint32_t v) {

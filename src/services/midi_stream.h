@@ -12,6 +12,8 @@
 #include "services/midi.h"
 
 constexpr uint32_t kMidiBufferSize = 24000;
+// One short record in a buffer: delta, stream id, event.
+constexpr uint32_t kMidiRecordBytes = 12;
 
 // An index into one of the music tables. A bad index writes
 // "err V[%d] ( %d , %d )" to both logs, asks the main window to close and

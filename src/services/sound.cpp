@@ -40,8 +40,9 @@ bool DS_Init(HWND window, int samplesPerSec, int bitsPerSample, int channels) {
   if (g_lpDS) return true;
   std::string error;
   if (!plat::OpenAudio(&error)) {
+    // The game goes on muted: with g_lpDS null every sound call does nothing.
     LogError("DIRECTSOUNDCREATE_ERR!");
-    WriteReport("audio device: %s", error.c_str());
+    WriteReport("サウンドデバイスを開けません（%s）。音を出さずに続けます。", error.c_str());
     return false;
   }
   // The mixer's own format is fixed; the primary format is only remembered.

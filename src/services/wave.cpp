@@ -1,5 +1,6 @@
 #include "services/wave.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -34,6 +35,11 @@ bool FindChunk(const std::vector<uint8_t>& f, uint64_t pos, uint64_t end, const 
   return false;
 }
 
+bool Unsupported(const char* file) {
+  ReportError("%s の読み込みに失敗しました…\n対応していない形式か、不正なwavファイルです。\n本ソフトではPCM形式のみ再生できます。", file);
+  return false;
+}
+
 }  // namespace
 
 bool LoadWaveFile(const char* file, WAVEDATA* wave) {
@@ -62,10 +68,8 @@ bool LoadWaveFile(const char* file, WAVEDATA* wave) {
 
   Chunk fmt;
   if (!FindChunk(f, pos, riffEnd, "fmt ", &fmt)) return false;
-  if (fmt.size > 18 || fmt.dataStart + fmt.size > fileEnd) {
-    ReportError("%s の読み込みに失敗しました…\n対応していない形式か、不正なwavファイルです。\n本ソフトではPCM形式のみ再生できます。", file);
-    return false;
-  }
+  // Under 16 bytes the block cannot say what the samples are.
+  if (fmt.size < 16 || fmt.size > 18 || fmt.dataStart + fmt.size > fileEnd) return Unsupported(file);
   uint8_t block[18] = {};
   std::memcpy(block, f.data() + fmt.dataStart, fmt.size);
   WAVEFORMAT18 wf;
@@ -80,22 +84,28 @@ bool LoadWaveFile(const char* file, WAVEDATA* wave) {
     ReportError("%s の読み込みに失敗しました…\nPCM形式以外の形式です。\n本ソフトではPCM形式のみ再生できます。", file);
     return false;
   }
+  // Samples the mixer cannot take would otherwise play as noise later.
+  if (wf.nChannels == 0 || (wf.wBitsPerSample != 8 && wf.wBitsPerSample != 16)) return Unsupported(file);
 
   Chunk data;
   pos = fmt.dataStart + fmt.size + (fmt.size & 1);
   if (!FindChunk(f, pos, riffEnd, "data", &data)) return false;
+  uint32_t size = data.size;
   if (data.dataStart + data.size > fileEnd) {
-    // Playing on into memory that was never read would be noise.
-    ReportError("%s の読み込みに失敗しました…\nデータが %llu バイト目で途切れています（%u バイトのはずです）。",
-                file, static_cast<unsigned long long>(fileEnd), data.size);
-    return false;
+    // A cut file plays the whole sample frames it has: the declared size
+    // would play on into bytes that were never read.
+    const uint32_t frame = static_cast<uint32_t>(wf.nChannels) * (wf.wBitsPerSample / 8);
+    size = static_cast<uint32_t>(fileEnd - data.dataStart);
+    size -= size % frame;
+    ReportError("%s のデータが %llu バイト目で途切れています（%u バイトのはずです）。%u バイトまでを使います。", file,
+                static_cast<unsigned long long>(fileEnd), data.size, size);
   }
-  uint8_t* samples = static_cast<uint8_t*>(std::malloc(data.size ? data.size : 1));
+  uint8_t* samples = static_cast<uint8_t*>(std::malloc(size ? size : 1));
   if (!samples) return false;
-  std::memcpy(samples, f.data() + data.dataStart, data.size);
+  std::memcpy(samples, f.data() + data.dataStart, size);
   wave->wf = wf;
   wave->pData = samples;
-  wave->dwSize = data.size;
+  wave->dwSize = size;
   return true;
 }
 

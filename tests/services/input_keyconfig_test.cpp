@@ -82,33 +82,23 @@ TEST_F(KeyConfigFile, AMissingFileGivesZero) {
   EXPECT_EQ(c.count, 7);
 }
 
-TEST_F(KeyConfigFile, ShortOrUnusableFilesFallBackToTheDefaults) {
+std::vector<uint8_t> GoodFile() {
   std::vector<uint8_t> good(108, 0);
-  for (int i = 0; i < 12; ++i) Put32(good, i * 8, 8);
-  Put32(good, 96, 12);
-  Put32(good, 100, 1);
-  Put32(good, 104, 1);
-
-  struct Case {
-    const char* name;
-    size_t size;
-    size_t at;
-    int32_t value;
-  } cases[] = {
-      {"empty", 0, 0, 0},
-      {"cut short", 107, 0, 0},
-      {"count above twelve", 108, 96, 13},
-      {"negative count", 108, 96, -1},
-      {"negative joysticks", 108, 100, -5},
-      {"too many joysticks", 108, 100, 1000},
-      {"device beyond the joysticks", 108, 5 * 8, 1},
-      {"negative device", 108, 0, -1},
+  auto put = [&good](size_t at, int32_t v) {
+    for (int i = 0; i < 4; ++i) good[at + i] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * i));
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    std::vector<uint8_t> bytes = good;
-    if (c.size == 108) Put32(bytes, c.at, c.value);
-    bytes.resize(c.size);
+  for (int i = 0; i < 12; ++i) put(i * 8, 8);
+  put(96, 12);
+  put(100, 1);
+  put(104, 1);
+  return good;
+}
+
+TEST_F(KeyConfigFile, ShortFilesFallBackToTheDefaults) {
+  for (size_t size : {size_t{0}, size_t{60}, size_t{107}}) {
+    SCOPED_TRACE(size);
+    std::vector<uint8_t> bytes = GoodFile();
+    bytes.resize(size);
     WriteBytes(bytes);
     KEYCONFIG config{};
     config.use = 77;
@@ -116,7 +106,7 @@ TEST_F(KeyConfigFile, ShortOrUnusableFilesFallBackToTheDefaults) {
     EXPECT_EQ(config.use, 77);  // left as it was
   }
   // Longer files and odd key codes are read as they are.
-  std::vector<uint8_t> longer = good;
+  std::vector<uint8_t> longer = GoodFile();
   longer.resize(200, 0xFF);
   longer[4] = 0xFF;
   WriteBytes(longer);
@@ -124,6 +114,37 @@ TEST_F(KeyConfigFile, ShortOrUnusableFilesFallBackToTheDefaults) {
   EXPECT_EQ(LoadKeyConfig(path_.c_str(), &config), 1);
   EXPECT_EQ(config.use, 1);
   EXPECT_EQ(config.assign[0].code, 0xFF);
+}
+
+TEST_F(KeyConfigFile, DamagedCountsAreClampedAndBadDevicesKept) {
+  struct Case {
+    const char* name;
+    size_t at;
+    int32_t value;
+    int32_t count, joysticks;  // as loaded
+  } cases[] = {
+      {"count 99", 96, 99, 12, 1},
+      {"count above twelve", 96, 13, 12, 1},
+      {"negative count", 96, -1, 0, 1},
+      {"negative joysticks", 100, -5, 12, 0},
+      {"too many joysticks", 100, 1000, 12, 16},
+      {"device beyond the joysticks", 5 * 8, 1, 12, 1},
+      {"negative device", 0, -1, 12, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<uint8_t> bytes = GoodFile();
+    Put32(bytes, c.at, c.value);
+    WriteBytes(bytes);
+    KEYCONFIG config{};
+    EXPECT_EQ(LoadKeyConfig(path_.c_str(), &config), 1);
+    EXPECT_EQ(config.count, c.count);
+    EXPECT_EQ(config.joysticks, c.joysticks);
+    EXPECT_EQ(config.use, 1);  // the player's mapping stays in use
+    if (c.at < 96) {
+      EXPECT_EQ(config.assign[c.at / 8].device, c.value);
+    }
+  }
 }
 
 }  // namespace

@@ -127,8 +127,9 @@ TEST_F(MidiConvert, BrokenFilesFailWithOneLineNamingTheOffset) {
       {Header(1, 0, 96) + track(EndOfTrack()), u8"Midi song.mid Init データが壊れています(10)\n"},
       // Two tracks announced, one present.
       {Header(1, 2, 96) + track(EndOfTrack()), u8"Midi song.mid Init データが途中で切れています(26)\n"},
-      // A track without its end-of-track event.
-      {hdr + track(Ev(0, {0x90, 0x3C, 0x64})), u8"Midi song.mid Init データが途中で切れています(26)\n"},
+      // A note cut by the end of its track chunk, another track following.
+      {hdr + Bytes{'M', 'T', 'r', 'k'} + BE32(3) + Bytes{0x00, 0x90, 0x3C} + track(EndOfTrack()),
+       u8"Midi song.mid Init データが途中で切れています(25)\n"},
       // Only the header chunk.
       {hdr, u8"Midi song.mid Init データが途中で切れています(14)\n"},
   };
