@@ -146,7 +146,6 @@ class cFont {
   void DrawWindowTextView(DDSURFACEDATA* dst, int x, int y, int w, int h, std::string_view text, int margin);
   bool RenderFullChar(const FASTFONTENTRY& entry);
   void ClearSheet(cFastFont* sheet);
-  void DrawIntoSheet(cFastFont* sheet, std::string_view text);
 };
 
 // Every created font, in creation order (the restore walks it).
@@ -156,5 +155,7 @@ int CreateFonts(cFont* fonts, const FONTDEF* defs, int count);
 int CreateNumberSurfaces(DDSURFACEDATA* surfaces, const DDSURFACEDEF* defs, int count, cFont* fonts,
                          const FONTDEF* fontDefs);
 int DrawDigitsToSurface(DDSURFACEDATA* lpSD, cFont* font);
+// The 256 characters a full-width glyph sheet starts with (CP932).
+const char* PreloadedFullWidthChars();
 // Bytes up to the first newline or the end.
 int GetLineLength(const char* text);
