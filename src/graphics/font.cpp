@@ -242,7 +242,7 @@ void cFont::DrawTextCached(DDSURFACEDATA* glyphTarget, int gx, int gy, DDSURFACE
   } else {
     int lineY = gy;
     ForEachLine(text, [&](std::string_view line) {
-      if (!line.empty()) DrawInkMask(glyphTarget, hFont.Render(line), gx, lineY, dwColor);
+      if (!line.empty()) DrawInkText(glyphTarget, hFont, line, gx, lineY, dwColor);
       lineY += nLineHeight;
     });
   }

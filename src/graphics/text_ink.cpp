@@ -79,3 +79,24 @@ void ClearToTextKey(DDSURFACEDATA* sd, int x, int y, int w, int h) {
   }
   DDFillRect(sd, x, y, w, h, 0);
 }
+
+bool DrawInkText(DDSURFACEDATA* target, const plat::Font& font, std::string_view text, int x, int y,
+                 DWORD textColor) {
+  DDSURFACEDATA* resolved = target;
+  if (!resolved || text.empty()) return false;
+  DDResolveBaseSD(&resolved);
+  if (lpDTCon && lpDTCon->bVirBackBuffer && resolved == &BackBuffer) resolved = &VirBackBuffer;
+  const PixelBuffer* b = resolved->Pixels();
+  if (!b) return false;
+  const plat::TextSize size = font.Measure(text);
+  const long long right = std::min<long long>(static_cast<long long>(x) + size.cx, b->width);
+  const long long bottom = std::min<long long>(static_cast<long long>(y) + size.cy, b->height);
+  const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+  if (right <= x0 || bottom <= y0) return true;
+  plat::TextMask mask;
+  mask.width = static_cast<int>(right - x0);
+  mask.height = static_cast<int>(bottom - y0);
+  mask.pixels.assign(static_cast<size_t>(mask.width) * mask.height, 0);
+  font.Draw(text, plat::MaskView{mask.pixels.data(), mask.width, mask.height, mask.width}, x - x0, y - y0);
+  return DrawInkMask(target, mask, x0, y0, textColor);
+}

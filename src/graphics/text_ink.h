@@ -2,6 +2,8 @@
 // becomes the text colour in the surface's own format, every other pixel is
 // left alone. No blending, so keyed copies of the result leave no fringes.
 #pragma once
+#include <string_view>
+
 #include "graphics/surface.h"
 #include "platform/fonts.h"
 
@@ -22,3 +24,9 @@ bool DrawInkMask(DDSURFACEDATA* target, const plat::TextMask& mask, int x, int y
 // Clears a rectangle of a keyed text surface to transparent: palette colour
 // 0 in Direct3D (the clear key), the surface's own colour key in DirectDraw.
 void ClearToTextKey(DDSURFACEDATA* sd, int x, int y, int w, int h);
+
+// Text drawn with `font` at (x, y) in the text colour, rendering only the
+// part that lands on the target, so a line of any length costs no more
+// memory than the target holds.
+bool DrawInkText(DDSURFACEDATA* target, const plat::Font& font, std::string_view text, int x, int y,
+                 DWORD textColor);

@@ -173,3 +173,20 @@ TEST_F(FontTest, FormattedTextHasNoLengthLimit) {
   EXPECT_EQ(formatted, direct);
   EXPECT_NE(InkColumns(direct, 640, bg).first, -1);
 }
+
+TEST_F(FontTest, ProportionalTextLeftOfTheSurfaceIsCutNotShifted) {
+  for (int mode : kLayoutModes) {
+    SCOPED_TRACE(kDisplayModes[mode].name);
+    Setup(kDisplayModes[mode]);
+    cFont* prop = NewFont(16, 0, 16, 0);
+    const int w = dst_->nWidth;
+    const auto whole = Draw(prop, 3, 2, "Proportional text あいう");
+    const auto cut = Draw(prop, -37, 2, "Proportional text あいう");
+    ASSERT_NE(InkColumns(whole, w, Background()).first, -1);
+    for (size_t i = 0; i < cut.size(); ++i) {
+      const int x = static_cast<int>(i % w);
+      const uint32_t shifted = x + 40 < w ? whole[i + 40] : Background();
+      ASSERT_EQ(cut[i], shifted) << "at " << x << "," << i / w;
+    }
+  }
+}
