@@ -11,6 +11,7 @@
 #include "records/database.h"
 #include "records/record.h"
 #include "services/log.h"
+#include "support/sheet_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -47,7 +48,7 @@ bool WriteProject(const std::string& root) {
   fs::current_path(root, ec);
   if (ec) return false;
   CreateProjectFolders();
-  bool ok = plat::DirectoryExists("data\\database") && WriteDatabases();
+  bool ok = plat::DirectoryExists("data\\database") && WriteDatabases() && WriteBuiltInSheets(".", 8);
   fs::current_path(old, ec);
   return ok;
 }

@@ -23,5 +23,5 @@ class ReportLogCapture {
 
 // Makes the folders created at every start and data\database\ with the ten
 // databases at their defaults, under `root` (an OS path), through the
-// program's own Save. Returns false when something could not be written.
+// program's own Save, and the built-in bitmap sheets (8-bit, sheet_writer.h). Returns false when something could not be written.
 bool WriteProject(const std::string& root);

@@ -1,0 +1,13 @@
+// Boxed menus of System texts: the texts of a range as one window text, a
+// character column before each line when a menu cursor goes there. The box
+// is placed with cSystemData::GetSystemMenuLeft.
+#pragma once
+#include "graphics/font.h"
+#include "graphics/surface.h"
+#include "records/system_data.h"
+
+// Draws System texts start .. start + count - 1 with `font` (the game's
+// second text renderer) as a window of width (widest text, plus one with a
+// cursor) x 16 and height count x 16 at (x, y). Nothing for count 0.
+void DrawSystemMenu(const cSystemData& system, cFont& font, DDSURFACEDATA* dst, int x, int y, int start, int count,
+                    int cursor);
