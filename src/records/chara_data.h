@@ -115,6 +115,9 @@ class cCharaData : public cRecordOf<cCharaData> {
   // the stage, which knows its placed items.
   void Validate();
   void ValidatePaletteRefs();
+  // A carried item outside -1 .. placedItems-1 becomes -1 (one report line);
+  // true when it was changed. The stage calls it, knowing its placed items.
+  bool ValidateCarriedItem(int placedItems);
 
   // Offset of copy n: n x step + offset, negated when facing right and the
   // mirror flag of that axis is set.
