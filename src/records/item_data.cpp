@@ -55,8 +55,8 @@ void cItemData::Appended(cRecordIO& io) {
   io.Bytes("m_vecInheritFlag", m_vecInheritFlag);
   io.List("m_vecCond", m_vecCond);
   // An item runs item commands only.
-  if (io.Reading())
-    LoadCmdList(m_vecCmd, static_cast<cRecordReader&>(io), kCmdCategoryItem);
+  if (auto* in = dynamic_cast<cRecordReader*>(&io))
+    LoadCmdList(m_vecCmd, *in, kCmdCategoryItem);
   else
     io.List("m_vecCmd", m_vecCmd);
 }
