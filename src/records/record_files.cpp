@@ -1,11 +1,14 @@
-// The record files the data inspection tool knows, by file name. A record
+// The record files the data inspection tool knows, by file name (or a
+// shell-style pattern, for numbered files). A record
 // kind is added with one line here, above the end marker: a top-level record
 // with DumpRecordFile<cClass>, a bare list with DumpRecordListFile<cElement>,
 // a database file with DumpDatabaseFile<cElement> (the database loader's own
 // checks included).
 #include "records/database.h"
 #include "records/option_data.h"
+#include "records/palette_data.h"
 #include "records/record_dump.h"
+#include "records/stage_data.h"
 #include "records/system_data.h"
 #include "records/worldmap_data.h"
 
@@ -33,6 +36,8 @@ const RecordFileType kRecordFileTypes[] = {
     {"System.dat", &DumpRecordFile<cSystemData>},
     {"WorldMap.dat", &DumpRecordFile<cWorldMapData>},
     {"Option.dat", &DumpRecordFile<cOptionData>},
+    {"CommonPalette.cplt4", &DumpRecordFile<cPaletteData>},
+    {"*.stg4_[0-9][0-9][0-9]", &DumpRecordFile<cStageData>},
     {nullptr, nullptr},  // end marker
 };
 

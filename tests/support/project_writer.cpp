@@ -11,6 +11,8 @@
 #include "records/database.h"
 #include "records/record.h"
 #include "services/log.h"
+#include "support/project_writer_system.h"
+#include "support/stage_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -66,7 +68,7 @@ bool WriteProject(const std::string& root) {
   fs::current_path(root, ec);
   if (ec) return false;
   CreateProjectFolders();
-  bool ok = plat::DirectoryExists("data\\database") && WriteDatabases();
+  bool ok = plat::DirectoryExists("data\\database") && WriteDatabases() && WriteCommonPalette() && WriteSystemFiles();
   fs::current_path(old, ec);
   return ok;
 }
