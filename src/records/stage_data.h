@@ -22,6 +22,19 @@ inline constexpr uint32_t kStageEndMarker = 0x075BCD15;
 // Stage variables a running stage has; older files are padded to this many names.
 inline constexpr int kStageVariableCount = 1000;
 
+// The editor's names of the stage settings' values, each list ended by an
+// empty string; the player shows none of them.
+extern const char* const g_szScrollModeNames[3];       // scroll modes 0, 1
+extern const char* const g_szHitLevelNames[20];        // word n (from 1) is level n
+extern const char* const g_szShotTestStepNames[7];     // shot-test sub-steps 0-5
+extern const char* const g_szBoxPlaceNames[3];         // the sits-on-the-bottom switches
+extern const char* const g_szBoxPlaceShortNames[3];
+extern const char* const g_szBoxShowNames[4];          // box overlays 0-2
+extern const char* const g_szBoxColorNames[9];         // overlay colours 0-7
+extern const char* const g_szStageResizeXNames[3];     // editor operations
+extern const char* const g_szStageResizeYNames[3];
+extern const char* const g_szStageAxisNames[3];
+
 // When objects of one class are removed for leaving the view: a switch and a
 // margin in cells per side.
 class cStageQuad : public cRecordOf<cStageQuad> {
