@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "records/database.h"
+#include "records/palette_data.h"
 #include "records/record_dump.h"
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
@@ -49,6 +51,42 @@ TEST(StageDump, ToolPrintsAStageAndTheCommonPalette) {
   t4test::RunResult damaged = t4test::RunProgram(DumpTool(), {"data/stg4/y.stg4_778"}, dir.Path());
   EXPECT_EQ(damaged.exitCode, 1);
   EXPECT_NE(damaged.err.find("y.stg4_778"), std::string::npos) << damaged.err;
+}
+
+// The tool reads a stage of a project with that project's databases and
+// common palette, so indices and links the player keeps are printed as kept.
+TEST(StageDump, StageOfAProjectIsCheckedAgainstItsDatabasesAndPalette) {
+  if (!fs::exists(DumpTool())) GTEST_SKIP() << "tarvamo4-dump not built";
+  ScratchDir dir{"stagedumpproject", true};
+  ASSERT_TRUE(WriteProject(dir.Path()));
+  g_dwDataVersion = kRecordDataVersion;
+  cDatabase db;
+  db.m_vecBgm.resize(4);
+  ASSERT_TRUE(db.SaveAll("data\\database"));
+  cPaletteData common;
+  common.m_vecChara.resize(3);
+  common.m_vecChara[2].m_nMaxHp = 77;
+  ASSERT_TRUE(WriteCommonPalette(common));
+
+  // Written while this process holds the same project.
+  const auto savedBgm = g_Database.m_vecBgm;
+  g_Database.m_vecBgm = db.m_vecBgm;
+  g_CommonPalette.m_vecChara = common.m_vecChara;
+  cStageData stage = MakeTestStage(20, 15, "linked");
+  PlaceHero(stage, 1, 13);
+  stage.m_nBgm = 3;
+  stage.m_vecPaletteChara.resize(2);
+  stage.m_vecPaletteChara[1].m_byInheritSource = 1;
+  stage.m_vecPaletteChara[1].m_sInheritIndex = 2;
+  const bool written = WriteStage("data\\stg4\\x.stg4_778", stage);
+  g_Database.m_vecBgm = savedBgm;
+  g_CommonPalette = cPaletteData();
+  ASSERT_TRUE(written);
+
+  t4test::RunResult r = t4test::RunProgram(DumpTool(), {dir / "data/stg4/x.stg4_778"}, dir.Path());
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("\"m_nBgm\":3"), std::string::npos);
+  EXPECT_NE(r.out.find("\"m_byInheritSource\":1,\"m_sInheritIndex\":2"), std::string::npos) << r.out.substr(0, 2000);
 }
 
 }  // namespace
