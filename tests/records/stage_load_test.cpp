@@ -108,6 +108,9 @@ TEST_F(StageLoad, FailuresGiveTheirMessages) {
   blindHero.charas[0].graphic = 0;
   Stage badMarker = Minimal();
   badMarker.marker = 123456788;
+  Stage badMarker174 = Minimal();
+  badMarker174.version = 174;
+  badMarker174.marker = 0;
   Stage oldBadMarker = Minimal();
   oldBadMarker.version = 173;
   oldBadMarker.marker = 0;
@@ -133,6 +136,7 @@ TEST_F(StageLoad, FailuresGiveTheirMessages) {
       {"player chara without a graphic", Build(blindHero).Bytes(), 0, hero, 1},
       {"changed end marker", Build(badMarker).Bytes(), 0, broken, 1},
       {"cut short", cut, 0, unread, 0},
+      {"version 174 without the marker", Build(badMarker174).Bytes(), 0, broken, 1},
       {"version 173 without the marker", Build(oldBadMarker).Bytes(), 1, "", 0},
       {"version 172 cut short", oldCutBytes, 0, unread, 0},
       {"no file", {}, 0, unread, 0},
