@@ -194,6 +194,46 @@ TEST_F(StageFile, EndMarkerIsReadFrom173AndNeverCompared) {
   }
 }
 
+TEST_F(StageFile, BackgroundsOfOlderVersions) {
+  struct Case {
+    uint32_t version;
+    ByteBuilder body;
+    int show;
+    double factorX, offsetY;
+  };
+  std::vector<Case> cases;
+  {
+    ByteBuilder b;  // fill, colour, plane, two dropped 4-byte factors
+    b.I32(5).I32(1).I32(3).I32(1).I32(-1).I32(-1).I32(1).Str("bg.bmp");
+    cases.push_back({60, b, 1, 0.1, 0.0});
+  }
+  {
+    ByteBuilder b;  // factors and auto-scroll, two dropped 4-byte offsets
+    b.I32(9).I32(1).I32(3).I32(1).F64(0.5).F64(0.25).I32(1).I32(0).I32(-1).I32(-1).I32(1).Str("bg.bmp");
+    cases.push_back({61, b, 1, 0.5, 0.0});
+  }
+  {
+    ByteBuilder b;
+    b.I32(10).I32(0).I32(1).I32(3).I32(1).F64(0.5).F64(0.25).I32(1).I32(0).F64(2.0).F64(4.5).I32(1).Str("bg.bmp");
+    cases.push_back({62, b, 0, 0.5, 4.5});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.version);
+    cRecordReader in(c.body.Bytes(), "bg");
+    in.SetVersion(c.version);
+    cBackgroundData bg;
+    ASSERT_TRUE(bg.Load(in));
+    EXPECT_EQ(in.Remaining(), 0u);
+    EXPECT_EQ(bg.m_bShow, c.show);
+    EXPECT_EQ(bg.m_bFill, 1);
+    EXPECT_EQ(bg.m_nFillColor, 3);
+    EXPECT_EQ(bg.m_nPlane, 1);
+    EXPECT_EQ(bg.m_dFactorX, c.factorX);
+    EXPECT_EQ(bg.m_dOffsetY, c.offsetY);
+    EXPECT_EQ(bg.m_strPicture, "bg.bmp");
+  }
+}
+
 TEST_F(StageFile, NormalizeKeepsStoredStagesInsideTheirBounds) {
   const int bgmEntries = g_Database.m_vecBgm.Size();
   struct Case {
