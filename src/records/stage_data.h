@@ -207,12 +207,12 @@ class cStageData : public cRecordOf<cStageData> {
   double m_dSubSteps = 0.0;
   double m_dSubStepsSquared = 0.0;
   double m_dSpeedLimit = 0.0;      // pixels per frame
-  double m_dStepGravity = 0.0;    // gravity per sub-step
-  double m_dStepSpeedLimit = 0.0;   // speed limit per sub-step
-  int m_nSubStepsX8 = 0;  // frames in the air before an object counts as falling
+  double m_dStepGravity = 0.0;     // gravity per sub-step
+  double m_dStepSpeedLimit = 0.0;  // speed limit per sub-step
+  int m_nSubStepsX8 = 0;           // frames in the air before an object counts as falling
 
-  int m_bOnScreenOnly = 0;  // contacts consider only charas on screen
-  int m_nHeroHitCooldown = 0;  // frames; per attacker
+  int m_bOnScreenOnly = 0;      // contacts consider only charas on screen
+  int m_nHeroHitCooldown = 0;   // frames; per attacker
   int m_nHeroInvincible = 0;    // frames after damage
   int m_nCharaHitCooldown = 0;
   int m_nCharaInvincible = 0;
@@ -242,7 +242,7 @@ class cStageData : public cRecordOf<cStageData> {
 
   // The defaults of a new stage.
   void Reset();
-  // Fields 36-83 (the standard size table) to their defaults.
+  // The standard box and shot sizes back to their defaults.
   void SetStandardSizes();
   // The bounds every stored stage satisfies: scroll limits inside the map,
   // the hit level and what derives from it, the music entry, palette lists
