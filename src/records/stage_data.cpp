@@ -495,17 +495,11 @@ void cStageData::Normalize() {
     b.Validate();
     b.ValidateItemLink();
   }
-  const int items = m_vecItem.Size();
-  for (int n = 0; n < m_vecChara.Size(); ++n) {
-    cCharaData& c = m_vecChara[static_cast<size_t>(n)];
+  for (cCharaData& c : m_vecChara) {
     c.Validate();
     c.ValidatePaletteRefs();
     // Stage set-up hands the chara the placed item with this index.
-    if (c.m_nCarryItem < -1 || c.m_nCarryItem >= items) {
-      WriteReport("ステージ %s : キャラ %d の持たせるアイテム %d は配置アイテム (%d 個) にないため、なしにしました",
-                  m_strPath.c_str(), n, c.m_nCarryItem, items);
-      c.m_nCarryItem = -1;
-    }
+    c.ValidateCarriedItem(m_vecItem.Size());
   }
   for (cItemData& i : m_vecItem) {
     i.Validate();
