@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
+#include <fnmatch.h>
 
 #include "platform/text.h"
 
@@ -153,6 +153,6 @@ const RecordFileType* FindRecordFileType(std::string_view path) {
   size_t cut = path.find_last_of("/\\");
   std::string name(cut == std::string_view::npos ? path : path.substr(cut + 1));
   for (const RecordFileType& t : RecordFileTypes())
-    if (strcasecmp(t.fileName, name.c_str()) == 0) return &t;
+    if (fnmatch(t.fileName, name.c_str(), FNM_CASEFOLD) == 0) return &t;
   return nullptr;
 }

@@ -15,7 +15,7 @@ std::string RecordListToJson(std::vector<T>& list);
 
 // The kinds of record file the tool knows, by file name.
 struct RecordFileType {
-  const char* fileName;  // matched without regard to case
+  const char* fileName;  // a name or shell pattern, matched without regard to case
   // Loads the file with the program's own loader and prints it; false (with
   // the reason in LastRecordLoadFailure()) when it does not load.
   bool (*dump)(std::string_view path, std::string* json);

@@ -11,7 +11,9 @@
 #include "records/database.h"
 #include "records/record.h"
 #include "services/log.h"
+#include "support/project_writer_system.h"
 #include "support/sheet_writer.h"
+#include "support/stage_writer.h"
 
 namespace fs = std::filesystem;
 
@@ -48,7 +50,8 @@ bool WriteProject(const std::string& root) {
   fs::current_path(root, ec);
   if (ec) return false;
   CreateProjectFolders();
-  bool ok = plat::DirectoryExists("data\\database") && WriteDatabases() && WriteBuiltInSheets(".", 8);
+  bool ok = plat::DirectoryExists("data\\database") && WriteDatabases() && WriteCommonPalette() &&
+            WriteSystemFiles() && WriteBuiltInSheets(".", 8);
   fs::current_path(old, ec);
   return ok;
 }

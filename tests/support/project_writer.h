@@ -21,7 +21,9 @@ class ReportLogCapture {
   size_t m_seen = 0;
 };
 
-// Makes the folders created at every start and data\database\ with the ten
-// databases at their defaults, under `root` (an OS path), through the
-// program's own Save, and the built-in bitmap sheets (8-bit, sheet_writer.h). Returns false when something could not be written.
+// Makes the folders created at every start, data\database\ with the ten
+// databases, data\CommonPalette.cplt4, the project-wide files
+// (project_writer_system.h) and the built-in bitmap sheets (8-bit,
+// sheet_writer.h) at their defaults, under `root` (an OS path), through the
+// program's own Save. Returns false when something could not be written.
 bool WriteProject(const std::string& root);
