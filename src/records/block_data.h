@@ -84,8 +84,9 @@ class cBlockData : public cRecordOf<cBlockData> {
   // the cell's appearance test fails or the faction passes.
   BYTE GetHitKind(int faction);
 
-  // Draws the block at (x, y) of the target: the graphic, then the icon.
-  // Defined with the block-map drawing.
+  // Draws the block at (x, y) of the target: the 32x32 graphic, then the
+  // icon of the mark sheet when the icon flag is 1, both colour-keyed. The
+  // block-map drawing calls it for each visible cell.
   void DrawIcon(DDSURFACEDATA* target, int x, int y);
 };
 
