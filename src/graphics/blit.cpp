@@ -410,23 +410,23 @@ int DDClipRect(DDSURFACEDATA* dst, int* x, int* y, int* w, int* h, DDSURFACEDATA
   if (!dst || !src) return 0;
   if (*w <= 0 || *h <= 0 || *sw == 0 || *sh == 0) return 0;
   if (*sw == *w && *sh == *h) {
-    CutToSurface(sx, sw, src->nWidth);
-    CutToSurface(sy, sh, src->nHeight);
-    if (*x < 0) {
-      *sx -= *x;
-      *sw += *x;
-      *x = 0;
-    }
-    if (*y < 0) {
-      *sy -= *y;
-      *sh += *y;
-      *y = 0;
-    }
-    if (*x + *sw > dst->nWidth) *sw = dst->nWidth - *x;
-    if (*y + *sh > dst->nHeight) *sh = dst->nHeight - *y;
+    // Same size: both edges of both rectangles are cut together, so every
+    // pixel that is drawn still comes from the source pixel facing it, also
+    // when a rectangle starts negative and sticks out on the far side too.
+    auto cut = [](int* d, int* s, int* n, int dLimit, int sLimit) {
+      const long long lo = std::max({0LL, -static_cast<long long>(*d), -static_cast<long long>(*s)});
+      const long long hi = std::min({static_cast<long long>(*n), static_cast<long long>(dLimit) - *d,
+                                     static_cast<long long>(sLimit) - *s});
+      if (hi <= lo) return false;
+      *d += static_cast<int>(lo);
+      *s += static_cast<int>(lo);
+      *n = static_cast<int>(hi - lo);
+      return true;
+    };
+    if (!cut(x, sx, sw, dst->nWidth, src->nWidth) || !cut(y, sy, sh, dst->nHeight, src->nHeight)) return 0;
     *w = *sw;
     *h = *sh;
-    return *w > 0 && *h > 0;
+    return 1;
   }
   if (lpDTCon) {
     // The device clips the destination; only the source is cut, and the
