@@ -42,10 +42,10 @@ constexpr uint32_t FullAlphaOf(uint32_t p) {
   return 255;
 }
 
-int FloorDiv(long long a, long long b) {
+long long FloorDiv(long long a, long long b) {
   long long q = a / b;
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-  return static_cast<int>(q);
+  return q;
 }
 
 int Wrap(int v, int n) {
@@ -86,6 +86,107 @@ bool PlainState(const QUADSTATE& s) {
   return colourPlain && alphaPlain;
 }
 
+// floor((start + i * num) / den) for i = 0, 1, 2 ... (den > 0), stepped
+// exactly without a division per pixel.
+class FloorStepper {
+ public:
+  FloorStepper(long long start, long long num, long long den) : den_(den) {
+    q_ = FloorDiv(start, den);
+    r_ = start - q_ * den;
+    stepQ_ = FloorDiv(num, den);
+    stepR_ = num - stepQ_ * den;
+  }
+  int Next() {
+    const long long v = q_;
+    q_ += stepQ_;
+    r_ += stepR_;
+    if (r_ >= den_) {
+      r_ -= den_;
+      ++q_;
+    }
+    return static_cast<int>(v);
+  }
+
+ private:
+  long long q_, r_, stepQ_, stepR_, den_;
+};
+
+// A texel of the A1R5G5B5 texture packing as the R5G6B5 full-screen back
+// buffer stores it: the device conversion, one table per field (the fields
+// convert independently).
+struct Repack565 {
+  uint16_t r[32], g[32], b[32];
+};
+const Repack565& Repack565Table() {
+  static const Repack565 table = [] {
+    Repack565 t{};
+    for (uint32_t v = 0; v < 32; ++v) {
+      t.r[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v << 10)));
+      t.g[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v << 5)));
+      t.b[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v)));
+    }
+    return t;
+  }();
+  return table;
+}
+
+// An opaque texel written into the destination format.
+template <PixelFormat S, PixelFormat D>
+inline typename Fmt<D>::T OpaqueTexel(uint32_t texel, const Repack565* repack) {
+  using DT = typename Fmt<D>::T;
+  // An opaque 32-bit texel is stored as it is in either 32-bit format.
+  if constexpr (S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8)) {
+    return static_cast<DT>(texel);
+  } else if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) {
+    return static_cast<DT>(repack->r[(texel >> 10) & 31] | repack->g[(texel >> 5) & 31] | repack->b[texel & 31]);
+  } else {
+    return static_cast<DT>(EncodePixel(D, DecodePixel(S, texel)));
+  }
+}
+
+// Stage 0 and blending for one texel, the general case.
+template <PixelFormat S, PixelFormat D>
+inline void ShadeTexel(typename Fmt<D>::T& d, uint32_t texel, const QUADSTATE& state, const Rgba8& diffuse) {
+  using DT = typename Fmt<D>::T;
+  const Rgba8 t = DecodePixel(S, texel);
+  Rgba8 c{StageOp(state.dwColorOp, t.r, diffuse.r), StageOp(state.dwColorOp, t.g, diffuse.g),
+          StageOp(state.dwColorOp, t.b, diffuse.b), StageOp(state.dwAlphaOp, t.a, diffuse.a)};
+  d = static_cast<DT>(EncodePixel(D, Blend(c, DecodePixel(D, d))));
+}
+
+// One texel in the usual state: transparent texels leave the destination,
+// opaque ones replace it, the rest blend.
+template <PixelFormat S, PixelFormat D>
+inline void PlainTexel(typename Fmt<D>::T& d, uint32_t texel, const QUADSTATE& state, const Rgba8& diffuse,
+                       const Repack565* repack) {
+  const uint32_t a = FullAlphaOf<S>(texel);
+  if (a == 255)
+    d = OpaqueTexel<S, D>(texel, repack);
+  else if (a != 0)
+    ShadeTexel<S, D>(d, texel, state, diffuse);
+}
+
+// A row of same-size texels without wrapping in the usual state. Blocks of
+// eight that are all opaque or all transparent take the quick way.
+template <PixelFormat S, PixelFormat D>
+void PlainSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __restrict s, int n,
+               const QUADSTATE& state, const Rgba8& diffuse, const Repack565* repack) {
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    uint32_t all = ~0u, any = 0;
+    for (int k = 0; k < 8; ++k) {
+      all &= s[i + k];
+      any |= s[i + k];
+    }
+    if (FullAlphaOf<S>(all) == 255) {
+      for (int k = 0; k < 8; ++k) d[i + k] = OpaqueTexel<S, D>(s[i + k], repack);
+    } else if (FullAlphaOf<S>(any) != 0) {
+      for (int k = 0; k < 8; ++k) PlainTexel<S, D>(d[i + k], s[i + k], state, diffuse, repack);
+    }
+  }
+  for (; i < n; ++i) PlainTexel<S, D>(d[i], s[i], state, diffuse, repack);
+}
+
 template <PixelFormat S, PixelFormat D>
 void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
                   int sh, const QUADSTATE& state) {
@@ -97,32 +198,33 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
   const bool plain = PlainState(state);
   const Rgba8 diffuse = DecodePixel(PixelFormat::A8R8G8B8, state.dwDrawColor);
   const bool sameSize = sw == w && sh == h;
+  const Repack565* repack = nullptr;
+  if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) repack = &Repack565Table();
+  // Same size and no texel column past the texture's edge: a straight span.
+  const bool straight = sameSize && sx + i0 >= 0 && sx + i1 <= src.width;
+  // Point sampling at the pixel centre; the texture wraps.
+  FloorStepper rows(sameSize ? 0 : (2LL * j0 + 1) * sh, 2LL * sh, 2LL * h);
   for (int j = j0; j < j1; ++j) {
-    // Point sampling at the pixel centre; the texture wraps.
-    const int ty = Wrap(sameSize ? sy + j : sy + FloorDiv((2LL * j + 1) * sh, 2LL * h), src.height);
+    const int ty = Wrap(sameSize ? sy + j : sy + rows.Next(), src.height);
     const ST* srow = reinterpret_cast<const ST*>(src.Row(ty));
     DT* drow = reinterpret_cast<DT*>(dst.Row(y + j)) + x;
-    for (int i = i0; i < i1; ++i) {
-      const int tx = Wrap(sameSize ? sx + i : sx + FloorDiv((2LL * i + 1) * sw, 2LL * w), src.width);
-      const uint32_t texel = srow[tx];
+    if (straight) {
       if (plain) {
-        const uint32_t a = FullAlphaOf<S>(texel);
-        if (a == 0) continue;
-        if (a == 255) {
-          // An opaque 32-bit texel is stored as it is in either 32-bit format.
-          if constexpr (S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8)) {
-            drow[i] = static_cast<DT>(texel);
-          } else {
-            Rgba8 c = DecodePixel(S, texel);
-            drow[i] = static_cast<DT>(EncodePixel(D, c));
-          }
-          continue;
-        }
+        PlainSpan<S, D>(drow + i0, srow + sx + i0, i1 - i0, state, diffuse, repack);
+      } else {
+        for (int i = i0; i < i1; ++i) ShadeTexel<S, D>(drow[i], srow[sx + i], state, diffuse);
       }
-      const Rgba8 t = DecodePixel(S, texel);
-      Rgba8 c{StageOp(state.dwColorOp, t.r, diffuse.r), StageOp(state.dwColorOp, t.g, diffuse.g),
-              StageOp(state.dwColorOp, t.b, diffuse.b), StageOp(state.dwAlphaOp, t.a, diffuse.a)};
-      drow[i] = static_cast<DT>(EncodePixel(D, Blend(c, DecodePixel(D, drow[i]))));
+      continue;
+    }
+    FloorStepper cols(sameSize ? 0 : (2LL * i0 + 1) * sw, 2LL * sw, 2LL * w);
+    for (int i = i0; i < i1; ++i) {
+      int tx = sameSize ? sx + i : sx + cols.Next();
+      if (static_cast<unsigned>(tx) >= static_cast<unsigned>(src.width)) tx = Wrap(tx, src.width);
+      const uint32_t texel = srow[tx];
+      if (plain)
+        PlainTexel<S, D>(drow[i], texel, state, diffuse, repack);
+      else
+        ShadeTexel<S, D>(drow[i], texel, state, diffuse);
     }
   }
 }
@@ -205,25 +307,42 @@ void DirectDrawCopy(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuf
   const bool sameSize = sw == w && sh == h;
   const T k = static_cast<T>(key);
   const bool overlapping = &dst == &src;
+  const T* prevRow = nullptr;  // the destination row drawn last, and its source row
+  int prevRy = -1;
   for (int jj = 0; jj < h; ++jj) {
     // An overlapping copy downwards walks the rows from the bottom.
     const int j = overlapping && y > sy ? h - 1 - jj : jj;
     const int ry = sameSize ? sy + j : sy + static_cast<int>(static_cast<long long>(j) * sh / h);
-    const T* srow = reinterpret_cast<const T*>(src.Row(ry));
+    const T* srow = reinterpret_cast<const T*>(src.Row(ry)) + sx;
     T* drow = reinterpret_cast<T*>(dst.Row(y + j)) + x;
-    if constexpr (!Keyed) {
-      if (sameSize) {
-        std::memmove(drow, srow + sx, static_cast<size_t>(w) * sizeof(T));
-        continue;
+    if (sameSize) {
+      if constexpr (Keyed) {
+        // Writing back what is there keeps the loop free of branches.
+        for (int i = 0; i < w; ++i) {
+          const T p = srow[i];
+          drow[i] = p == k ? drow[i] : p;
+        }
+      } else {
+        std::memmove(drow, srow, static_cast<size_t>(w) * sizeof(T));
       }
+      continue;
     }
+    // An unkeyed stretch repeats the row above when it reads the same
+    // source row.
+    if (!Keyed && !overlapping && ry == prevRy) {
+      std::memcpy(drow, prevRow, static_cast<size_t>(w) * sizeof(T));
+      continue;
+    }
+    FloorStepper cols(0, sw, w);
     for (int i = 0; i < w; ++i) {
-      const T p = srow[sameSize ? sx + i : sx + static_cast<int>(static_cast<long long>(i) * sw / w)];
+      const T p = srow[cols.Next()];
       if constexpr (Keyed) {
         if (p == k) continue;
       }
       drow[i] = p;
     }
+    prevRy = ry;
+    prevRow = drow;
   }
 }
 

@@ -57,6 +57,9 @@ class GfxFrames : public DisplayTest {
       for (int i = 0; i < 12; ++i)
         DDBlt(&BackBuffer, i * 53 - 4 + f, (i * 37 + f * 11) % 480 - 4, 8, 8, &sheet, (i % 4) * 8, 0, 1);
       DDStretchBlt(&BackBuffer, 100 + f, 200, 64, 16, &sheet, 0, 0, 32, 8, 1);
+      DDStretchBlt(&BackBuffer, 300, 100 + f, 96, 40, &sheet, 8, 0, 24, 8, 0);  // unkeyed, rows repeat
+      DDStretchBlt(&BackBuffer, 420, 300, 24, 24, &sheet, 16 + f, 0, -8, 8, 1);   // mirrored (Direct3D)
+      DDBltMode(&BackBuffer, 500 - f, 400, 32, 8, &sheet, 0, 0, 1, BLTMODE{0x80FF8040u, 4});  // tinted
       DDFillRect(&BackBuffer, -6, 470, 20, 20, 200);
       DDFillRect(&BackBuffer, 630 - f, -3, 20, 9, 120);
       const bool shown = lpDTCon ? DDPresent(60, 0, nullptr) == 1 : g_bWindowed ? DDBltToPrimary() : DDFlip();
@@ -90,4 +93,39 @@ TEST_F(GfxFrames, HeadlessFrameHashesAreTheSameInTwoRuns) {
     // Each frame drew something of its own.
     for (size_t i = 1; i < first.size(); ++i) EXPECT_NE(first[i], first[i - 1]);
   }
+}
+
+TEST(GfxPresentConversion, EverySixteenBitValueWidensByRepeatingItsTopBits) {
+  auto e5 = [](uint32_t v) { return (v << 3) | (v >> 2); };
+  auto e6 = [](uint32_t v) { return (v << 2) | (v >> 4); };
+  for (PixelFormat f : {PixelFormat::R5G6B5, PixelFormat::A1R5G5B5}) {
+    SCOPED_TRACE(PixelFormatName(f));
+    PixelBuffer b;
+    ASSERT_TRUE(b.Allocate(f, 256, 256));
+    for (uint32_t v = 0; v < 65536; ++v) reinterpret_cast<uint16_t*>(b.Row(v >> 8))[v & 255] = static_cast<uint16_t>(v);
+    std::vector<uint32_t> argb(65536);
+    ConvertToArgb(b, nullptr, argb.data());
+    for (uint32_t v = 0; v < 65536; ++v) {
+      const uint32_t want = f == PixelFormat::R5G6B5
+                                ? 0xFF000000u | e5(v >> 11) << 16 | e6(v >> 5 & 63) << 8 | e5(v & 31)
+                                : 0xFF000000u | e5(v >> 10 & 31) << 16 | e5(v >> 5 & 31) << 8 | e5(v & 31);
+      ASSERT_EQ(argb[v], want) << std::hex << v;
+    }
+  }
+}
+
+TEST(GfxPresentConversion, EightBitFramesOfOddWidthGoThroughThePalette) {
+  DDPALETTE pal;
+  for (int i = 0; i < 256; ++i) pal.entries[i] = {BYTE(i), BYTE(i ^ 0x5A), BYTE(255 - i), 0};
+  PixelBuffer b;
+  ASSERT_TRUE(b.Allocate(PixelFormat::Index8, 7, 3));
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 7; ++x) b.Row(y)[x] = static_cast<uint8_t>(y * 90 + x * 13);
+  std::vector<uint32_t> argb(21);
+  ConvertToArgb(b, &pal, argb.data());
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 7; ++x) {
+      const int i = (y * 90 + x * 13) & 255;
+      EXPECT_EQ(argb[y * 7 + x], 0xFF000000u | uint32_t(i) << 16 | uint32_t(i ^ 0x5A) << 8 | uint32_t(255 - i));
+    }
 }
