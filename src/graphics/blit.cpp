@@ -166,26 +166,67 @@ inline void PlainTexel(typename Fmt<D>::T& d, uint32_t texel, const QUADSTATE& s
     ShadeTexel<S, D>(d, texel, state, diffuse);
 }
 
-// A row of same-size texels without wrapping in the usual state. Blocks of
-// eight that are all opaque or all transparent take the quick way.
+// True when an opaque texel is stored as it is (no repacking).
+template <PixelFormat S, PixelFormat D>
+constexpr bool kStoredAsIs = S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8);
+
+// True when every texel of the row is opaque.
+template <PixelFormat S>
+bool AllOpaque(const typename Fmt<S>::T* s, int n) {
+  uint32_t all = ~0u;
+  for (int i = 0; i < n; ++i) all &= s[i];
+  return FullAlphaOf<S>(all) == 255;
+}
+
+// A row of texels in the usual state, texel i onto destination pixel i.
 template <PixelFormat S, PixelFormat D>
 void PlainSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __restrict s, int n,
                const QUADSTATE& state, const Rgba8& diffuse, const Repack565* repack) {
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    uint32_t all = ~0u, any = 0;
-    for (int k = 0; k < 8; ++k) {
-      all &= s[i + k];
-      any |= s[i + k];
-    }
-    if (FullAlphaOf<S>(all) == 255) {
-      for (int k = 0; k < 8; ++k) d[i + k] = OpaqueTexel<S, D>(s[i + k], repack);
-    } else if (FullAlphaOf<S>(any) != 0) {
-      for (int k = 0; k < 8; ++k) PlainTexel<S, D>(d[i + k], s[i + k], state, diffuse, repack);
+  if constexpr (kStoredAsIs<S, D>) {
+    // A long row without a transparent texel is a plain copy (on a short
+    // sprite row the extra look costs more than it saves).
+    if (n >= 64 && AllOpaque<S>(s, n)) {
+      std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
+      return;
     }
   }
-  for (; i < n; ++i) PlainTexel<S, D>(d[i], s[i], state, diffuse, repack);
+  if constexpr (S == PixelFormat::A1R5G5B5) {
+    // One alpha bit: every texel is either transparent or opaque.
+    for (int i = 0; i < n; ++i) {
+      const uint32_t p = s[i];
+      d[i] = (p & 0x8000) ? OpaqueTexel<S, D>(p, repack) : d[i];
+    }
+  } else if constexpr (S == PixelFormat::A8R8G8B8) {
+    // Opaque texels first; the rare half-transparent ones blend afterwards
+    // with what was there (they are not written by the first pass).
+    uint32_t partial = 0;
+    for (int i = 0; i < n; ++i) {
+      const uint32_t p = s[i];
+      const uint32_t a = p >> 24;
+      partial |= (a - 1u) < 254u;
+      d[i] = a == 255 ? OpaqueTexel<S, D>(p, repack) : d[i];
+    }
+    if (partial) {
+      for (int i = 0; i < n; ++i) {
+        const uint32_t a = s[i] >> 24;
+        if (a - 1u < 254u) ShadeTexel<S, D>(d[i], s[i], state, diffuse);
+      }
+    }
+  } else {
+    for (int i = 0; i < n; ++i) d[i] = OpaqueTexel<S, D>(s[i], repack);
+  }
 }
+
+// Per-thread scratch rows, grown when a wider rectangle comes and then
+// reused: drawing allocates nothing in the steady state.
+template <typename T>
+T* Scratch(std::vector<T>& v, int n) {
+  if (v.size() < static_cast<size_t>(n)) v.resize(static_cast<size_t>(n));
+  return v.data();
+}
+thread_local std::vector<int> t_columns;
+thread_local std::vector<uint16_t> t_texels16;
+thread_local std::vector<uint32_t> t_texels32;
 
 template <PixelFormat S, PixelFormat D>
 void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
@@ -201,7 +242,14 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
   const Repack565* repack = nullptr;
   if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) repack = &Repack565Table();
   // Same size and no texel column past the texture's edge: a straight span.
-  const bool straight = sameSize && sx + i0 >= 0 && sx + i1 <= src.width;
+  // (A texture drawn onto itself reads each row before writing it.)
+  const bool straight = sameSize && sx + i0 >= 0 && sx + i1 <= src.width && &dst != &src;
+  int* columns = nullptr;
+  ST* texels = nullptr;
+  // The gathered texel row is reused while the rows read the same one.
+  int prevTy = -1;
+  bool opaqueRow = false;
+  const DT* prevRow = nullptr;
   // Point sampling at the pixel centre; the texture wraps.
   FloorStepper rows(sameSize ? 0 : (2LL * j0 + 1) * sh, 2LL * sh, 2LL * h);
   for (int j = j0; j < j1; ++j) {
@@ -216,16 +264,37 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
       }
       continue;
     }
-    FloorStepper cols(sameSize ? 0 : (2LL * i0 + 1) * sw, 2LL * sw, 2LL * w);
-    for (int i = i0; i < i1; ++i) {
-      int tx = sameSize ? sx + i : sx + cols.Next();
-      if (static_cast<unsigned>(tx) >= static_cast<unsigned>(src.width)) tx = Wrap(tx, src.width);
-      const uint32_t texel = srow[tx];
-      if (plain)
-        PlainTexel<S, D>(drow[i], texel, state, diffuse, repack);
-      else
-        ShadeTexel<S, D>(drow[i], texel, state, diffuse);
+    if (ty == prevTy && opaqueRow && prevRow) {
+      // The same opaque texels as the row above: the same pixels.
+      std::memcpy(drow + i0, prevRow + i0, static_cast<size_t>(i1 - i0) * sizeof(DT));
+      prevRow = drow;
+      continue;
     }
+    if (!columns) {
+      // The texel column of each destination column, once per quad.
+      columns = Scratch(t_columns, i1 - i0);
+      FloorStepper cols(sameSize ? 0 : (2LL * i0 + 1) * sw, 2LL * sw, 2LL * w);
+      for (int i = i0; i < i1; ++i) {
+        int tx = sameSize ? sx + i : sx + cols.Next();
+        if (static_cast<unsigned>(tx) >= static_cast<unsigned>(src.width)) tx = Wrap(tx, src.width);
+        columns[i - i0] = tx;
+      }
+      if constexpr (sizeof(ST) == 2)
+        texels = Scratch(t_texels16, i1 - i0);
+      else
+        texels = Scratch(t_texels32, i1 - i0);
+    }
+    if (ty != prevTy) {
+      for (int i = 0; i < i1 - i0; ++i) texels[i] = srow[columns[i]];
+      opaqueRow = plain && &dst != &src && AllOpaque<S>(texels, i1 - i0);
+      prevTy = ty;
+    }
+    if (plain) {
+      PlainSpan<S, D>(drow + i0, texels, i1 - i0, state, diffuse, repack);
+    } else {
+      for (int i = i0; i < i1; ++i) ShadeTexel<S, D>(drow[i], texels[i - i0], state, diffuse);
+    }
+    prevRow = drow;
   }
 }
 
@@ -309,6 +378,7 @@ void DirectDrawCopy(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuf
   const bool overlapping = &dst == &src;
   const T* prevRow = nullptr;  // the destination row drawn last, and its source row
   int prevRy = -1;
+  int* columns = nullptr;  // source column of each destination column (stretching)
   for (int jj = 0; jj < h; ++jj) {
     // An overlapping copy downwards walks the rows from the bottom.
     const int j = overlapping && y > sy ? h - 1 - jj : jj;
@@ -333,13 +403,17 @@ void DirectDrawCopy(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuf
       std::memcpy(drow, prevRow, static_cast<size_t>(w) * sizeof(T));
       continue;
     }
-    FloorStepper cols(0, sw, w);
+    if (!columns) {
+      columns = Scratch(t_columns, w);
+      FloorStepper cols(0, sw, w);
+      for (int i = 0; i < w; ++i) columns[i] = cols.Next();
+    }
     for (int i = 0; i < w; ++i) {
-      const T p = srow[cols.Next()];
-      if constexpr (Keyed) {
-        if (p == k) continue;
-      }
-      drow[i] = p;
+      const T p = srow[columns[i]];
+      if constexpr (Keyed)
+        drow[i] = p == k ? drow[i] : p;
+      else
+        drow[i] = p;
     }
     prevRy = ry;
     prevRow = drow;

@@ -65,13 +65,10 @@ void ConvertRows(const PixelBuffer& src, const DDPALETTE* palette, uint32_t* out
     uint32_t* __restrict dst = out + static_cast<size_t>(y) * w;
     if constexpr (F == PixelFormat::Index8) {
       int x = 0;
-      for (; x + 4 <= w; x += 4) {
-        uint32_t four;
-        std::memcpy(&four, row + x, 4);
-        dst[x] = lut[four & 0xFF];
-        dst[x + 1] = lut[(four >> 8) & 0xFF];
-        dst[x + 2] = lut[(four >> 16) & 0xFF];
-        dst[x + 3] = lut[four >> 24];
+      for (; x + 8 <= w; x += 8) {
+        uint64_t eight;
+        std::memcpy(&eight, row + x, 8);
+        for (int k = 0; k < 8; ++k) dst[x + k] = lut[(eight >> (8 * k)) & 0xFF];
       }
       for (; x < w; ++x) dst[x] = lut[row[x]];
     } else if constexpr (F == PixelFormat::R5G6B5 || F == PixelFormat::A1R5G5B5) {
