@@ -237,3 +237,29 @@ TEST_F(GfxClipTest, IndexMapIsZeroWhereNoEntryMatches) {
   DDReleaseSurface(&sd);
   std::memcpy(g_Palette, saved, sizeof saved);
 }
+
+TEST_F(GfxClipTest, LongKeyedRowsKeepTheBackgroundOnlyUnderKeyPixels) {
+  // Rows long enough for the wide paths, with an odd tail, in every mode.
+  for (const DisplayMode& m : kDisplayModes) {
+    SCOPED_TRACE(m.name);
+    ASSERT_TRUE(Init(m));
+    DDSetTransmit(255, 0, 255);
+    if (!lpDTCon && g_nBpp == 8) g_dwTransmit = 0;  // palette index 0 at 8 bits
+    ASSERT_TRUE(DDCreateSurface(&src_, 53, 2, 1, 0, 0, nullptr, 0));
+    Make(dst_, 60, 2);
+    // Direct3D: transparent texels have alpha 0; DirectDraw: the key value.
+    const uint32_t key = lpDTCon ? 0u : src_.Pixels()->colorKey;
+    const uint32_t background = Opaque(200);
+    FillAll(dst_, background);
+    for (int x = 0; x < 53; ++x) Put(src_, x, 1, x % 3 == 1 ? key : Opaque(x));
+    ASSERT_EQ(DDBlt(&dst_, 4, 1, 53, 1, &src_, 0, 1, 1), 1);
+    for (int x = 0; x < 60; ++x) {
+      const bool drawn = x >= 4 && x < 57 && (x - 4) % 3 != 1;
+      EXPECT_EQ(Get(dst_, x, 1), drawn ? Opaque(x - 4) : background) << "column " << x;
+    }
+    EXPECT_EQ(Get(dst_, 10, 0), background);
+    DDReleaseSurface(&dst_);
+    DDReleaseSurface(&src_);
+    DDRelease();
+  }
+}
