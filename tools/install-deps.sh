@@ -10,6 +10,7 @@ pkgs=(
   libpng-dev zlib1g-dev
   libboost-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  netpbm
   xvfb xauth
 )
 missing=()

@@ -284,7 +284,10 @@ bool DDLoadSurfaces(DDSURFACEDATA* surfaces, const int* indices, int count) {
     const int code = DDCreateSurfaceFromFile(sd, def.szFileName, def.bTransmit, g_nBpp, def.dwDDMemType,
                                              def.dwDTMemType, def.lpBaseSD, def.bPalIndex, def.nMirrorX,
                                              def.nMirrorY, 0);
-    if (!DDSurfaceErrorName(code) && !def.bOptional) {
+    // Every non-zero code is a failure (a texture the device refused, a
+    // mirror that could not be built), not only the named ones.
+    const bool failed = !DDSurfaceErrorName(code) || code != 0;
+    if (failed && !def.bOptional) {
       ErrorBoxf("%s の読み込みに失敗！", def.szFileName);
       return false;
     }

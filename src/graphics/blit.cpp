@@ -1,5 +1,7 @@
 #include "graphics/blit.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -42,10 +44,10 @@ constexpr uint32_t FullAlphaOf(uint32_t p) {
   return 255;
 }
 
-int FloorDiv(long long a, long long b) {
+long long FloorDiv(long long a, long long b) {
   long long q = a / b;
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
-  return static_cast<int>(q);
+  return q;
 }
 
 int Wrap(int v, int n) {
@@ -86,6 +88,183 @@ bool PlainState(const QUADSTATE& s) {
   return colourPlain && alphaPlain;
 }
 
+// floor((start + i * num) / den) for i = 0, 1, 2 ... (den > 0), stepped
+// exactly without a division per pixel.
+class FloorStepper {
+ public:
+  FloorStepper(long long start, long long num, long long den) : den_(den) {
+    q_ = FloorDiv(start, den);
+    r_ = start - q_ * den;
+    stepQ_ = FloorDiv(num, den);
+    stepR_ = num - stepQ_ * den;
+  }
+  int Next() {
+    const long long v = q_;
+    q_ += stepQ_;
+    r_ += stepR_;
+    if (r_ >= den_) {
+      r_ -= den_;
+      ++q_;
+    }
+    return static_cast<int>(v);
+  }
+
+ private:
+  long long q_, r_, stepQ_, stepR_, den_;
+};
+
+// A texel of the A1R5G5B5 texture packing as the R5G6B5 full-screen back
+// buffer stores it: the device conversion, one table per field (the fields
+// convert independently).
+struct Repack565 {
+  uint16_t r[32], g[32], b[32];
+};
+const Repack565& Repack565Table() {
+  static const Repack565 table = [] {
+    Repack565 t{};
+    for (uint32_t v = 0; v < 32; ++v) {
+      t.r[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v << 10)));
+      t.g[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v << 5)));
+      t.b[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v)));
+    }
+    return t;
+  }();
+  return table;
+}
+
+// An opaque texel written into the destination format.
+template <PixelFormat S, PixelFormat D>
+inline typename Fmt<D>::T OpaqueTexel(uint32_t texel, const Repack565* repack) {
+  using DT = typename Fmt<D>::T;
+  // An opaque 32-bit texel is stored as it is in either 32-bit format.
+  if constexpr (S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8)) {
+    return static_cast<DT>(texel);
+  } else if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) {
+    return static_cast<DT>(repack->r[(texel >> 10) & 31] | repack->g[(texel >> 5) & 31] | repack->b[texel & 31]);
+  } else {
+    return static_cast<DT>(EncodePixel(D, DecodePixel(S, texel)));
+  }
+}
+
+// Stage 0 and blending for one texel, the general case.
+template <PixelFormat S, PixelFormat D>
+inline void ShadeTexel(typename Fmt<D>::T& d, uint32_t texel, const QUADSTATE& state, const Rgba8& diffuse) {
+  using DT = typename Fmt<D>::T;
+  const Rgba8 t = DecodePixel(S, texel);
+  Rgba8 c{StageOp(state.dwColorOp, t.r, diffuse.r), StageOp(state.dwColorOp, t.g, diffuse.g),
+          StageOp(state.dwColorOp, t.b, diffuse.b), StageOp(state.dwAlphaOp, t.a, diffuse.a)};
+  d = static_cast<DT>(EncodePixel(D, Blend(c, DecodePixel(D, d))));
+}
+
+// One texel in the usual state: transparent texels leave the destination,
+// opaque ones replace it, the rest blend.
+template <PixelFormat S, PixelFormat D>
+inline void PlainTexel(typename Fmt<D>::T& d, uint32_t texel, const QUADSTATE& state, const Rgba8& diffuse,
+                       const Repack565* repack) {
+  const uint32_t a = FullAlphaOf<S>(texel);
+  if (a == 255)
+    d = OpaqueTexel<S, D>(texel, repack);
+  else if (a != 0)
+    ShadeTexel<S, D>(d, texel, state, diffuse);
+}
+
+// One stretched row: destination pixel i from source column cols[i]. The
+// pointers do not overlap the column table (restrict keeps them in
+// registers: an int table could otherwise alias 32-bit pixels).
+template <typename T, bool Keyed>
+inline void GatherRow(T* __restrict d, const T* __restrict s, const int* __restrict cols, int n, T k) {
+#pragma GCC ivdep
+  for (int i = 0; i < n; ++i) {
+    const T p = s[cols[i]];
+    if constexpr (Keyed) {
+      const T m = static_cast<T>(0u - static_cast<unsigned>(p != k));
+      d[i] = static_cast<T>((p & m) | (d[i] & ~m));
+    } else {
+      d[i] = p;
+    }
+  }
+}
+
+// True when an opaque texel is stored as it is (no repacking).
+template <PixelFormat S, PixelFormat D>
+constexpr bool kStoredAsIs = S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8);
+
+// True when every texel of the row is opaque.
+template <PixelFormat S>
+bool AllOpaque(const typename Fmt<S>::T* s, int n) {
+  uint32_t all = ~0u;
+  for (int i = 0; i < n; ++i) all &= s[i];
+  return FullAlphaOf<S>(all) == 255;
+}
+
+// A row of texels in the usual state, texel i onto destination pixel i.
+template <PixelFormat S, PixelFormat D>
+void PlainSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __restrict s, int n,
+               const QUADSTATE& state, const Rgba8& diffuse, const Repack565* repack) {
+  if constexpr (kStoredAsIs<S, D> && S == PixelFormat::A8R8G8B8) {
+    // A long row without a transparent texel is a plain copy (on a short
+    // sprite row the extra look costs more than it saves; 16-bit rows are
+    // quicker with the select below).
+    if (n >= 64 && AllOpaque<S>(s, n)) {
+      std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
+      return;
+    }
+  }
+  if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::A1R5G5B5) {
+    // One alpha bit: every texel is either transparent or opaque; the bit
+    // shifted across its word is the mask of the texels to copy.
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+      const __m128i opaque = _mm_srai_epi16(p, 15);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                       _mm_or_si128(_mm_and_si128(opaque, p), _mm_andnot_si128(opaque, was)));
+    }
+    for (; i < n; ++i)
+      if (s[i] & 0x8000) d[i] = s[i];
+  } else if constexpr (S == PixelFormat::A1R5G5B5) {
+    // One alpha bit: every texel is either transparent or opaque.
+#pragma GCC ivdep
+    for (int i = 0; i < n; ++i) {
+      const uint32_t p = s[i];
+      const typename Fmt<D>::T m = static_cast<typename Fmt<D>::T>(0u - (p >> 15));
+      d[i] = static_cast<typename Fmt<D>::T>((OpaqueTexel<S, D>(p, repack) & m) | (d[i] & ~m));
+    }
+  } else if constexpr (S == PixelFormat::A8R8G8B8) {
+    // Opaque texels first; the rare half-transparent ones blend afterwards
+    // with what was there (they are not written by the first pass).
+    uint32_t partial = 0;
+#pragma GCC ivdep
+    for (int i = 0; i < n; ++i) {
+      const uint32_t p = s[i];
+      const uint32_t a = p >> 24;
+      partial |= (a - 1u) < 254u;
+      const typename Fmt<D>::T m = static_cast<typename Fmt<D>::T>(0u - static_cast<uint32_t>(a == 255));
+      d[i] = static_cast<typename Fmt<D>::T>((OpaqueTexel<S, D>(p, repack) & m) | (d[i] & ~m));
+    }
+    if (partial) {
+      for (int i = 0; i < n; ++i) {
+        const uint32_t a = s[i] >> 24;
+        if (a - 1u < 254u) ShadeTexel<S, D>(d[i], s[i], state, diffuse);
+      }
+    }
+  } else {
+    for (int i = 0; i < n; ++i) d[i] = OpaqueTexel<S, D>(s[i], repack);
+  }
+}
+
+// Per-thread scratch rows, grown when a wider rectangle comes and then
+// reused: drawing allocates nothing in the steady state.
+template <typename T>
+T* Scratch(std::vector<T>& v, int n) {
+  if (v.size() < static_cast<size_t>(n)) v.resize(static_cast<size_t>(n));
+  return v.data();
+}
+thread_local std::vector<int> t_columns;
+thread_local std::vector<uint16_t> t_texels16;
+thread_local std::vector<uint32_t> t_texels32;
+
 template <PixelFormat S, PixelFormat D>
 void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
                   int sh, const QUADSTATE& state) {
@@ -97,33 +276,62 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
   const bool plain = PlainState(state);
   const Rgba8 diffuse = DecodePixel(PixelFormat::A8R8G8B8, state.dwDrawColor);
   const bool sameSize = sw == w && sh == h;
+  const Repack565* repack = nullptr;
+  if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) repack = &Repack565Table();
+  // Same size and no texel column past the texture's edge: a straight span.
+  // (A texture drawn onto itself reads each row before writing it.)
+  const bool straight = sameSize && sx + i0 >= 0 && sx + i1 <= src.width && &dst != &src;
+  int* columns = nullptr;
+  ST* texels = nullptr;
+  // The gathered texel row is reused while the rows read the same one.
+  int prevTy = -1;
+  bool opaqueRow = false;
+  const DT* prevRow = nullptr;
+  // Point sampling at the pixel centre; the texture wraps.
+  FloorStepper rows(sameSize ? 0 : (2LL * j0 + 1) * sh, 2LL * sh, 2LL * h);
   for (int j = j0; j < j1; ++j) {
-    // Point sampling at the pixel centre; the texture wraps.
-    const int ty = Wrap(sameSize ? sy + j : sy + FloorDiv((2LL * j + 1) * sh, 2LL * h), src.height);
+    const int ty = Wrap(sameSize ? sy + j : sy + rows.Next(), src.height);
     const ST* srow = reinterpret_cast<const ST*>(src.Row(ty));
     DT* drow = reinterpret_cast<DT*>(dst.Row(y + j)) + x;
-    for (int i = i0; i < i1; ++i) {
-      const int tx = Wrap(sameSize ? sx + i : sx + FloorDiv((2LL * i + 1) * sw, 2LL * w), src.width);
-      const uint32_t texel = srow[tx];
+    if (straight) {
       if (plain) {
-        const uint32_t a = FullAlphaOf<S>(texel);
-        if (a == 0) continue;
-        if (a == 255) {
-          // An opaque 32-bit texel is stored as it is in either 32-bit format.
-          if constexpr (S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8)) {
-            drow[i] = static_cast<DT>(texel);
-          } else {
-            Rgba8 c = DecodePixel(S, texel);
-            drow[i] = static_cast<DT>(EncodePixel(D, c));
-          }
-          continue;
-        }
+        PlainSpan<S, D>(drow + i0, srow + sx + i0, i1 - i0, state, diffuse, repack);
+      } else {
+        for (int i = i0; i < i1; ++i) ShadeTexel<S, D>(drow[i], srow[sx + i], state, diffuse);
       }
-      const Rgba8 t = DecodePixel(S, texel);
-      Rgba8 c{StageOp(state.dwColorOp, t.r, diffuse.r), StageOp(state.dwColorOp, t.g, diffuse.g),
-              StageOp(state.dwColorOp, t.b, diffuse.b), StageOp(state.dwAlphaOp, t.a, diffuse.a)};
-      drow[i] = static_cast<DT>(EncodePixel(D, Blend(c, DecodePixel(D, drow[i]))));
+      continue;
     }
+    if (ty == prevTy && opaqueRow && prevRow) {
+      // The same opaque texels as the row above: the same pixels.
+      std::memcpy(drow + i0, prevRow + i0, static_cast<size_t>(i1 - i0) * sizeof(DT));
+      prevRow = drow;
+      continue;
+    }
+    if (!columns) {
+      // The texel column of each destination column, once per quad.
+      columns = Scratch(t_columns, i1 - i0);
+      FloorStepper cols(sameSize ? 0 : (2LL * i0 + 1) * sw, 2LL * sw, 2LL * w);
+      for (int i = i0; i < i1; ++i) {
+        int tx = sameSize ? sx + i : sx + cols.Next();
+        if (static_cast<unsigned>(tx) >= static_cast<unsigned>(src.width)) tx = Wrap(tx, src.width);
+        columns[i - i0] = tx;
+      }
+      if constexpr (sizeof(ST) == 2)
+        texels = Scratch(t_texels16, i1 - i0);
+      else
+        texels = Scratch(t_texels32, i1 - i0);
+    }
+    if (ty != prevTy) {
+      GatherRow<ST, false>(texels, srow, columns, i1 - i0, 0);
+      opaqueRow = plain && &dst != &src && AllOpaque<S>(texels, i1 - i0);
+      prevTy = ty;
+    }
+    if (plain) {
+      PlainSpan<S, D>(drow + i0, texels, i1 - i0, state, diffuse, repack);
+    } else {
+      for (int i = i0; i < i1; ++i) ShadeTexel<S, D>(drow[i], texels[i - i0], state, diffuse);
+    }
+    prevRow = drow;
   }
 }
 
@@ -199,31 +407,90 @@ void SoftwareCopy(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
 
 // ---- DirectDraw copies on surfaces of the display format -------------------
 
+// One same-size keyed row of distinct surfaces, sixteen bytes at a time:
+// key pixels keep what is there, the others are copied. (Written out with
+// SSE2 because the compiler turns the plain loop into conditional stores,
+// which it does not vectorise.)
+template <typename T>
+inline void KeyedRow(T* d, const T* s, int n, T k) {
+  constexpr int kLanes = 16 / sizeof(T);
+  int i = 0;
+  __m128i key;
+  if constexpr (sizeof(T) == 1)
+    key = _mm_set1_epi8(static_cast<char>(k));
+  else if constexpr (sizeof(T) == 2)
+    key = _mm_set1_epi16(static_cast<short>(k));
+  else
+    key = _mm_set1_epi32(static_cast<int>(k));
+  for (; i + kLanes <= n; i += kLanes) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+    __m128i isKey;
+    if constexpr (sizeof(T) == 1)
+      isKey = _mm_cmpeq_epi8(p, key);
+    else if constexpr (sizeof(T) == 2)
+      isKey = _mm_cmpeq_epi16(p, key);
+    else
+      isKey = _mm_cmpeq_epi32(p, key);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                     _mm_or_si128(_mm_and_si128(isKey, was), _mm_andnot_si128(isKey, p)));
+  }
+  for (; i < n; ++i)
+    if (s[i] != k) d[i] = s[i];
+}
+
 template <typename T, bool Keyed>
 void DirectDrawCopy(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
                     int sh, uint32_t key) {
   const bool sameSize = sw == w && sh == h;
   const T k = static_cast<T>(key);
   const bool overlapping = &dst == &src;
+  const T* prevRow = nullptr;  // the destination row drawn last, and its source row
+  int prevRy = -1;
+  int* columns = nullptr;  // source column of each destination column (stretching)
   for (int jj = 0; jj < h; ++jj) {
     // An overlapping copy downwards walks the rows from the bottom.
     const int j = overlapping && y > sy ? h - 1 - jj : jj;
     const int ry = sameSize ? sy + j : sy + static_cast<int>(static_cast<long long>(j) * sh / h);
-    const T* srow = reinterpret_cast<const T*>(src.Row(ry));
+    const T* srow = reinterpret_cast<const T*>(src.Row(ry)) + sx;
     T* drow = reinterpret_cast<T*>(dst.Row(y + j)) + x;
-    if constexpr (!Keyed) {
-      if (sameSize) {
-        std::memmove(drow, srow + sx, static_cast<size_t>(w) * sizeof(T));
-        continue;
-      }
-    }
-    for (int i = 0; i < w; ++i) {
-      const T p = srow[sameSize ? sx + i : sx + static_cast<int>(static_cast<long long>(i) * sw / w)];
+    if (sameSize) {
       if constexpr (Keyed) {
-        if (p == k) continue;
+        if (!overlapping) {
+          KeyedRow<T>(drow, srow, w, k);
+        } else {
+          for (int i = 0; i < w; ++i)
+            if (srow[i] != k) drow[i] = srow[i];
+        }
+      } else {
+        std::memmove(drow, srow, static_cast<size_t>(w) * sizeof(T));
       }
-      drow[i] = p;
+      continue;
     }
+    // An unkeyed stretch repeats the row above when it reads the same
+    // source row.
+    if (!Keyed && !overlapping && ry == prevRy) {
+      std::memcpy(drow, prevRow, static_cast<size_t>(w) * sizeof(T));
+      continue;
+    }
+    if (!columns) {
+      columns = Scratch(t_columns, w);
+      FloorStepper cols(0, sw, w);
+      for (int i = 0; i < w; ++i) columns[i] = cols.Next();
+    }
+    if (!overlapping) {
+      GatherRow<T, Keyed>(drow, srow, columns, w, k);
+    } else {
+      for (int i = 0; i < w; ++i) {
+        const T p = srow[columns[i]];
+        if constexpr (Keyed) {
+          if (p == k) continue;
+        }
+        drow[i] = p;
+      }
+    }
+    prevRy = ry;
+    prevRow = drow;
   }
 }
 
@@ -410,23 +677,23 @@ int DDClipRect(DDSURFACEDATA* dst, int* x, int* y, int* w, int* h, DDSURFACEDATA
   if (!dst || !src) return 0;
   if (*w <= 0 || *h <= 0 || *sw == 0 || *sh == 0) return 0;
   if (*sw == *w && *sh == *h) {
-    CutToSurface(sx, sw, src->nWidth);
-    CutToSurface(sy, sh, src->nHeight);
-    if (*x < 0) {
-      *sx -= *x;
-      *sw += *x;
-      *x = 0;
-    }
-    if (*y < 0) {
-      *sy -= *y;
-      *sh += *y;
-      *y = 0;
-    }
-    if (*x + *sw > dst->nWidth) *sw = dst->nWidth - *x;
-    if (*y + *sh > dst->nHeight) *sh = dst->nHeight - *y;
+    // Same size: both edges of both rectangles are cut together, so every
+    // pixel that is drawn still comes from the source pixel facing it, also
+    // when a rectangle starts negative and sticks out on the far side too.
+    auto cut = [](int* d, int* s, int* n, int dLimit, int sLimit) {
+      const long long lo = std::max({0LL, -static_cast<long long>(*d), -static_cast<long long>(*s)});
+      const long long hi = std::min({static_cast<long long>(*n), static_cast<long long>(dLimit) - *d,
+                                     static_cast<long long>(sLimit) - *s});
+      if (hi <= lo) return false;
+      *d += static_cast<int>(lo);
+      *s += static_cast<int>(lo);
+      *n = static_cast<int>(hi - lo);
+      return true;
+    };
+    if (!cut(x, sx, sw, dst->nWidth, src->nWidth) || !cut(y, sy, sh, dst->nHeight, src->nHeight)) return 0;
     *w = *sw;
     *h = *sh;
-    return *w > 0 && *h > 0;
+    return 1;
   }
   if (lpDTCon) {
     // The device clips the destination; only the source is cut, and the

@@ -71,6 +71,13 @@ int DDSetTransmitFromFile(const char* fileName) {
     DDSetTransmit(static_cast<BYTE>(FieldOf(pixel, cb.nShiftR, cb.nMaskR)),
                   static_cast<BYTE>(FieldOf(pixel, cb.nShiftG, cb.nMaskG)),
                   static_cast<BYTE>(FieldOf(pixel, cb.nShiftB, cb.nMaskB)));
+    // The back buffer's packed key takes the fields as they are, but the
+    // ARGB clear colour has 0..255 channels: scale the fields into it, or a
+    // fill with the key colour would not match and the clear would be black.
+    lpDTCon->dwTransmitARGB = 0xFF000000u |
+                              FieldTo255(FieldOf(pixel, cb.nShiftR, cb.nMaskR), cb.nMaskR) << 16 |
+                              FieldTo255(FieldOf(pixel, cb.nShiftG, cb.nMaskG), cb.nMaskG) << 8 |
+                              FieldTo255(FieldOf(pixel, cb.nShiftB, cb.nMaskB), cb.nMaskB);
     WriteECLogf("SetTrans(filename) lpDTCon->wTransmit_16 = (%x)", lpDTCon->wTransmit_16);
   } else if (lpDTCon) {
     if (lock.m_nBytes == 4) {

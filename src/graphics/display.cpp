@@ -180,8 +180,11 @@ bool DDInit(int bD3D, HWND hWnd, int width, int height, int bpp, int vsync, int 
       if (!g_lpDDCon) g_lpDDCon = new DDCONTROL;
       if (hWnd) plat::SetFullscreen(hWnd, false);
       if (!DDErrorName(DDInitWindow(hWnd))) return false;
-    } else if (!g_lpDDCon) {
-      g_lpDDCon = new DDCONTROL;
+    } else {
+      // No set-up path for this mode: succeeding would leave the game
+      // drawing into surfaces that do not exist.
+      ReportError("DDInit Err WindowMode = %d", windowMode);
+      return false;
     }
   }
   InstallPacerHooks();

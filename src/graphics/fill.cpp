@@ -53,12 +53,17 @@ int DDFillRectColor(DDSURFACEDATA* lpSD, int x, int y, int w, int h, DWORD color
   DDResolveBaseSD(&lpSD);
   DDRedirectBackBuffer(&lpSD);
   if (DDIsRenderTarget(lpSD)) {
-    // The rectangle is moved inside, not cut, then cut at the far edges.
-    x = std::clamp(x, 0, lpSD->nWidth);
-    y = std::clamp(y, 0, lpSD->nHeight);
-    w = std::min(w, lpSD->nWidth - x);
-    h = std::min(h, lpSD->nHeight - y);
-    if (w <= 0 || h <= 0) return 0;
+    // Cut at all four edges: a rectangle starting left of or above the
+    // surface loses the part outside instead of sliding inside, so it covers
+    // the same pixels as in DirectDraw.
+    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
+    const int x1 = static_cast<int>(std::min<long long>(static_cast<long long>(x) + w, lpSD->nWidth));
+    const int y1 = static_cast<int>(std::min<long long>(static_cast<long long>(y) + h, lpSD->nHeight));
+    if (x1 <= x0 || y1 <= y0) return 0;
+    x = x0;
+    y = y0;
+    w = x1 - x0;
+    h = y1 - y0;
     const bool back = lpSD == &BackBuffer;
     const DWORD clearValue = back ? lpDTCon->dwTransmitARGB : lpDTCon->dwClearKey;
     if ((g_nBpp == 16 || g_nBpp == 32) && (lpSD->lpDT->bTransmit || back) && color == clearValue) {

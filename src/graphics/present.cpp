@@ -17,30 +17,67 @@ std::vector<uint32_t> g_frame;
 inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
 inline uint32_t Expand6(uint32_t v) { return (v << 2) | (v >> 4); }
 
+// A 16-bit pixel widened to ARGB8888 is the OR of a part that depends only
+// on its high byte and a part that depends only on its low byte (the field
+// split across the bytes widens bit by bit), so two 256-entry tables give
+// the exact conversion with two lookups per pixel.
+struct Split16 {
+  uint32_t hi[256];
+  uint32_t lo[256];
+};
+
+template <PixelFormat F>
+uint32_t Widen16(uint32_t p) {
+  if constexpr (F == PixelFormat::R5G6B5)
+    return 0xFF000000u | (Expand5(p >> 11) << 16) | (Expand6((p >> 5) & 63) << 8) | Expand5(p & 31);
+  else
+    return 0xFF000000u | (Expand5((p >> 10) & 31) << 16) | (Expand5((p >> 5) & 31) << 8) | Expand5(p & 31);
+}
+
+template <PixelFormat F>
+const Split16& SplitTable() {
+  static const Split16 table = [] {
+    Split16 t{};
+    for (uint32_t b = 0; b < 256; ++b) {
+      t.hi[b] = Widen16<F>(b << 8);
+      t.lo[b] = Widen16<F>(b) & 0x00FFFFFFu;
+    }
+    return t;
+  }();
+  return table;
+}
+
 template <PixelFormat F>
 void ConvertRows(const PixelBuffer& src, const DDPALETTE* palette, uint32_t* out) {
   uint32_t lut[256];
+  const Split16* split = nullptr;
   if constexpr (F == PixelFormat::Index8) {
     for (int i = 0; i < 256; ++i) {
       const PALETTEENTRY e = palette ? palette->entries[i] : PALETTEENTRY{BYTE(i), BYTE(i), BYTE(i), 0};
       lut[i] = 0xFF000000u | (uint32_t{e.peRed} << 16) | (uint32_t{e.peGreen} << 8) | e.peBlue;
     }
+  } else if constexpr (F == PixelFormat::R5G6B5 || F == PixelFormat::A1R5G5B5) {
+    split = &SplitTable<F>();
   }
+  const int w = src.width;
   for (int y = 0; y < src.height; ++y) {
     const uint8_t* row = src.Row(y);
-    uint32_t* dst = out + static_cast<size_t>(y) * src.width;
-    for (int x = 0; x < src.width; ++x) {
-      if constexpr (F == PixelFormat::Index8) {
-        dst[x] = lut[row[x]];
-      } else if constexpr (F == PixelFormat::R5G6B5) {
-        uint32_t p = reinterpret_cast<const uint16_t*>(row)[x];
-        dst[x] = 0xFF000000u | (Expand5(p >> 11) << 16) | (Expand6((p >> 5) & 63) << 8) | Expand5(p & 31);
-      } else if constexpr (F == PixelFormat::A1R5G5B5) {
-        uint32_t p = reinterpret_cast<const uint16_t*>(row)[x];
-        dst[x] = 0xFF000000u | (Expand5((p >> 10) & 31) << 16) | (Expand5((p >> 5) & 31) << 8) | Expand5(p & 31);
-      } else {
-        dst[x] = 0xFF000000u | reinterpret_cast<const uint32_t*>(row)[x];
+    uint32_t* __restrict dst = out + static_cast<size_t>(y) * w;
+    if constexpr (F == PixelFormat::Index8) {
+      int x = 0;
+      for (; x + 8 <= w; x += 8) {
+        uint64_t eight;
+        std::memcpy(&eight, row + x, 8);
+        for (int k = 0; k < 8; ++k) dst[x + k] = lut[(eight >> (8 * k)) & 0xFF];
       }
+      for (; x < w; ++x) dst[x] = lut[row[x]];
+    } else if constexpr (F == PixelFormat::R5G6B5 || F == PixelFormat::A1R5G5B5) {
+      const uint32_t* hi = split->hi;
+      const uint32_t* lo = split->lo;
+      for (int x = 0; x < w; ++x) dst[x] = hi[row[2 * x + 1]] | lo[row[2 * x]];
+    } else {
+      const uint32_t* s = reinterpret_cast<const uint32_t*>(row);
+      for (int x = 0; x < w; ++x) dst[x] = 0xFF000000u | s[x];
     }
   }
 }
