@@ -11,8 +11,7 @@ void DDSetPixel(DDSURFACEDATA* dst, int x, int y, DWORD palNum) {
 
 namespace {
 // DirectDraw drops points off the surface; Direct3D hands every point to the
-// fill, whose clamping puts points left of or above the surface on its first
-// column or row.
+// fill, which cuts them at the surface edge as well.
 void PlotCirclePoint(DDSURFACEDATA* dst, int x, int y, DWORD palNum) {
   if (lpDTCon)
     DDFillRect(dst, x, y, 1, 1, palNum);

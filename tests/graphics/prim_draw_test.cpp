@@ -87,22 +87,17 @@ TEST_F(PrimTest, CirclesPlotTheMidpointOctantsInEveryMode) {
   }
 }
 
-TEST_F(PrimTest, CirclePointsOffTheSurfaceAreDroppedOrClampedByTheBackend) {
+TEST_F(PrimTest, CirclePointsOffTheSurfaceAreDroppedInBothBackends) {
   for (int mode : kPrimModes) {
     SCOPED_TRACE(kDisplayModes[mode].name);
     Setup(mode);
     Make(sd_, 5, 5);
     // Radius 2 around the top-left corner: (0, 2), (1, 2), (2, 1), (2, 0)
     // and their mirrors, most of which lie left of or above the surface.
+    // Fills cut rectangles at the surface edge in both backends, so the
+    // points outside are not moved onto the first row or column.
     DDCircle(&sd_, 0, 0, 2, 7);
-    const Points inside{{0, 2}, {1, 2}, {2, 1}, {2, 0}};
-    if (lpDTCon) {
-      // Direct3D moves points left of or above the surface onto its first
-      // column or row.
-      EXPECT_EQ(Drawn(sd_, 7), (Points{{0, 2}, {1, 2}, {2, 1}, {2, 0}, {0, 0}, {0, 1}, {1, 0}}));
-    } else {
-      EXPECT_EQ(Drawn(sd_, 7), inside);
-    }
+    EXPECT_EQ(Drawn(sd_, 7), (Points{{0, 2}, {1, 2}, {2, 1}, {2, 0}}));
     Done();
   }
 }
