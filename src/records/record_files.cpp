@@ -4,6 +4,8 @@
 // with DumpRecordFile<cClass>, a bare list with DumpRecordListFile<cElement>,
 // a database file with DumpDatabaseFile<cElement> (the database loader's own
 // checks included), a file of templates with DumpTemplateFile<cClass>.
+#include "app/boot_data.h"
+#include "app/window_data.h"
 #include "records/database.h"
 #include "records/option_data.h"
 #include "records/palette_data.h"
@@ -78,6 +80,8 @@ const RecordFileType kRecordFileTypes[] = {
     {"System.dat", &DumpRecordFile<cSystemData>},
     {"WorldMap.dat", &DumpRecordFile<cWorldMapData>},
     {"Option.dat", &DumpRecordFile<cOptionData>},
+    {"Boot.dat", &DumpRecordFile<cBootData>},
+    {"Window.dat", &DumpRecordFile<cWindowData>},
     {"CommonPalette.cplt4", &DumpPaletteFile},
     {"*.stg4_[0-9][0-9][0-9]", &DumpStageFile},
     {nullptr, nullptr},  // end marker
