@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,9 @@
 #include "graphics/bmp_bytes.h"
 #include "graphics/display_fixture.h"
 #include "graphics/fill.h"
+#include "graphics/font.h"
 #include "platform/input.h"
+#include "records/stage_data.h"
 #include "records/system_data.h"
 #include "services/input.h"
 #include "services/keyconfig.h"
@@ -266,6 +269,98 @@ TEST_F(FrameStepTest, RestoringACollectionReloadsBitmapsAndMarksEmptySurfaces) {
   DDLoseSurfacesForTest();
   EXPECT_EQ(RestoreSurfaceCollection(surfaces), 0);
   for (DDSURFACEDATA& sd : surfaces) DDReleaseSurface(&sd);
+}
+
+// ---- the present ------------------------------------------------------------------
+
+void FillBackBuffer(RecordingScene*) { DDFillSurface(&BackBuffer, 5); }
+
+cScene* MakeFillingScene(int type) {
+  auto* s = new RecordingScene(type);
+  s->onUpdate = FillBackBuffer;
+  return s;
+}
+
+uint32_t FirstPixel(DDSURFACEDATA& sd) { return *reinterpret_cast<const uint32_t*>(sd.Pixels()->Row(0)) & 0xFFFFFF; }
+
+TEST_F(FrameStepTest, DirectDrawFullScreenFlipsUnlessBlitPresentOrAFastStageRuns) {
+  SetSceneFactoryForTest(MakeFillingScene);
+  const int savedFps = g_Stage.m_nFps;
+  struct Case {
+    int window, blitPresent, scene, stageFps;
+    bool flipped;  // the back buffer then holds the old front, not the frame
+  } cases[] = {
+      {0, 0, SCENE_TITLE, 120, true},  {0, 1, SCENE_TITLE, 60, false}, {0, 0, SCENE_GAME, 120, false},
+      {0, 0, SCENE_GAME, 60, true},    {1, 0, SCENE_GAME, 60, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.window << c.blitPresent << c.scene << c.stageFps);
+    DDRelease();
+    ASSERT_TRUE(Init(c.window ? kDisplayModes[3] : kDisplayModes[2]));
+    g_Palette[5] = PALETTEENTRY{0x10, 0x20, 0x30, 0};
+    g_bBlitPresent = c.blitPresent;
+    g_Stage.m_nFps = c.stageFps;
+    g_SceneManager.DeleteScenes();
+    g_SceneManager.m_nScene = c.scene;
+    ASSERT_EQ(g_SceneManager.Frame(), 1);
+    EXPECT_EQ(DDLastPresentedFrame().at(0) & 0xFFFFFF, 0x102030u);
+    EXPECT_EQ(FirstPixel(BackBuffer) == 0x102030u, !c.flipped);
+  }
+  g_bBlitPresent = 0;
+  g_Stage.m_nFps = savedFps;
+}
+
+// ---- the frame-rate overlay ------------------------------------------------------------
+
+class FpsOverlayTest : public FrameStepTest {
+ protected:
+  void SetUp() override {
+    FrameStepTest::SetUp();
+    SetSceneFactoryForTest(MakeFillingScene);
+    ASSERT_TRUE(Init(kDisplayModes[7]));  // D3D32Window: the back buffer is what is shown
+    for (PALETTEENTRY& e : g_Palette) e = PALETTEENTRY{0, 0, 0, 0};
+    g_Palette[5] = PALETTEENTRY{0, 0, 0x40, 0};
+    g_Palette[7] = PALETTEENTRY{0x20, 0x30, 0x40, 0};
+    g_Palette[240] = PALETTEENTRY{255, 0, 0, 0};
+    g_Palette[241] = PALETTEENTRY{255, 255, 255, 0};
+    ASSERT_TRUE(DDCreateSurface(&skin_, 640, 480, 0, 0, 0, nullptr, 0));
+    DDFillSurface(&skin_, 7);
+    fonts_[0].Create("ＭＳ ゴシック", 0, 9, 10, 10, 241, nullptr, 0, 0, nullptr, 0);
+    fonts_[1].Create("ＭＳ ゴシック", 0, 16, 16, 16, 241, &skin_, 1, 240, nullptr, 0);
+    g_SceneLinks.lpTextRenderer = fonts_.get();
+  }
+  void TearDown() override {
+    g_SceneLinks = SceneShellLinks{};
+    fonts_.reset();  // before the display goes
+    DDReleaseSurface(&skin_);
+    FrameStepTest::TearDown();
+  }
+  // Pixels of the shown frame inside the rectangle that are not the scene's.
+  int Drawn(int x0, int y0, int x1, int y1) const {
+    const std::vector<uint32_t>& f = DDLastPresentedFrame();
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+      for (int x = x0; x < x1; ++x) n += (f.at(static_cast<size_t>(y * 640 + x)) & 0xFFFFFF) != 0x000040u;
+    return n;
+  }
+  DDSURFACEDATA skin_;
+  std::unique_ptr<cFont[]> fonts_ = std::make_unique<cFont[]>(3);
+};
+
+TEST_F(FpsOverlayTest, ShowFpsChoosesTheTextOrTheWindowStyleAndZeroDrawsNothing) {
+  struct Case {
+    int show;
+    int textPixels;    // below and right of (549, 469)
+    int windowPixels;  // left of x 549, from (495, 463)
+  } cases[] = {{0, 0, 0}, {2, 1, 0}, {1, 1, 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.show);
+    g_SceneLinks.nShowFps = c.show;
+    ASSERT_EQ(g_SceneManager.Frame(), 1);
+    EXPECT_EQ(Drawn(0, 0, 640, 440), 0);  // only the corner is drawn on
+    EXPECT_EQ(Drawn(549, 469, 640, 480) > 0, c.textPixels > 0);
+    EXPECT_EQ(Drawn(495, 463, 549, 469) > 0, c.windowPixels > 0);
+  }
 }
 
 // ---- the placeholder scenes --------------------------------------------------------
