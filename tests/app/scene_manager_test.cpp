@@ -310,6 +310,33 @@ TEST_F(FrameStepTest, DirectDrawFullScreenFlipsUnlessBlitPresentOrAFastStageRuns
   g_Stage.m_nFps = savedFps;
 }
 
+std::vector<uint32_t>* g_sent = nullptr;
+LRESULT RecordSend(HWND, uint32_t msg, WPARAM, LPARAM) {
+  if (g_sent) g_sent->push_back(msg);
+  return 0;
+}
+
+TEST_F(FrameStepTest, AFailedDirect3DPresentAsksTheWindowToRestoreOnlyInWindowMode) {
+  std::vector<uint32_t> sent;
+  g_sent = &sent;
+  plat::RegisterMainThread();
+  plat::SetWindowProc(nullptr, RecordSend);
+  for (const DisplayMode& m : {kDisplayModes[7], kDisplayModes[6]}) {
+    SCOPED_TRACE(m.name);
+    sent.clear();
+    DDRelease();
+    ASSERT_TRUE(Init(m));
+    ASSERT_EQ(g_SceneManager.Frame(), 1);
+    EXPECT_TRUE(sent.empty());
+    DDSetDeviceStateForTest(DeviceState::Lost);
+    ASSERT_EQ(g_SceneManager.Frame(), 1);  // the frame itself goes on
+    EXPECT_EQ(sent, m.windowMode ? std::vector<uint32_t>{1124} : std::vector<uint32_t>{});
+    DDSetDeviceStateForTest(DeviceState::Ok);
+  }
+  plat::ResetRuntimeForTest();
+  g_sent = nullptr;
+}
+
 // ---- the frame-rate overlay ------------------------------------------------------------
 
 class FpsOverlayTest : public FrameStepTest {
