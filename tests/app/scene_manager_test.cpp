@@ -13,6 +13,7 @@
 #include "graphics/fill.h"
 #include "graphics/font.h"
 #include "platform/input.h"
+#include "records/checked.h"
 #include "records/stage_data.h"
 #include "records/system_data.h"
 #include "services/input.h"
@@ -556,6 +557,27 @@ TEST_F(CycleColorsTest, EightBitRotationRunsOnEverySixthCallOnlyWhenSwitchedOn) 
   }
   EXPECT_TRUE(Same(g_PaletteWork[207], Original(207)));
   EXPECT_TRUE(Same(g_PaletteWork[240], Original(240)));
+}
+
+// ---- the checked surface list ---------------------------------------------------------------
+
+class SurfaceListTest : public DisplayTest {};
+
+TEST_F(SurfaceListTest, ABadIndexIsReportedAndGetsAZeroedRecord) {
+  cCheckedList<DDSURFACEDATA> list;
+  list.emplace_back();
+  list.emplace_back();
+  list.back().nWidth = 32;
+  EXPECT_EQ(list.At(1).nWidth, 32);
+  DDSURFACEDATA& bad = list.At(5);
+  EXPECT_EQ(bad.nWidth, 0);
+  EXPECT_EQ(bad.lpDD, nullptr);
+  EXPECT_NE(&bad, &list.front());
+  EXPECT_NE(Report().find(Format("err L[5] ( 2 , %d )", static_cast<int>(sizeof(DDSURFACEDATA)))),
+            std::string::npos)
+      << Report();
+  list.At(-1);
+  EXPECT_NE(Report().find("err L[-1] ( 2 ,"), std::string::npos);
 }
 
 }  // namespace
