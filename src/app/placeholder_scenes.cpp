@@ -1,0 +1,99 @@
+// STAND-INS for the six scenes; see placeholder_scenes.h.
+#include "app/placeholder_scenes.h"
+
+#include <algorithm>
+
+#include "app/scene_manager.h"
+#include "graphics/fill.h"
+#include "graphics/font.h"
+#include "services/input.h"
+
+namespace {
+
+// Stand-in for the palette fades DDFadeIn / DDFadeOut of the screen
+// effects: only the angle and the moment of completion, no colour change.
+// Fading in, the angle rises by `step` to 90 and completion comes on the
+// call after it got there; fading out it falls to 0 the same way.
+bool FadeStepStandIn(double* angle, double step, bool fadeIn) {
+  if (fadeIn) {
+    if (*angle < 90) {
+      *angle = std::min(90.0, *angle + step);
+      return false;
+    }
+    *angle = 0;
+    return true;
+  }
+  if (*angle > 0) {
+    *angle = std::max(0.0, *angle - step);
+    return false;
+  }
+  *angle = 90;
+  return true;
+}
+
+}  // namespace
+
+cScene* CreateScene(int type) {
+  switch (type) {
+    case SCENE_TITLE: return new cTitleScene;
+    case SCENE_WORLDMAP: return new cWorldMapScene;
+    case SCENE_WORLDMENU: return new cWorldMenuScene;
+    case SCENE_CHALLENGE: return new cChallengeScene;
+    case SCENE_GAME: return new cGameScene;
+    case SCENE_OPTION: return new cOptionScene;
+    default: return nullptr;
+  }
+}
+
+void cPlaceholderScene::Update() {
+  if (!g_vecInput.empty()) {
+    g_vecInput[0].ApplyRepeat();
+    g_vecInput[0].ApplyTrigger(3);
+  }
+  if (m_nState == -1) {
+    Enter();
+    m_nState = 0;
+  }
+  switch (m_nState) {
+    case 0: FadeIn(); break;
+    case 1: Run(); break;
+    case 2: FadeOut(); break;
+    default: break;
+  }
+}
+
+void cPlaceholderScene::Enter() { m_dAngle = 0; }
+
+void cPlaceholderScene::Draw() {
+  DDFillSurface(&BackBuffer, 16);
+  if (cFont* fonts = g_SceneLinks.lpTextRenderer) fonts[0].DrawText(&BackBuffer, 32, 32, m_szName);
+}
+
+void cPlaceholderScene::FadeIn() {
+  Draw();
+  if (FadeStepStandIn(&m_dAngle, g_SceneManager.m_nFadeSpeed, true)) {
+    m_dAngle = 90;
+    m_nState = 1;
+  }
+}
+
+void cPlaceholderScene::Run() {
+  Draw();
+  const uint16_t buttons = g_vecInput.empty() ? 0 : g_vecInput[0].m_wButton;
+  if (buttons & 1)
+    g_SceneManager.m_nNextScene = (m_nType + 1) % SCENE_TYPES;
+  else if ((buttons & 2) && m_nType != SCENE_TITLE)
+    g_SceneManager.m_nNextScene = SCENE_TITLE;
+  else
+    return;
+  m_nState = 2;
+}
+
+void cPlaceholderScene::FadeOut() {
+  Draw();
+  if (!FadeStepStandIn(&m_dAngle, g_SceneManager.m_nFadeSpeed, false)) return;
+  DDFillSurface(&BackBuffer, 16);
+  g_SceneManager.m_nPrevScene = m_nType;
+  g_SceneManager.m_nScene = g_SceneManager.m_nNextScene;
+  m_nState = -1;
+}
