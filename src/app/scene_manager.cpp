@@ -1,5 +1,6 @@
 #include "app/scene_manager.h"
 
+#include "app/start_option.h"
 #include "graphics/font.h"
 #include "graphics/restore.h"
 #include "platform/messages.h"
@@ -136,7 +137,7 @@ int cSceneManager::Frame() {
   if (cScene* scene = Scene(m_nScene)) scene->Update();
   const int fps = static_cast<int>(GetFPS(1));
   const int elapsed = static_cast<int>(TimerElapsed(1));
-  if (const int show = g_SceneLinks.nShowFps) {
+  if (const int show = g_StartOption.ShowFps) {
     g_overlay.ring[g_overlay.index] = elapsed;
     if (++g_overlay.index >= 16) {
       g_overlay.index = 0;

@@ -98,7 +98,6 @@ int RestoreSurfaceCollection(C& surfaces) {
 // record, which start-up fills (and tests set); each field names the object
 // it stands for. Replace each field by the object itself once it exists.
 struct SceneShellLinks {
-  int nShowFps = 0;                       // g_StartOption.ShowFps
   const cSystemData* lpSystem = nullptr;  // &g_SystemData: palette cycling
   cFont* lpTextRenderer = nullptr;        // g_TextRenderer, 3 fonts
   DDSURFACEDATA* lpNumberSD = nullptr;    // g_NumberSD, 3 digit strips

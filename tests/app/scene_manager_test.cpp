@@ -8,6 +8,7 @@
 #include "app/hbt_palette.h"
 #include "app/placeholder_scenes.h"
 #include "app/scene_manager.h"
+#include "app/start_option.h"
 #include "graphics/bmp_bytes.h"
 #include "graphics/display_fixture.h"
 #include "graphics/fill.h"
@@ -383,12 +384,13 @@ TEST_F(FpsOverlayTest, ShowFpsChoosesTheTextOrTheWindowStyleAndZeroDrawsNothing)
   } cases[] = {{0, 0, 0}, {2, 1, 0}, {1, 1, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.show);
-    g_SceneLinks.nShowFps = c.show;
+    g_StartOption.ShowFps = c.show;
     ASSERT_EQ(g_SceneManager.Frame(), 1);
     EXPECT_EQ(Drawn(0, 0, 640, 440), 0);  // only the corner is drawn on
     EXPECT_EQ(Drawn(549, 469, 640, 480) > 0, c.textPixels > 0);
     EXPECT_EQ(Drawn(495, 463, 549, 469) > 0, c.windowPixels > 0);
   }
+  g_StartOption.ShowFps = 0;
 }
 
 // ---- the placeholder scenes --------------------------------------------------------
