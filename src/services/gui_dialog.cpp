@@ -112,6 +112,8 @@ int cDialog::DoModal(int /*flags*/) {
 
 void cDialog::OnInitDialog(WPARAM, LPARAM) {
   m_Controls.clear();
+  // Every dialog resource of ours has a caption and a dialog frame.
+  m_Layout.style |= kWsCaption;
   UpdateStyle();
   if (m_pResource)
     SetClientSize(DialogUnitsToPixelsX(m_pResource->cx), DialogUnitsToPixelsY(m_pResource->cy));

@@ -65,12 +65,11 @@ void cDialog::Render(uint32_t* argb, int width, int height, int pitch) const {
   Canvas cv{argb, width, height, pitch};
   const sWindowLayout& l = Layout();
   int wx = PosX(), wy = PosY();
-  // Whatever the style, a dialog drawn here has a caption and a frame.
-  int frame = kDlgFrame, caption = kCaptionHeight;
-  int ww = l.clientW + 2 * frame, wh = l.clientH + 2 * frame + caption;
+  int frame = l.frameLeft, caption = l.frameTop - l.frameLeft;
+  int ww = l.windowW, wh = l.windowH;
   cv.Fill(wx, wy, ww, wh, kFace);
   cv.Frame(wx, wy, ww, wh, kLight, kDark);
-  cv.Fill(wx + frame, wy + frame, ww - 2 * frame, caption - 2, kCaption);
+  if (caption > 2) cv.Fill(wx + frame, wy + frame, ww - 2 * frame, caption - 2, kCaption);
   if (m_pResource && m_pResource->title)
     cv.Text(m_pResource->title, wx + frame + 4, wy + frame + 3, kLight);
   int ox = wx + frame, oy = wy + frame + caption;
