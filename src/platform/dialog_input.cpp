@@ -51,6 +51,14 @@ void InjectDialogText(const std::string& textCp932) {
   InjectDialogInput(in);
 }
 
+void InjectDialogClick(int x, int y) {
+  DialogInput in;
+  in.kind = DialogInput::Click;
+  in.x = x;
+  in.y = y;
+  InjectDialogInput(in);
+}
+
 std::vector<DialogInput> TakeDialogInput() {
   std::lock_guard<std::mutex> g(g_lock);
   std::vector<DialogInput> out;

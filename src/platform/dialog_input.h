@@ -9,11 +9,12 @@
 namespace plat {
 
 struct DialogInput {
-  enum Kind { Key, Text } kind = Key;
+  enum Kind { Key, Text, Click } kind = Key;
   int vk = 0;            // Key: Windows virtual-key code of a key press
   bool shift = false;    // Key: modifiers held with it
   bool ctrl = false;
   std::string textCp932; // Text: committed text, CP932
+  int x = 0, y = 0;      // Click: left button pressed here (game-window pixels)
 };
 
 // Main thread. Opening a dialog starts routing (and SDL text input);
@@ -29,6 +30,7 @@ void SetDialogComposing(bool composing);
 void InjectDialogInput(const DialogInput& input);
 void InjectDialogKey(int vk, bool shift = false, bool ctrl = false);
 void InjectDialogText(const std::string& textCp932);
+void InjectDialogClick(int x, int y);
 // Main thread: takes every waiting event, oldest first.
 std::vector<DialogInput> TakeDialogInput();
 bool HasDialogInput();

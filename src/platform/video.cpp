@@ -174,6 +174,11 @@ void Dispatch(const SDL_Event& e) {
         InjectDialogText(Utf8ToCp932(e.text.text));
       }
       break;
+    case SDL_MOUSEBUTTONDOWN:
+      // Coordinates are the frame's pixels: the renderer's logical size maps them.
+      if (DialogInputActive() && e.button.button == SDL_BUTTON_LEFT)
+        InjectDialogClick(e.button.x, e.button.y);
+      break;
     case SDL_TEXTEDITING:
       if (DialogInputActive()) SetDialogComposing(e.edit.text[0] != '\0');
       break;

@@ -342,6 +342,10 @@ void cDialog::HandleInput(const plat::DialogInput& input) {
       EditInsert(*focus, input.textCp932);
     return;
   }
+  if (input.kind == plat::DialogInput::Click) {
+    Click(input.x, input.y);
+    return;
+  }
   int vk = input.vk;
   switch (vk) {
     case VK_TAB: MoveFocus(input.shift ? -1 : 1); break;
@@ -375,6 +379,22 @@ void cDialog::HandleInput(const plat::DialogInput& input) {
   // The key also reaches every bound control, as a key re-posted to the dialog.
   std::vector<cControl*> controls = m_Controls;
   for (cControl* c : controls) c->OnKey(vk, 0, input.ctrl);
+}
+
+void cDialog::Click(int x, int y) {
+  int cx = x - PosX() - Layout().frameLeft;
+  int cy = y - PosY() - Layout().frameTop;
+  for (size_t i = 0; i < m_Items.size(); ++i) {
+    cDialogItem& item = m_Items[i];
+    if (cx < item.x || cy < item.y || cx >= item.x + item.cx || cy >= item.y + item.cy) continue;
+    if (!IsFocusKind(item.desc.kind) || !item.enabled) return;
+    SetFocusIndex(static_cast<int>(i));
+    if (item.desc.kind == eItemKind::Edit)
+      item.selStart = item.selEnd = static_cast<int>(item.text.size());
+    else
+      Press(item);
+    return;
+  }
 }
 
 void cDialog::AnswerWithoutWindow() {

@@ -9,7 +9,8 @@
 // picks a radio button; Enter presses the focused push button, else the
 // default button (IDOK when none), unless an input-method composition is
 // open; Esc is IDCANCEL. Every key press then goes to each bound control's
-// OnKey. Closing the program (plat::IsClosing) closes the dialog with 0.
+// OnKey. A left click focuses the control under it and presses buttons,
+// check boxes and radio buttons. Closing the program (plat::IsClosing) closes the dialog with 0.
 //
 // Without a window (headless, or no video) the dialog takes one line of the
 // answers script (plat::NextAnswer):
@@ -95,6 +96,7 @@ class cDialog : public cWindow {
  private:
   void CreateItems();
   void MoveFocus(int step);
+  void Click(int x, int y);
   void Press(cDialogItem& item);
   void PickRadio(size_t index);
   void MoveInRadioGroup(size_t index, int step);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/answers.h"
@@ -160,6 +161,37 @@ TEST_F(GuiDialog, RadioPairAndCheckBoxShowTheirData) {
     ASSERT_FALSE(dlg.m_Probe.seen.empty());
     EXPECT_EQ(dlg.m_Probe.seen[0], mode ? kWindowed : kFull);
   }
+}
+
+// A point of the options dialog's client area, in dialog units, as a
+// position in the game window (the dialog is centred there).
+std::pair<int, int> At(int x, int y) {
+  int ww = DialogUnitsToPixelsX(kOptions.cx) + 2 * kDlgFrame;
+  int wh = DialogUnitsToPixelsY(kOptions.cy) + kCaptionHeight + 2 * kDlgFrame;
+  int left = (cWindow::DesktopWidth() - ww) / 2, top = (cWindow::DesktopHeight() - wh) / 2;
+  return {left + kDlgFrame + DialogUnitsToPixelsX(x),
+          top + kDlgFrame + kCaptionHeight + DialogUnitsToPixelsY(y)};
+}
+
+void Click(int x, int y) {
+  auto [px, py] = At(x, y);
+  plat::InjectDialogClick(px, py);
+}
+
+TEST_F(GuiDialog, ClicksPickTheControlUnderThePointer) {
+  Options data;
+  data.name = "Al";
+  cOptionsDialog dlg(&data);
+  Click(12, 12);    // "Window"
+  Click(12, 38);    // "Do not ask"
+  Click(150, 38);   // beside the controls: nothing
+  Click(12, 52);    // the edit: caret at the end
+  plat::InjectDialogText("Q");
+  Click(22, 82);    // OK
+  EXPECT_EQ(dlg.DoModal(0), IDOK);
+  EXPECT_EQ(data.mode, 1);
+  EXPECT_EQ(data.noAsk, 1);
+  EXPECT_EQ(data.name, "AlQ");
 }
 
 TEST_F(GuiDialog, EnterIsLeftToAnOpenComposition) {
