@@ -248,6 +248,7 @@ cFileChooser::eResult cFileChooser::Refuse(const char* text, std::string_view na
 }
 
 cFileChooser::eResult cFileChooser::Submit(std::string_view typed) {
+  m_paths.clear();
   m_path.clear();
   m_message.clear();
   // Paths often come from fixed buffers: nothing after a NUL counts.
@@ -297,6 +298,40 @@ cFileChooser::eResult cFileChooser::Choose(std::string_view typed, const char* c
   return r;
 }
 
+cFileChooser::eResult cFileChooser::SubmitMany(const std::vector<std::string>& names) {
+  m_paths.clear();
+  if (names.size() == 1 || !m_bMulti) {
+    const eResult r = names.empty() ? Submit("") : Submit(names.front());
+    if (r == kAccepted) m_paths.push_back(m_path);
+    return r;
+  }
+  m_path.clear();
+  m_message.clear();
+  std::vector<std::string> paths;
+  for (const std::string& n : names) {
+    if (n.empty() || IsBadName(n) || NameStart(n) != 0) return Refuse(kBadNameText, n);
+    std::string full = Join(n);
+    if (full.size() + 1 > m_maxPath) return Refuse(kTooLongText, n);
+    if (!plat::FileExists(full)) return Refuse(kNotFoundText, n);
+    paths.push_back(std::move(full));
+  }
+  m_paths = std::move(paths);
+  m_path = m_paths.front();
+  return kAccepted;
+}
+
+cFileChooser::eResult cFileChooser::ChooseMany(const std::vector<std::string>& names, const char* caption) {
+  if (names.size() <= 1) {
+    const eResult r = Choose(names.empty() ? std::string_view() : std::string_view(names.front()), caption);
+    m_paths.clear();
+    if (r == kAccepted) m_paths.push_back(m_path);
+    return r;
+  }
+  const eResult r = SubmitMany(names);
+  if (r == kRefused && !m_message.empty()) MesBox(m_message.c_str(), caption, MB_OK | MB_ICONWARNING);
+  return r;
+}
+
 void SetFileChooserUi(FileChooserUi ui) { g_ui = ui; }
 
 int RunHeadlessFileChooser(cFileChooser& chooser, const char* title) {
@@ -314,8 +349,13 @@ int RunHeadlessFileChooser(cFileChooser& chooser, const char* title) {
       defaultPressed = true;
       typed = chooser.InitialName();
     }
-    if (chooser.Choose(typed, caption) == cFileChooser::kAccepted) {
-      WriteReport("[%s] %s", caption, chooser.Path().c_str());
+    std::vector<std::string> names;
+    size_t start = 0;
+    for (size_t bar; chooser.MultiSelect() && (bar = typed.find('|', start)) != std::string::npos; start = bar + 1)
+      names.push_back(typed.substr(start, bar - start));
+    names.push_back(typed.substr(start));
+    if (chooser.ChooseMany(names, caption) == cFileChooser::kAccepted) {
+      for (const std::string& p : chooser.Paths()) WriteReport("[%s] %s", caption, p.c_str());
       return 1;
     }
   }
@@ -347,17 +387,23 @@ void EndFileDialogPalette() {
 }
 
 int ShowOpenFileDialog(HWND, std::string* file, size_t bufferSize, const char* initialDir, const char* title,
-                       const char* filter, const char* defExt, int, std::vector<std::string>* names) {
+                       const char* filter, const char* defExt, int multiSelect, std::vector<std::string>* names) {
   if (!file) return 0;
   file->clear();
   cFileChooser chooser(cFileChooser::kOpen, initialDir ? initialDir : "", ParseFileFilter(filter),
                        defExt ? defExt : "", "", bufferSize);
+  chooser.SetMultiSelect(multiSelect != 0);
   BeginFileDialogPalette();
   const int chosen = RunChooser(chooser, title);
   EndFileDialogPalette();
   if (!chosen) return 0;
   *file = chooser.Path();
-  if (names) names->push_back(*file);
+  if (names) {
+    if (chooser.Paths().empty())
+      names->push_back(*file);
+    else
+      names->insert(names->end(), chooser.Paths().begin(), chooser.Paths().end());
+  }
   return 1;
 }
 

@@ -88,6 +88,15 @@ class cFileChooser {
   // kAccepted, kFolderEntered or kRefused.
   eResult Choose(std::string_view typed, const char* caption);
 
+  // Multi-selection (open dialogs): several names picked in the shown
+  // folder, every one of which must exist. One name is Submit. After
+  // kAccepted, Paths() holds "folder\name" for each, in the order given.
+  void SetMultiSelect(bool on) { m_bMulti = on; }
+  bool MultiSelect() const { return m_bMulti; }
+  eResult SubmitMany(const std::vector<std::string>& names);
+  eResult ChooseMany(const std::vector<std::string>& names, const char* caption);
+  const std::vector<std::string>& Paths() const { return m_paths; }
+
   // Text of the boxes (CP932): "%s" is the file name.
   static const char* const kNotFoundText;
   static const char* const kNoFolderText;
@@ -107,7 +116,9 @@ class cFileChooser {
   std::string m_defExt;
   std::string m_initialName;
   size_t m_maxPath;
+  bool m_bMulti = false;
   std::vector<Entry> m_entries;
+  std::vector<std::string> m_paths;
   std::string m_path;
   std::string m_message;
 };
@@ -122,7 +133,8 @@ void SetFileChooserUi(FileChooserUi ui);
 //   (empty line)    OK on the starting name (save dialogs);
 //   anything else   a name or path (UTF-8), relative to the folder shown,
 //                   typed and confirmed with OK. A folder or ".." is entered
-//                   and the next line is the next try.
+//                   and the next line is the next try. With multi-selection
+//                   several names of the shown folder are separated by '|'.
 // A box the try raises takes the following line as its own answer, as every
 // box does: "ok" after a refused name, "yes" or "no" to the overwrite
 // question (no answer: No). When the script runs out the dialog presses its
@@ -139,8 +151,9 @@ void EndFileDialogPalette();
 
 // The open-file dialog. `file` receives the chosen path (cleared first;
 // at most bufferSize - 1 bytes). filter: packed form (see ParseFileFilter).
-// With `names`, the chosen path is also appended to it. 1 chosen, 0
-// cancelled. Runs on the window thread.
+// With `names`, every chosen path is also appended to it (with
+// multiSelect several, each "folder\name"; `file` then holds the first).
+// 1 chosen, 0 cancelled. Runs on the window thread.
 int ShowOpenFileDialog(HWND owner, std::string* file, size_t bufferSize, const char* initialDir, const char* title,
                        const char* filter, const char* defExt, int multiSelect, std::vector<std::string>* names);
 // The save-file dialog: `file` holds the starting name (may be empty) and

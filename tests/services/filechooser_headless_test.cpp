@@ -126,6 +126,29 @@ TEST_F(FileChooserHeadless, OverwriteNeedsAYes) {
   EXPECT_EQ(content, "keep");  // choosing never writes
 }
 
+TEST_F(FileChooserHeadless, MultiSelectionGivesEachFileWithItsFolder) {
+  ASSERT_TRUE(dir.MakeFile("data/stg4/a.stg4_001"));
+  ASSERT_TRUE(dir.MakeFile("data/stg4/b.stg4_001"));
+  auto open = [](std::string* file, std::vector<std::string>* names) {
+    return ShowOpenFileDialog(nullptr, file, 260, "data\\stg4", "t", kStageFilter, nullptr, 1, names);
+  };
+  // A missing name refuses the whole pick (its box answered "ok").
+  Answers({"a.stg4_001|gone.stg4_001", "ok", "a.stg4_001|b.stg4_001"});
+  std::string file;
+  std::vector<std::string> names{"kept"};
+  ASSERT_EQ(open(&file, &names), 1);
+  EXPECT_EQ(names, (std::vector<std::string>{"kept", "data\\stg4\\a.stg4_001", "data\\stg4\\b.stg4_001"}));
+  EXPECT_EQ(file, "data\\stg4\\a.stg4_001");
+  // One name is a plain pick, folders included.
+  Answers({"sub", U8(u8"ステージ.stg4_001")});
+  names.clear();
+  ASSERT_EQ(open(&file, &names), 1);
+  EXPECT_EQ(names, std::vector<std::string>{"data\\stg4\\sub\\ステージ.stg4_001"});
+  // Without multi-selection '|' is no separator but a character no name has.
+  Answers({"a.stg4_001|b.stg4_001", "ok", "cancel"});
+  EXPECT_EQ(OpenStage(&file), 0);
+}
+
 // The drawn chooser, for the palette rule: records colour 0 while open.
 PALETTEENTRY g_seen{};
 int g_uiResult = 0;
