@@ -421,6 +421,22 @@ void StartTextInputForDialogs(bool on) {
 
 bool HasVideoWindow() { return g_videoUp.load() && g_window != nullptr && !g_headless.load(); }
 
+bool GetMouseState(int* x, int* y, bool* left, bool* right) {
+  *x = *y = 0;
+  *left = *right = false;
+  if (!HasVideoWindow()) return false;
+  int wx = 0, wy = 0;
+  uint32_t buttons = SDL_GetMouseState(&wx, &wy);
+  *left = (buttons & SDL_BUTTON_LMASK) != 0;
+  *right = (buttons & SDL_BUTTON_RMASK) != 0;
+  // Window pixels to frame pixels through the renderer's logical size.
+  float lx = static_cast<float>(wx), ly = static_cast<float>(wy);
+  if (g_renderer) SDL_RenderWindowToLogical(g_renderer, wx, wy, &lx, &ly);
+  *x = static_cast<int>(lx);
+  *y = static_cast<int>(ly);
+  return true;
+}
+
 bool CopyShownFrame(std::vector<uint32_t>* argb, int* width, int* height) {
   {
     std::lock_guard<std::mutex> g(g_mailbox.lock);

@@ -51,6 +51,9 @@ bool WritePng(const std::string& osPath, const uint32_t* argb, int width, int he
 bool HasVideoWindow();
 // The newest frame handed to the window (or on screen); false before any.
 bool CopyShownFrame(std::vector<uint32_t>* argb, int* width, int* height);
+// Main thread: the pointer in frame pixels and the left and right buttons;
+// false (all zero) without a window.
+bool GetMouseState(int* x, int* y, bool* left, bool* right);
 // Shows a frame made by a dialog; it is not captured or counted as a game frame.
 void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixels);
 

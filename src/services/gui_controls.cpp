@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/video.h"
 #include "services/gui_dialog.h"
 #include "services/strings.h"
 
@@ -16,6 +17,49 @@ int CountLines(const std::string& s) {
 }
 
 }  // namespace
+
+namespace {
+int g_prevLeft = 0, g_prevRight = 0;
+int g_latchLeft = 0, g_latchRight = 0;
+}  // namespace
+
+void cMouse::ResetLatches() { g_prevLeft = g_prevRight = g_latchLeft = g_latchRight = 0; }
+
+int cMouse::Update(int flags) {
+  int px, py;
+  bool l, r;
+  plat::GetMouseState(&px, &py, &l, &r);
+  return UpdateFrom(flags, l, r);
+}
+
+int cMouse::UpdateFrom(int flags, bool leftDown, bool rightDown) {
+  g_prevLeft = left;
+  g_prevRight = right;
+  if (flags & 1) {
+    left = leftDown ? 1 : 0;
+    right = rightDown ? 1 : 0;
+  }
+  if (flags & 2) {
+    auto edge = [](int held, int& latch, int& pressed) {
+      if (!held) {
+        latch = 0;
+        pressed = 0;
+      } else if (latch) {
+        pressed = 0;
+      } else {
+        latch = 1;
+        pressed = 1;
+      }
+    };
+    edge(left, g_latchLeft, leftPressed);
+    edge(right, g_latchRight, rightPressed);
+  }
+  if (flags & 4) {
+    leftReleased = (g_prevLeft && !left) ? 1 : 0;
+    rightReleased = (g_prevRight && !right) ? 1 : 0;
+  }
+  return 1;
+}
 
 int cControl::Enable(bool enable) {
   if (!m_pWindow) return 0;

@@ -26,6 +26,25 @@ enum : uint16_t {
   kEnUpdate = 0x400,
 };
 
+// The mouse buttons as a window sees them: held states and the edges of a
+// press and a release. The press latches are shared by every window, so one
+// press is reported once for the whole program.
+class cMouse {
+ public:
+  int x = 0, y = 0;          // client coordinates below the tool-bar rows
+  int screenX = 0, screenY = 0;
+  int left = 0, right = 0;   // held
+  int leftPressed = 0, rightPressed = 0;
+  int leftReleased = 0, rightReleased = 0;
+
+  // Flags: 1 read the held states, 2 the press edges, 4 the release edges.
+  int Update(int flags);
+  // As Update with the buttons given (the platform's state for Update).
+  int UpdateFrom(int flags, bool leftDown, bool rightDown);
+  // Forgets the shared latches (a new program run, or a test).
+  static void ResetLatches();
+};
+
 class cControl {
  public:
   cControl() = default;

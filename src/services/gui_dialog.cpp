@@ -94,6 +94,7 @@ int cDialog::DoModal(int /*flags*/) {
       AnswerWithoutWindow();
       break;
     }
+    UpdateMouse(false, 7);
     ShowFrame();
     if (!plat::PumpMessages(16)) {
       // The quit belongs to the outer loop as well.
@@ -121,6 +122,8 @@ void cDialog::OnInitDialog(WPARAM, LPARAM) {
     Locate();
   else
     CenterOnDesktop();
+  UpdateMouse(false, 7);
+  m_PrevMouse = m_Mouse;
 }
 
 void cDialog::OnCommand(WPARAM wParam, LPARAM) {

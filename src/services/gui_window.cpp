@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/video.h"
+
 namespace {
 int g_desktopW = 640;
 int g_desktopH = 480;
@@ -127,4 +129,22 @@ int cWindow::SendCommand(uint16_t id, uint16_t code) {
   OnCommand(static_cast<WPARAM>(id) | (static_cast<WPARAM>(code) << 16), 0);
   EndCommand();
   return 1;
+}
+
+int cWindow::UpdateMouse(bool always, int flags) {
+  int px, py;
+  bool l, r;
+  plat::GetMouseState(&px, &py, &l, &r);
+  return UpdateMouseAt(always, flags, px, py, l, r);
+}
+
+int cWindow::UpdateMouseAt(bool always, int flags, int px, int py, bool left, bool right) {
+  int x = px - m_nPosX - m_Layout.frameLeft - m_nOriginX;
+  int y = py - m_nPosY - m_Layout.frameTop - m_nOriginY;
+  if (!always && (x < 0 || y < 0 || x >= m_nUsableW || y >= m_nUsableH)) return 0;
+  m_Mouse.x = x;
+  m_Mouse.y = y;
+  m_Mouse.screenX = px;
+  m_Mouse.screenY = py;
+  return m_Mouse.UpdateFrom(flags, left, right);
 }

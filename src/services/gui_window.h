@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/messages.h"
+#include "services/gui_controls.h"
 
 // Style bits the layout reads.
 constexpr uint32_t kWsCaption = 0x00C00000;
@@ -70,6 +71,12 @@ class cWindow {
   // WM_COMMAND as the window procedure takes it: refused (0) while the
   // window is still inside an earlier command, else OnCommand and 1.
   int SendCommand(uint16_t id, uint16_t code);
+  // Reads the pointer: outside the usable client area 0 unless always is
+  // set; else stores it and updates the mouse state with flags, 1.
+  int UpdateMouse(bool always, int flags);
+  // As UpdateMouse with the pointer (game-window pixels) and buttons given.
+  int UpdateMouseAt(bool always, int flags, int px, int py, bool left, bool right);
+  const cMouse& Mouse() const { return m_Mouse; }
 
   // The rectangle windows are placed in (the game window's client area).
   static void SetDesktopRect(int width, int height);
@@ -99,4 +106,6 @@ class cWindow {
   int m_nStoredX = -1000, m_nStoredY = -1000;
   cWindow* m_pOwner = nullptr;
   bool m_bCentre = false;
+  cMouse m_Mouse;
+  cMouse m_PrevMouse;
 };

@@ -291,3 +291,52 @@ TEST(GuiWindow, ACommandSentFromInsideACommandIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(GuiMouse, EachPressAndReleaseIsReportedForExactlyOneUpdate) {
+  cMouse::ResetLatches();
+  cMouse m;
+  struct Step {
+    bool down;
+    int held, pressed, released;
+  } steps[] = {
+      {false, 0, 0, 0}, {true, 1, 1, 0}, {true, 1, 0, 0}, {true, 1, 0, 0},
+      {false, 0, 0, 1}, {false, 0, 0, 0}, {true, 1, 1, 0}, {false, 0, 0, 1},
+  };
+  int n = 0;
+  for (const Step& s : steps) {
+    SCOPED_TRACE(n++);
+    m.UpdateFrom(7, s.down, false);
+    EXPECT_EQ(m.left, s.held);
+    EXPECT_EQ(m.leftPressed, s.pressed);
+    EXPECT_EQ(m.leftReleased, s.released);
+    EXPECT_EQ(m.rightPressed, 0);
+  }
+  // The latch is shared: a second window sees no new press while the button is held.
+  cMouse::ResetLatches();
+  cMouse a, b;
+  a.UpdateFrom(7, true, true);
+  b.UpdateFrom(7, true, true);
+  EXPECT_EQ(a.leftPressed + a.rightPressed, 2);
+  EXPECT_EQ(b.leftPressed + b.rightPressed, 0);
+}
+
+TEST(GuiMouse, PointerOutsideTheUsableAreaIsIgnoredUnlessAsked) {
+  cMouse::ResetLatches();
+  cWindow w;
+  w.SetLayout(200, 100, 100, 100, 640, 480, kWsCaption, 0, 1, 0, 0, 0);  // one tool-bar row
+  w.SetPos(50, 40);
+  int top = 40 + kCaptionHeight + kDlgFrame + 28;
+  EXPECT_EQ(w.UpdateMouseAt(false, 7, 50 + kDlgFrame + 10, top + 5, true, false), 1);
+  EXPECT_EQ(w.Mouse().x, 10);
+  EXPECT_EQ(w.Mouse().y, 5);
+  EXPECT_EQ(w.Mouse().left, 1);
+  EXPECT_EQ(w.UpdateMouseAt(false, 7, 50 + kDlgFrame + 10, top - 3, false, false), 0);
+  EXPECT_EQ(w.Mouse().left, 1);  // untouched
+  EXPECT_EQ(w.UpdateMouseAt(true, 7, 50 + kDlgFrame + 10, top - 3, false, false), 1);
+  EXPECT_EQ(w.Mouse().y, -3);
+  EXPECT_EQ(w.Mouse().leftReleased, 1);
+}
+
+}  // namespace
