@@ -11,6 +11,7 @@
 #include "platform/msgbox.h"
 #include "services/gui_controls.h"
 #include "services/gui_dialog.h"
+#include "support/project_writer.h"
 #include "support/temp_folder.h"
 
 namespace {
@@ -228,6 +229,7 @@ TEST_F(GuiDialog, WithoutAWindowTheAnswersScriptDecides) {
                            "nonsense\n"
                            "Cancel\n"));
   ASSERT_TRUE(plat::LoadAnswers(path, nullptr));
+  ReportLogCapture log(tmp.path());
   struct Case {
     int result;
     int mode, noAsk;
@@ -248,6 +250,17 @@ TEST_F(GuiDialog, WithoutAWindowTheAnswersScriptDecides) {
     EXPECT_EQ(data.noAsk, c.noAsk);
     EXPECT_EQ(data.name, c.name);
   }
+  // The dialog's title and texts and each answer are in the report log.
+  std::vector<std::string> lines = log.Lines();
+  auto has = [&](const std::string& text) {
+    for (const std::string& l : lines)
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  };
+  EXPECT_TRUE(has("Dialog : Options"));
+  EXPECT_TRUE(has("Mode"));
+  EXPECT_TRUE(has("answer : 2"));
+  EXPECT_TRUE(has("\"nonsense\" names no button"));
 }
 
 TEST(GuiWindow, LocateCentresOnTheOwnerAndKeepsInsideTheDesktop) {
