@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/audio.h"
+#include "platform/dialog_input.h"
 #include "platform/input.h"
 #include "platform/text.h"
 
@@ -152,10 +153,34 @@ void Dispatch(const SDL_Event& e) {
       break;
     case SDL_KEYDOWN:
     case SDL_KEYUP:
+      if (DialogInputActive()) {
+        // An open dialog takes the keyboard: the game sees none of it.
+        if (e.type == SDL_KEYDOWN) {
+          int vk = VirtualKeyFromScancode(e.key.keysym.scancode);
+          if (vk >= 0)
+            InjectDialogKey(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0,
+                            (e.key.keysym.mod & KMOD_CTRL) != 0);
+        }
+        break;
+      }
       if (!HasInputScript()) {
         int vk = VirtualKeyFromScancode(e.key.keysym.scancode);
         if (vk >= 0) SetKey(vk, e.type == SDL_KEYDOWN);
       }
+      break;
+    case SDL_TEXTINPUT:
+      if (DialogInputActive()) {
+        SetDialogComposing(false);
+        InjectDialogText(Utf8ToCp932(e.text.text));
+      }
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      // Coordinates are the frame's pixels: the renderer's logical size maps them.
+      if (DialogInputActive() && e.button.button == SDL_BUTTON_LEFT)
+        InjectDialogClick(e.button.x, e.button.y);
+      break;
+    case SDL_TEXTEDITING:
+      if (DialogInputActive()) SetDialogComposing(e.edit.text[0] != '\0');
       break;
     case SDL_JOYDEVICEADDED: {
       SDL_Joystick* j = SDL_JoystickOpen(e.jdevice.which);
@@ -370,6 +395,67 @@ void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) 
     MixForFrame();
     return;
   }
+  {
+    std::lock_guard<std::mutex> g(g_mailbox.lock);
+    g_mailbox.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+      std::copy_n(argb + static_cast<size_t>(y) * static_cast<size_t>(pitchPixels), width,
+                  g_mailbox.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width));
+    g_mailbox.width = width;
+    g_mailbox.height = height;
+    g_mailbox.fresh = true;
+  }
+  WakeEvents();
+}
+
+void StartTextInputForDialogs(bool on) {
+  if (!g_videoUp.load()) return;
+  if (on) {
+    // Keys held when the dialog opens must not stay down for the game.
+    if (!HasInputScript()) ClearKeys();
+    SDL_StartTextInput();
+  } else {
+    SDL_StopTextInput();
+  }
+}
+
+bool HasVideoWindow() { return g_videoUp.load() && g_window != nullptr && !g_headless.load(); }
+
+bool GetMouseState(int* x, int* y, bool* left, bool* right) {
+  *x = *y = 0;
+  *left = *right = false;
+  if (!HasVideoWindow()) return false;
+  int wx = 0, wy = 0;
+  uint32_t buttons = SDL_GetMouseState(&wx, &wy);
+  *left = (buttons & SDL_BUTTON_LMASK) != 0;
+  *right = (buttons & SDL_BUTTON_RMASK) != 0;
+  // Window pixels to frame pixels through the renderer's logical size.
+  float lx = static_cast<float>(wx), ly = static_cast<float>(wy);
+  if (g_renderer) SDL_RenderWindowToLogical(g_renderer, wx, wy, &lx, &ly);
+  *x = static_cast<int>(lx);
+  *y = static_cast<int>(ly);
+  return true;
+}
+
+bool CopyShownFrame(std::vector<uint32_t>* argb, int* width, int* height) {
+  {
+    std::lock_guard<std::mutex> g(g_mailbox.lock);
+    if (g_mailbox.fresh && g_mailbox.width > 0) {
+      *argb = g_mailbox.pixels;
+      *width = g_mailbox.width;
+      *height = g_mailbox.height;
+      return true;
+    }
+  }
+  if (g_shownW <= 0 || g_shownH <= 0) return false;
+  *argb = g_shown;
+  *width = g_shownW;
+  *height = g_shownH;
+  return true;
+}
+
+void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixels) {
+  if (g_headless.load() || !g_videoUp.load()) return;
   {
     std::lock_guard<std::mutex> g(g_mailbox.lock);
     g_mailbox.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));

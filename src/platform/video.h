@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/messages.h"
 
@@ -44,5 +45,16 @@ bool SetFrameHashFile(const std::string& osPath);
 // 64-bit FNV-1a over the frame's pixels, row by row, as little-endian ARGB.
 uint64_t HashFrame(const uint32_t* argb, int width, int height, int pitchPixels);
 bool WritePng(const std::string& osPath, const uint32_t* argb, int width, int height, int pitchPixels);
+
+// Main thread, for the dialogs drawn inside the window. True when a real
+// window shows frames (not headless, video started).
+bool HasVideoWindow();
+// The newest frame handed to the window (or on screen); false before any.
+bool CopyShownFrame(std::vector<uint32_t>* argb, int* width, int* height);
+// Main thread: the pointer in frame pixels and the left and right buttons;
+// false (all zero) without a window.
+bool GetMouseState(int* x, int* y, bool* left, bool* right);
+// Shows a frame made by a dialog; it is not captured or counted as a game frame.
+void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixels);
 
 }  // namespace plat

@@ -1,0 +1,123 @@
+// Modal dialogs drawn inside the game window over a frozen copy of the last
+// frame. A dialog is laid out from a resource table of our own (sizes in
+// dialog units), runs its modal loop on the main thread and takes keys and
+// text from the dialog input of the platform layer.
+//
+// Keys: Tab and Shift+Tab move the focus in resource order (a radio group is
+// one stop, at its checked button); arrows move within a radio group and the
+// caret in an edit; Space presses the focused button, toggles a check box or
+// picks a radio button; Enter presses the focused push button, else the
+// default button (IDOK when none), unless an input-method composition is
+// open; Esc is IDCANCEL. Every key press then goes to each bound control's
+// OnKey. A left click focuses the control under it and presses buttons,
+// check boxes and radio buttons. Closing the program (plat::IsClosing) closes the dialog with 0.
+//
+// Without a window (headless, or no video) the dialog takes one line of the
+// answers script (plat::NextAnswer):
+//   BUTTON[;ID=VALUE]...
+// BUTTON is a button's label (case-insensitive), "ok", "cancel" or a
+// control id; empty means the default button. Each ID=VALUE sets control ID
+// first: an edit's text (UTF-8 in the file), a check box's state (0 or 1),
+// a radio button picked by 1. Without a line the default button is pressed.
+// The dialog's title, texts and the answer go to the report log.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/dialog_input.h"
+#include "services/gui_controls.h"
+#include "services/gui_window.h"
+
+enum class eItemKind { Static, Button, DefButton, CheckBox, Radio, Edit };
+
+struct sDialogItemDesc {
+  eItemKind kind = eItemKind::Static;
+  uint16_t id = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
+  const char* text = "";             // CP932
+  bool group = false;                // starts a radio group
+};
+
+struct sDialogResource {
+  uint16_t id = 0;
+  int cx = 0, cy = 0;  // client size in dialog units
+  const char* title = "";
+  std::vector<sDialogItemDesc> items;
+};
+
+// The state of one control of an open dialog (what a control window holds).
+struct cDialogItem {
+  sDialogItemDesc desc;
+  std::string text;  // CP932
+  int check = 0;
+  bool enabled = true;
+  int selStart = 0, selEnd = 0;
+  int x = 0, y = 0, cx = 0, cy = 0;  // pixels within the client area
+};
+
+class cDialog : public cWindow {
+ public:
+  cDialog();
+  ~cDialog() override;
+
+  void Init(const sDialogResource* resource, cDialog* owner, void* data);
+  // The dialog result; 0 at once when the dialog is already open.
+  int DoModal(int flags);
+  int Close(int result);
+  bool IsOpen() const { return m_bOpen; }
+  int Result() const { return m_nResult; }
+
+  // Derived dialogs call this first, then attach their controls and call
+  // DataToControls.
+  virtual void OnInitDialog(WPARAM, LPARAM);
+  // Routes control notifications; derived dialogs handle their buttons and
+  // call it for the rest.
+  void OnCommand(WPARAM wParam, LPARAM lParam) override;
+  int CanCommand(WPARAM) { return 1; }
+  void DataToControls();
+  void ControlsToData();
+  int RefreshLists();
+
+  void AddControl(cControl* control);
+  size_t ControlCount() const { return m_Controls.size(); }
+  cDialogItem* GetItem(uint16_t id);
+  std::string GetItemText(uint16_t id);
+  void SetItemText(uint16_t id, const std::string& textCp932);
+
+  // Input as the modal loop hands it over; public for tests.
+  void HandleInput(const plat::DialogInput& input);
+  uint16_t FocusId() const;
+  void SetFocusId(uint16_t id);
+
+  // Draws the dialog over frame (ARGB, the game window's client area).
+  void Render(uint32_t* argb, int width, int height, int pitch) const;
+
+ private:
+  void CreateItems();
+  void MoveFocus(int step);
+  void Click(int x, int y);
+  void Press(cDialogItem& item);
+  void PickRadio(size_t index);
+  void MoveInRadioGroup(size_t index, int step);
+  bool EditKey(cDialogItem& item, int vk);
+  void EditInsert(cDialogItem& item, const std::string& text);
+  void NotifyEditChanged(cDialogItem& item);
+  void SetFocusIndex(int index);
+  bool IsTabStop(size_t index) const;
+  size_t GroupStart(size_t index) const;
+  size_t GroupEnd(size_t index) const;
+  uint16_t DefaultButtonId() const;
+  void AnswerWithoutWindow();
+  void ShowFrame();
+
+  const sDialogResource* m_pResource = nullptr;
+  cDialog* m_pOwnerDialog = nullptr;
+  bool m_bOpen = false;
+  int m_nResult = 0;
+  std::vector<cDialogItem> m_Items;
+  std::vector<cControl*> m_Controls;
+  int m_nFocus = -1;
+  std::vector<uint32_t> m_Frozen;
+  int m_nFrozenW = 0, m_nFrozenH = 0;
+};
