@@ -44,6 +44,14 @@ void InjectDialogKey(int vk, bool shift, bool ctrl) {
   InjectDialogInput(in);
 }
 
+void InjectDialogKeyUp(int vk) {
+  DialogInput in;
+  in.kind = DialogInput::Key;
+  in.vk = vk;
+  in.release = true;
+  InjectDialogInput(in);
+}
+
 void InjectDialogText(const std::string& textCp932) {
   DialogInput in;
   in.kind = DialogInput::Text;

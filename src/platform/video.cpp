@@ -154,13 +154,13 @@ void Dispatch(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       if (DialogInputActive()) {
-        // An open dialog takes the keyboard: the game sees none of it.
-        if (e.type == SDL_KEYDOWN) {
-          int vk = VirtualKeyFromScancode(e.key.keysym.scancode);
-          if (vk >= 0)
-            InjectDialogKey(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0,
-                            (e.key.keysym.mod & KMOD_CTRL) != 0);
-        }
+        // An open dialog takes the keyboard; its hook passes releases on.
+        int vk = VirtualKeyFromScancode(e.key.keysym.scancode);
+        if (vk >= 0 && e.type == SDL_KEYDOWN)
+          InjectDialogKey(vk, (e.key.keysym.mod & KMOD_SHIFT) != 0,
+                          (e.key.keysym.mod & KMOD_CTRL) != 0);
+        else if (vk >= 0)
+          InjectDialogKeyUp(vk);
         break;
       }
       if (!HasInputScript()) {
@@ -406,6 +406,10 @@ void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) 
     g_mailbox.fresh = true;
   }
   WakeEvents();
+}
+
+void PassKeyToGame(int vk, bool down) {
+  if (!HasInputScript()) SetKey(vk, down);
 }
 
 void StartTextInputForDialogs(bool on) {

@@ -32,6 +32,17 @@ size_t NextCharEnd(const std::string& s, size_t i) {
   return i + ((i + 1 < s.size() && IsSJISChar(s.c_str() + i)) ? 2 : 1);
 }
 
+// The hook sees the generic modifier keys, as the system's hook did; the
+// game's key table keeps the sides.
+int HookKey(int vk) {
+  switch (vk) {
+    case VK_LCONTROL: case VK_RCONTROL: return VK_CONTROL;
+    case VK_LSHIFT: case VK_RSHIFT: return VK_SHIFT;
+    case VK_LMENU: case VK_RMENU: return VK_MENU;
+    default: return vk;
+  }
+}
+
 }  // namespace
 
 cDialog::cDialog() = default;
@@ -78,6 +89,8 @@ int cDialog::DoModal(int /*flags*/) {
     m_Frozen.assign(static_cast<size_t>(m_nFrozenW) * m_nFrozenH, 0xFF000000u);
   }
   plat::BeginDialogInput();
+  // Our hook is a decision on this thread: tying cannot fail.
+  m_Hook.Hook(Handle(), 0);
   OnInitDialog(0, 0);
   if (m_nFocus < 0) MoveFocus(1);
   while (m_bOpen) {
@@ -103,6 +116,7 @@ int cDialog::DoModal(int /*flags*/) {
     }
   }
   plat::ClearDialogInput();
+  m_Hook.Hook(nullptr, 0);
   plat::EndDialogInput();
   m_Items.clear();
   m_nFocus = -1;
@@ -349,12 +363,39 @@ void cDialog::HandleInput(const plat::DialogInput& input) {
     Click(input.x, input.y);
     return;
   }
-  int vk = input.vk;
+  const int hookKey = HookKey(input.vk);
+  cHookDecision d = cHook::HookProc(Handle(), hookKey, input.release, plat::DialogComposing());
+  if (d.toGame) plat::PassKeyToGame(input.vk, !input.release);
+  if (!input.release && d.toControl && !d.toComposition) FocusedControlKey(input.vk, input.shift);
+  if (!m_bOpen) return;
+  switch (d.post) {
+    case eHookPost::KeyDown: OnKeyDown(hookKey, 0, input.ctrl); break;
+    case eHookPost::SpecialKey: OnHookMessage(kHookSpecialKeyMessage, hookKey, 0, input.ctrl); break;
+    case eHookPost::KeyUp:  // no control of ours acts on a release
+    case eHookPost::None: break;
+  }
+}
+
+void cDialog::OnHookMessage(uint32_t message, WPARAM wParam, LPARAM lParam, bool ctrl) {
+  if (message == kHookSpecialKeyMessage && m_bOpen)
+    OnKeyDown(static_cast<int>(wParam), lParam, ctrl);
+}
+
+void cDialog::OnKeyDown(int vk, LPARAM lParam, bool ctrl) {
+  std::vector<cControl*> controls = m_Controls;
+  for (cControl* c : controls) {
+    if (!m_bOpen) return;
+    c->OnKey(vk, lParam, ctrl);
+  }
+}
+
+void cDialog::FocusedControlKey(int vk, bool shift) {
+  cDialogItem* focus =
+      m_nFocus >= 0 && m_nFocus < static_cast<int>(m_Items.size()) ? &m_Items[m_nFocus] : nullptr;
   switch (vk) {
-    case VK_TAB: MoveFocus(input.shift ? -1 : 1); break;
+    case VK_TAB: MoveFocus(shift ? -1 : 1); break;
     case VK_ESCAPE: SendCommand(IDCANCEL, kBnClicked); break;
     case VK_RETURN:
-      if (plat::DialogComposing()) break;
       if (focus && IsButtonKind(focus->desc.kind) && focus->enabled)
         SendCommand(focus->desc.id, kBnClicked);
       else
@@ -378,10 +419,6 @@ void cDialog::HandleInput(const plat::DialogInput& input) {
       if (focus && focus->desc.kind == eItemKind::Edit && focus->enabled) EditKey(*focus, vk);
       break;
   }
-  if (!m_bOpen) return;
-  // The key also reaches every bound control, as a key re-posted to the dialog.
-  std::vector<cControl*> controls = m_Controls;
-  for (cControl* c : controls) c->OnKey(vk, 0, input.ctrl);
 }
 
 void cDialog::Click(int x, int y) {

@@ -3,13 +3,20 @@
 // dialog units), runs its modal loop on the main thread and takes keys and
 // text from the dialog input of the platform layer.
 //
-// Keys: Tab and Shift+Tab move the focus in resource order (a radio group is
-// one stop, at its checked button); arrows move within a radio group and the
-// caret in an edit; Space presses the focused button, toggles a check box or
-// picks a radio button; Enter presses the focused push button, else the
-// default button (IDOK when none), unless an input-method composition is
-// open; Esc is IDCANCEL. Every key press then goes to each bound control's
-// OnKey. A left click focuses the control under it and presses buttons,
+// Keys: while a dialog runs, its embedded cHook is tied to the dialog's
+// handle and every key event is put through cHook::HookProc, whose decision
+// the dialog carries out (keyboard_hook.h has the table): a release goes on
+// to the game's key table so no key stays down, a press never does; the
+// focused control then takes the key unless an open composition does (Enter
+// while composing); and the keys the hook re-posts (key-down, or the special
+// key message 2024, which the dialog turns into a key-down) reach each bound
+// control's OnKey. Tab is never re-posted.
+// The focused control's handling: Tab and Shift+Tab move the focus in
+// resource order (a radio group is one stop, at its checked button); arrows
+// move within a radio group and the caret in an edit; Space presses the
+// focused button, toggles a check box or picks a radio button; Enter presses
+// the focused push button, else the default button (IDOK when none); Esc is
+// IDCANCEL. A left click focuses the control under it and presses buttons,
 // check boxes and radio buttons. Closing the program (plat::IsClosing) closes the dialog with 0.
 //
 // Without a window (headless, or no video) the dialog takes one line of the
@@ -28,6 +35,7 @@
 #include "platform/dialog_input.h"
 #include "services/gui_controls.h"
 #include "services/gui_window.h"
+#include "services/keyboard_hook.h"
 
 enum class eItemKind { Static, Button, DefButton, CheckBox, Radio, Edit };
 
@@ -87,6 +95,13 @@ class cDialog : public cWindow {
 
   // Input as the modal loop hands it over; public for tests.
   void HandleInput(const plat::DialogInput& input);
+  // The handle the keyboard hook ties the dialog by (only compared, never
+  // dereferenced): the dialog object itself, as it has no system window.
+  HWND Handle() const { return reinterpret_cast<HWND>(const_cast<cDialog*>(this)); }
+  // The hook's special-key message (wParam = key): handled as a key-down.
+  virtual void OnHookMessage(uint32_t message, WPARAM wParam, LPARAM lParam, bool ctrl);
+  // A key-down re-posted by the hook: each bound control's OnKey.
+  virtual void OnKeyDown(int vk, LPARAM lParam, bool ctrl);
   uint16_t FocusId() const;
   void SetFocusId(uint16_t id);
 
@@ -96,6 +111,7 @@ class cDialog : public cWindow {
  private:
   void CreateItems();
   void MoveFocus(int step);
+  void FocusedControlKey(int vk, bool shift);
   void Click(int x, int y);
   void Press(cDialogItem& item);
   void PickRadio(size_t index);
@@ -117,6 +133,7 @@ class cDialog : public cWindow {
   int m_nResult = 0;
   std::vector<cDialogItem> m_Items;
   std::vector<cControl*> m_Controls;
+  cHook m_Hook;
   int m_nFocus = -1;
   std::vector<uint32_t> m_Frozen;
   int m_nFrozenW = 0, m_nFrozenH = 0;

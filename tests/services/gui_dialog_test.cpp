@@ -99,8 +99,11 @@ class GuiDialog : public ::testing::Test {
 TEST_F(GuiDialog, TabOrderVisitsEachStopOnceAndARadioGroupOnce) {
   Options data;  // full screen: the group's stop is its checked button
   cOptionsDialog dlg(&data);
-  Inject({{VK_TAB, false}, {VK_TAB, false}, {VK_TAB, false}, {VK_TAB, false}, {VK_TAB, false},
-          {VK_TAB, true}, {VK_TAB, true}, {VK_ESCAPE, false}});
+  // Tab itself never reaches the bound controls; F1 (re-posted to them)
+  // after each Tab shows where the focus went.
+  Inject({{VK_TAB, false}, {VK_F1, false}, {VK_TAB, false}, {VK_F1, false}, {VK_TAB, false},
+          {VK_F1, false}, {VK_TAB, false}, {VK_F1, false}, {VK_TAB, false}, {VK_F1, false},
+          {VK_TAB, true}, {VK_F1, false}, {VK_TAB, true}, {VK_F1, false}, {VK_ESCAPE, false}});
   EXPECT_EQ(dlg.DoModal(0), IDCANCEL);
   std::vector<uint16_t> expected{kNoAsk, kName, IDOK, IDCANCEL, kFull, IDCANCEL, IDOK};
   EXPECT_EQ(dlg.m_Probe.seen, expected);
