@@ -1,7 +1,8 @@
 // The keyboard hook of the dialogs. Every dialog ties its embedded cHook to
-// its window; while that window is the active one, each key event the window
-// thread takes from the system is first put through cHook::HookProc, which
-// says where the key goes:
+// its handle (cDialog::Handle, for the time DoModal runs); while that dialog
+// is the active one, each key event the window thread takes from the system
+// is first put through cHook::HookProc, which says where the key goes (the
+// dialog carries the decision out in cDialog::HandleInput):
 //
 //   key (while a dialog is active)       dialog receives       focused control  game
 //   release of any key                   KeyUp (*)             yes              release only
