@@ -245,4 +245,37 @@ TEST_F(FileChooserUi, EscCancelsWithoutAPath) {
   EXPECT_TRUE(c.Path().empty());
 }
 
+TEST_F(FileChooserUi, TheListScrollsToKeepTheSelectionInView) {
+  ASSERT_TRUE(dir.MakeDir("many"));
+  for (int i = 0; i < 14; ++i) ASSERT_TRUE(dir.MakeFile("many/f" + std::to_string(10 + i) + ".stg4_001"));
+  cFileChooser c(cFileChooser::kOpen, "many", ParseFileFilter(kStageFilter, sizeof kStageFilter), "", "");
+  // A page down, then past the end (kept at the last), then back to the top.
+  Keys({VK_NEXT, VK_F1, VK_NEXT, VK_NEXT, VK_F1, VK_PRIOR, VK_PRIOR, VK_F1, VK_ESCAPE});
+  std::vector<Shot> shots;
+  EXPECT_EQ(Run(c, &shots), 0);
+  ASSERT_EQ(shots.size(), 3u);
+  ASSERT_EQ(shots[0].rows.size(), static_cast<size_t>(kFileChooserRows));
+  EXPECT_EQ(shots[0].rows.front(), "  f10.stg4_001");  // ".." scrolled off
+  EXPECT_EQ(shots[0].rows.back(), "> f19.stg4_001");
+  EXPECT_EQ(shots[0].name, "f19.stg4_001");
+  EXPECT_EQ(shots[1].rows.back(), "> f23.stg4_001");
+  EXPECT_EQ(shots[1].rows.front(), "  f14.stg4_001");
+  EXPECT_EQ(shots[2].rows.front(), "> [..]");
+}
+
+TEST_F(FileChooserUi, InstalledItAnswersTheOpenFileDialog) {
+  plat::SetHeadless(false);
+  InstallDrawnFileChooser();
+  Keys({VK_DOWN, VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+  std::string file = "stale";
+  std::vector<std::string> names;
+  const int r = ShowOpenFileDialog(nullptr, &file, 260, "data\\stg4\\", "Load stage file", kStageFilter, nullptr, 0,
+                                   &names);
+  SetFileChooserUi(nullptr);
+  plat::SetHeadless(true);
+  EXPECT_EQ(r, 1);
+  EXPECT_EQ(file, "data\\stg4\\A.stg4_002");
+  EXPECT_EQ(names, std::vector<std::string>{file});
+}
+
 }  // namespace
