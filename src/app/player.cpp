@@ -13,6 +13,7 @@
 #include "platform/paths.h"
 #include "platform/text.h"
 #include "platform/video.h"
+#include "services/file_chooser_ui.h"
 #include "services/log.h"
 #include "services/strings.h"
 #include "services/timing.h"
@@ -190,6 +191,7 @@ int RunPlayer(int argc, char** argv) {
     return 1;
   }
   plat::ShowWindow(hwnd);
+  InstallDrawnFileChooser();
   plat::ApplyInputScript(1);
 
   if (!thGame.Start(GameLoop, nullptr)) {
