@@ -8,7 +8,10 @@ bash tools/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target tarvamo4
 if cmake --build build --target tarvamo4-mkproject >/dev/null 2>&1 && [ -x build/tarvamo4-mkproject ]; then
-  [ -d build/demo ] || build/tarvamo4-mkproject build/demo
+  if [ ! -d build/demo/default ] && [ ! -d build/demo/data ]; then
+    build/tarvamo4-mkproject build/demo ||
+      echo "setup.sh: build/demo is in use and holds no project; remove it to get the demo project" >&2
+  fi
 else
   mkdir -p build/demo
 fi

@@ -1,0 +1,114 @@
+// The project maker run as a user runs it: the project it writes is complete,
+// every file in it loads with the program's own readers, and it refuses to
+// write over a folder in use.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/text.h"
+#include "records/system_data.h"
+#include "services/midi.h"
+#include "services/wave.h"
+#include "support/headless_runner.h"
+#include "support/project_writer.h"
+#include "support/sheet_writer.h"
+
+namespace fs = std::filesystem;
+using t4test::RunProgram;
+using t4test::TempFolder;
+
+namespace {
+
+fs::path BuildDir() { return fs::path(T4_PLAYER_PATH).parent_path(); }
+std::string MakerPath() { return (BuildDir() / "tarvamo4-mkproject").string(); }
+std::string DumpPath() { return (BuildDir() / "tools/dump/tarvamo4-dump").string(); }
+
+std::string Os(std::string stored) {
+  for (char& c : stored)
+    if (c == '\\') c = '/';
+  return stored;
+}
+
+// The data files of default\ and the loader that must accept each.
+const char* const kDataFiles[] = {
+    "default/database/AnimeSet.dat", "default/database/Anime.dat",       "default/database/Bmp_CharaExc.dat",
+    "default/database/SwordType.dat", "default/database/Effect.dat",     "default/database/CharaEffect.dat",
+    "default/database/ScrEffect.dat", "default/database/Picture.dat",    "default/database/Sound.dat",
+    "default/database/Bgm.dat",       "default/System.dat",              "default/WorldMap.dat",
+    "default/CommonPalette.cplt4",    "default/stg4/Stage1.stg4_778",    "user_data/Option.dat",
+};
+
+class MkProject : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(MakerPath())) << "tarvamo4-mkproject is built with the tests";
+    project_ = dir_ / "demo";
+    made_ = RunProgram(MakerPath(), {project_}, dir_.path());
+    ASSERT_FALSE(made_.timedOut);
+    ASSERT_EQ(made_.exitCode, 0) << made_.err;
+  }
+
+  TempFolder dir_;
+  std::string project_;
+  t4test::RunResult made_;
+};
+
+}  // namespace
+
+TEST_F(MkProject, WritesEveryDataFileLoadableByTheDumpTool) {
+  EXPECT_FALSE(fs::exists(project_ + "/data")) << "the first start makes data\\ from default\\";
+  for (const char* file : kDataFiles) {
+    SCOPED_TRACE(file);
+    const std::string path = project_ + "/" + file;
+    ASSERT_TRUE(fs::is_regular_file(path));
+    EXPECT_NE(made_.out.find(fs::path(file).filename().string()), std::string::npos) << "listed in the output";
+    auto r = RunProgram(DumpPath(), {path}, dir_.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+  }
+  for (const BuiltInSheet& sheet : BuiltInSheets())
+    EXPECT_TRUE(fs::is_regular_file(project_ + "/" + Os(plat::Cp932ToUtf8(sheet.file)))) << plat::Cp932ToUtf8(sheet.file);
+}
+
+TEST_F(MkProject, SoundsAndTitleMusicAreNamedByTheProjectAndLoad) {
+  ReportLogCapture log(dir_.path());
+  cSystemData system;
+  ASSERT_TRUE(system.LoadFromFile((project_ + "/default/System.dat").c_str()));
+  for (int id = 0; id < kSystemSoundCount; ++id) {
+    const std::string file = system.m_vecSoundFile.At(id);
+    SCOPED_TRACE(file);
+    ASSERT_FALSE(file.empty());
+    WAVEDATA wave{};
+    ASSERT_TRUE(LoadWaveFile((project_ + "/" + Os(file)).c_str(), &wave));
+    EXPECT_EQ(wave.wf.wFormatTag, WAVE_FORMAT_PCM);
+    EXPECT_EQ(wave.wf.nSamplesPerSec, 22050u);
+    EXPECT_GT(wave.dwSize, 1000u);
+    FreeWaveData(&wave);
+  }
+  // The title slot plays Bgm database entry 1, the generated tune.
+  EXPECT_EQ(system.m_vecBgm.At(0), 1);
+  const std::string midi = t4test::ReadFile(project_ + "/bgm/Title.mid");
+  ASSERT_FALSE(midi.empty());
+  std::vector<uint8_t> image =
+      cMidi::Convert("Title.mid", reinterpret_cast<const uint8_t*>(midi.data()), midi.size());
+  EXPECT_GT(image.size(), static_cast<size_t>(kMidiImageFirstEvent + 16));
+  EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST_F(MkProject, RefusesAFolderThatIsNotEmpty) {
+  auto again = RunProgram(MakerPath(), {project_}, dir_.path());
+  EXPECT_EQ(again.exitCode, 1);
+  EXPECT_NE(again.err.find("not an empty folder"), std::string::npos) << again.err;
+
+  // An empty folder is fine.
+  ASSERT_TRUE(dir_.MakeDir("empty"));
+  EXPECT_EQ(RunProgram(MakerPath(), {dir_ / "empty"}, dir_.path()).exitCode, 0);
+  EXPECT_TRUE(fs::is_regular_file(dir_ / "empty/default/System.dat"));
+}
+
+TEST_F(MkProject, ThePlayerStartsHeadlessInTheProject) {
+  auto r = t4test::RunPlayer({"--headless", "--frames", "30", "--project", project_}, dir_.path());
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+}
