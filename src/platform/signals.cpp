@@ -17,7 +17,9 @@ namespace {
 // Written by the handler; nothing else in it may be touched from a signal.
 int g_wakeWrite = -1;
 int g_wakeRead = -1;
-std::thread g_watcher;
+// Never destroyed: an exit() that skips the uninstall must not meet a
+// joinable std::thread's destructor.
+std::thread* g_watcher = nullptr;
 
 constexpr char kTerm = 'T';
 constexpr char kStop = 'Q';
@@ -54,12 +56,12 @@ void Watch() {
 }  // namespace
 
 bool InstallCloseOnTerm() {
-  if (g_watcher.joinable()) return true;
+  if (g_watcher) return true;
   int fds[2];
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
   g_wakeRead = fds[0];
   g_wakeWrite = fds[1];
-  g_watcher = std::thread(Watch);
+  g_watcher = new std::thread(Watch);
   struct sigaction sa {};
   sa.sa_handler = OnTerm;
   sigemptyset(&sa.sa_mask);
@@ -69,7 +71,7 @@ bool InstallCloseOnTerm() {
 }
 
 void UninstallCloseOnTerm() {
-  if (!g_watcher.joinable()) return;
+  if (!g_watcher) return;
   // Ignored rather than default, so a late signal cannot cut the orderly
   // end short while the process finishes its shutdown.
   struct sigaction sa {};
@@ -79,7 +81,9 @@ void UninstallCloseOnTerm() {
   char c = kStop;
   while (write(g_wakeWrite, &c, 1) < 0 && errno == EINTR) {
   }
-  g_watcher.join();
+  g_watcher->join();
+  delete g_watcher;
+  g_watcher = nullptr;
   close(g_wakeRead);
   close(g_wakeWrite);
   g_wakeRead = g_wakeWrite = -1;
