@@ -31,6 +31,7 @@ const char* UsageText() {
          "  --audio-out FILE       write everything the player sounds as a WAV file\n"
          "  --soundfont FILE       SoundFont for MIDI music (default: TimGM6mb)\n"
          "  --test-play            start as the editor's test play\n"
+         "  --editor-socket PATH   send the test play's start and end notices there\n"
          "  --help                 this text\n";
 }
 
@@ -51,6 +52,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* out, std::string* erro
       {"--project", &CommandLine::project},         {"--input", &CommandLine::inputScript},
       {"--answers", &CommandLine::answers},         {"--frame-hashes", &CommandLine::frameHashes},
       {"--audio-out", &CommandLine::audioOut},     {"--soundfont", &CommandLine::soundFont},
+      {"--editor-socket", &CommandLine::editorSocket},
   };
   for (int i = 1; i < argc; ++i) {
     const char* a = argv[i];

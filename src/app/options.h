@@ -16,6 +16,7 @@ struct CommandLine {
   std::string audioOut;     // WAV file of everything the mixer plays
   std::string soundFont;     // SoundFont for MIDI music; empty = the system's default
   bool testPlay = false;
+  std::string editorSocket;  // Unix datagram socket for the test play's notices
   bool help = false;
   std::string stageFile;     // a plain argument: a stage file to play
 };

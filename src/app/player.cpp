@@ -3,14 +3,17 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/editor_link.h"
 #include "app/game_threads.h"
 #include "app/options.h"
+#include "app/single_instance.h"
 #include "platform/answers.h"
 #include "platform/audio.h"
 #include "platform/input.h"
 #include "platform/midi_device.h"
 #include "platform/messages.h"
 #include "platform/paths.h"
+#include "platform/signals.h"
 #include "platform/text.h"
 #include "platform/video.h"
 #include "services/file_chooser_ui.h"
@@ -97,6 +100,7 @@ LRESULT MainWindowProc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l) {
       plat::DestroyWindow(hwnd);
       return 0;
     case WM_DESTROY:
+      if (g_bTestPlay) NotifyEditorEnd(1);
       plat::PostQuitMessage(0);
       return 0;
     default:
@@ -153,6 +157,7 @@ int RunPlayer(int argc, char** argv) {
   cl.frameHashes = Absolute(cl.frameHashes);
   cl.audioOut = Absolute(cl.audioOut);
   cl.soundFont = Absolute(cl.soundFont);
+  cl.editorSocket = Absolute(cl.editorSocket);
   for (auto& shot : cl.screenshots) shot.second = Absolute(shot.second);
 
   plat::RegisterMainThread();
@@ -164,6 +169,13 @@ int RunPlayer(int argc, char** argv) {
   }
   g_bTestPlay = cl.testPlay ? 1 : 0;
   g_strCmdLineStage = plat::Utf8ToCp932(cl.stageFile);
+  SetEditorSocket(cl.editorSocket);
+  // Before anything can ask us to close: a SIGTERM that comes early waits
+  // for the window and closes it.
+  plat::InstallCloseOnTerm();
+  struct TermGuard {
+    ~TermGuard() { plat::UninstallCloseOnTerm(); }
+  } termGuard;
 
   InitECLog(0, "EC_Game.txt");
   std::string report = "Report_Game.txt";
@@ -176,6 +188,9 @@ int RunPlayer(int argc, char** argv) {
   WriteSystemReport();
 
   if (!ApplyCaptureOptions(cl)) return 2;
+  // After the scripted answers are loaded: the question may need one.
+  plat::InstanceLock instanceLock;
+  if (!TakeSingleInstance(instanceLock)) return 0;
 
   plat::VideoSettings video;
   video.headless = cl.headless;
@@ -191,10 +206,12 @@ int RunPlayer(int argc, char** argv) {
     return 1;
   }
   plat::ShowWindow(hwnd);
+  if (g_bTestPlay) NotifyEditorStart();
   InstallDrawnFileChooser();
   plat::ApplyInputScript(1);
 
   if (!thGame.Start(GameLoop, nullptr)) {
+    if (g_bTestPlay) NotifyEditorEnd(0);
     plat::ShutdownVideo();
     return 1;
   }

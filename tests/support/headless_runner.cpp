@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -72,7 +73,20 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
 
 RunResult RunPlayer(const std::vector<std::string>& args, const std::string& cwd, std::chrono::milliseconds limit,
                     const std::vector<std::string>& env) {
-  return RunProgram(PlayerPath(), args, cwd, limit, env);
+  // Players of tests that run side by side must not meet as a second
+  // instance: each run gets its own lock unless the test names one.
+  for (const std::string& e : env)
+    if (e.rfind("T4_INSTANCE_LOCK=", 0) == 0) return RunProgram(PlayerPath(), args, cwd, limit, env);
+  static std::atomic<unsigned> counter{0};
+  std::string lock = (std::filesystem::temp_directory_path() /
+                      ("t4-instance-" + std::to_string(getpid()) + "-" + std::to_string(counter++) + ".lock"))
+                         .string();
+  std::vector<std::string> withLock = env;
+  withLock.push_back("T4_INSTANCE_LOCK=" + lock);
+  RunResult r = RunProgram(PlayerPath(), args, cwd, limit, withLock);
+  std::error_code ec;
+  std::filesystem::remove(lock, ec);
+  return r;
 }
 
 std::string ReadFile(const std::string& path) {
