@@ -11,16 +11,19 @@ constexpr int kBootDataPathEntry = 46;  // user_data\Boot.dat
 
 sDialogResource MakeResource() {
   sDialogResource r{kBootDialogId, 222, 171, "", {}};
+  // Start lies under the point (181, 198) of the dialog window, where the
+  // start-up puts the pointer; the note, in the fixed-pitch dialog font,
+  // needs the whole width.
   r.items = {
       {eItemKind::Static, kBootPictureId, 7, 7, 208, 70, "", false},
-      {eItemKind::DefButton, kBootStartId, 113, 150, 50, 14, "ゲーム開始", false},
-      {eItemKind::Button, kBootCancelId, 166, 150, 50, 14, "ゲーム中止", false},
-      {eItemKind::Static, kBootModeGroupId, 7, 82, 208, 28, "描画モード", false},
-      {eItemKind::Radio, kBootDirect3DId, 20, 94, 80, 10, "Direct3D", true},
-      {eItemKind::Radio, kBootDirectDrawId, 110, 94, 80, 10, "DirectDraw", false},
-      {eItemKind::Static, kBootNoteId, 4, 116, 216, 10,
+      {eItemKind::DefButton, kBootStartId, 113, 104, 50, 14, "ゲーム開始", false},
+      {eItemKind::Button, kBootCancelId, 166, 104, 50, 14, "ゲーム中止", false},
+      {eItemKind::Static, kBootModeGroupId, 7, 82, 100, 40, "描画モード", false},
+      {eItemKind::Radio, kBootDirect3DId, 17, 94, 80, 10, "Direct3D", true},
+      {eItemKind::Radio, kBootDirectDrawId, 17, 106, 80, 10, "DirectDraw", false},
+      {eItemKind::Static, kBootNoteId, 1, 130, 220, 10,
        "詳細な設定は環境設定ファイル「System.ini」で行って下さい。", false},
-      {eItemKind::CheckBox, kBootNoAskId, 7, 132, 208, 10, "次回からこのダイアログを表示しない", true},
+      {eItemKind::CheckBox, kBootNoAskId, 7, 148, 208, 10, "次回からこのダイアログを表示しない", true},
   };
   return r;
 }

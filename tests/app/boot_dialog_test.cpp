@@ -193,6 +193,21 @@ TEST_F(BootDialog, TextsFollowTheEnglishOption) {
   EXPECT_FALSE(BootExists());
 }
 
+TEST_F(BootDialog, AClickWhereThePointerIsPutPressesStart) {
+  struct cClickAtStart : cBootDialog {
+    using cBootDialog::cBootDialog;
+    void OnInitDialog(WPARAM w, LPARAM l) override {
+      cBootDialog::OnInitDialog(w, l);
+      plat::InjectDialogClick(PosX() + 181, PosY() + 198);
+    }
+  } dlg("Game");
+  // Should the click miss, the script cancels.
+  ASSERT_TRUE(dir.MakeFile("answers.txt", "cancel\n"));
+  ASSERT_TRUE(plat::LoadAnswers(dir / "answers.txt", nullptr));
+  EXPECT_EQ(dlg.DoModal(0), 1);
+  EXPECT_EQ(ReadOsFile(BootPath()), kDefaultBoot);
+}
+
 TEST_F(BootDialog, HeadlessAnswersPickTheButtonAndTheControls) {
   // The script is UTF-8, as a player writes it.
   ASSERT_TRUE(dir.MakeFile("answers.txt", reinterpret_cast<const char*>(u8"Cancel\n"
