@@ -76,6 +76,9 @@ int ChooseDrawMode(STARTOPTION& option, const std::string& titleCp932) {
   if (option.Direct3D < 2) return 1;
   g_Boot.LoadFromFile(g_szPathTable[kBootDataPathEntry]);
   if (!g_Boot.m_bNoAsk) {
+    // A stored mode that is neither choice would show no button checked and
+    // be saved again unseen by Start: the dialog offers the default instead.
+    if (g_Boot.m_nDrawMode != 0 && g_Boot.m_nDrawMode != 1) g_Boot.m_nDrawMode = 1;
     cBootDialog dlg(titleCp932);
     if (dlg.DoModal(0) == 0) return 0;
   }

@@ -134,15 +134,32 @@ TEST_F(BootDialog, StoredChoiceIsShownAndDoNotAskSkipsTheDialog) {
   EXPECT_FALSE(Logged("Dialog :"));
 }
 
-TEST_F(BootDialog, DamagedBootDatLeavesTheDefaultsAndAsks) {
-  ASSERT_TRUE(dir.MakeFile("user_data/Boot.dat", std::string("\x0a\x03\x00\x00\x02", 5)));
-  g_Boot.m_bNoAsk = 0;
-  Inject({VK_RETURN});
-  STARTOPTION option;
-  option.Direct3D = 2;
-  EXPECT_EQ(ChooseDrawMode(option, "Game"), 1);
-  EXPECT_EQ(option.Direct3D, 1);
-  EXPECT_EQ(ReadOsFile(BootPath()), kDefaultBoot);
+TEST_F(BootDialog, DamagedOrOddBootDatStillGivesAShownChoice) {
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> stored;
+    std::vector<uint8_t> saved;  // after Enter; empty: the dialog is not shown
+    int direct3D;
+  } cases[] = {
+      {"truncated: the defaults, asked", {0x0A, 0x03, 0x00, 0x00, 0x02}, kDefaultBoot, 1},
+      {"a mode that is neither choice: the default is shown and saved", BootBytes(7, 0), kDefaultBoot, 1},
+      {"the same, not to be asked: anything but 1 is DirectDraw", BootBytes(7, 1), {}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ByteBuilder b;
+    b.Append(c.stored);
+    ASSERT_TRUE(b.WriteTo(BootPath()));
+    g_Boot.m_nDrawMode = 1;
+    g_Boot.m_bNoAsk = 0;
+    plat::ClearDialogInput();
+    Inject({VK_RETURN});
+    STARTOPTION option;
+    option.Direct3D = 2;
+    EXPECT_EQ(ChooseDrawMode(option, "Game"), 1);
+    EXPECT_EQ(option.Direct3D, c.direct3D);
+    EXPECT_EQ(ReadOsFile(BootPath()), c.saved.empty() ? c.stored : c.saved);
+  }
 }
 
 // Records the items' texts as the dialog shows them.
