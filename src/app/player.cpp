@@ -21,12 +21,6 @@
 #include "services/strings.h"
 #include "services/timing.h"
 
-cThread thGame;
-cThread thPause;
-cThread thRanking;
-cThread thLoad;
-int g_bTestPlay = 0;
-std::string g_strCmdLineStage;
 
 namespace {
 

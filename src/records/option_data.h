@@ -24,3 +24,5 @@ class cOptionData : public cRecordOf<cOptionData> {
   cOptionData();
   RecordFieldTable FieldTable() const override;
 };
+
+extern cOptionData g_OptionData;  // user_data\Option.dat

@@ -241,7 +241,7 @@ void cSystemData::Upgrade(uint32_t v) {
     m_vecCarryFlag.resize(kCarryKindCount);
     InsertKeepLength<BYTE>(m_vecCarryFlag, 14, 0);
   }
-  if (v < 202) m_vecBgmLoop.assign(kBgmSlotCount, 1);
+  if (v < 202) m_vecBgmLoop.assign(kSystemBgmSlotCount, 1);
   if (v < 205) m_nFontFace = kDefaultFontFace;
   if (v < 210) {
     m_vecCarryFlag.resize(kCarryKindCount);
@@ -327,8 +327,8 @@ void cSystemData::PadShortLists(const char* file) {
   }
   PadList(m_vecText, defaults.m_vecText, kSystemTextCount, "m_vecText", file);
   PadList(m_vecSoundFile, defaults.m_vecSoundFile, kSystemSoundCount, "m_vecSoundFile", file);
-  PadList(m_vecBgm, defaults.m_vecBgm, kBgmSlotCount, "m_vecBgm", file);
-  PadList(m_vecBgmLoop, defaults.m_vecBgmLoop, kBgmSlotCount, "m_vecBgmLoop", file);
+  PadList(m_vecBgm, defaults.m_vecBgm, kSystemBgmSlotCount, "m_vecBgm", file);
+  PadList(m_vecBgmLoop, defaults.m_vecBgmLoop, kSystemBgmSlotCount, "m_vecBgmLoop", file);
   PadList(m_vecTitleMenu, defaults.m_vecTitleMenu, kTitleMenuCount, "m_vecTitleMenu", file);
   PadList(m_vecWorldMenu, defaults.m_vecWorldMenu, kWorldMenuCount, "m_vecWorldMenu", file);
   PadList(m_vecOptionMenu, defaults.m_vecOptionMenu, kOptionMenuCount, "m_vecOptionMenu", file);

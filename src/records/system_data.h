@@ -61,7 +61,7 @@ inline constexpr int kStatusEntryCount = 5;
 inline constexpr int kGameModeCount = 4;  // 0 story, 1 challenge, 2 free play, 3 replay
 inline constexpr int kRankingKindCount = 5;
 inline constexpr int kSystemSoundCount = 17;
-inline constexpr int kBgmSlotCount = 4;  // 0 title, 1 world map, 2 challenge, 3 option
+inline constexpr int kSystemBgmSlotCount = 4;  // 0 title, 1 world map, 2 challenge, 3 option
 inline constexpr int kSystemTextCount = 29;
 inline constexpr int kStartOptionCount = 10;
 inline constexpr int kTitleMenuCount = 7;
@@ -187,3 +187,5 @@ class cSystemData : public cRecordOf<cSystemData> {
   // defaults, with one report line each.
   void PadShortLists(const char* fileName);
 };
+
+extern cSystemData g_SystemData;  // data\System.dat

@@ -113,8 +113,8 @@ void cSystemData::SetDefault() {
   m_vecInfiniteLives.assign({1, 1, 1, 1});
   m_vecText.assign(std::begin(g_szDefaultSystemText), std::end(g_szDefaultSystemText));
   m_vecSoundFile.assign(kSystemSoundCount, std::string());
-  m_vecBgm.assign(kBgmSlotCount, 0);
-  m_vecBgmLoop.assign(kBgmSlotCount, 1);
+  m_vecBgm.assign(kSystemBgmSlotCount, 0);
+  m_vecBgmLoop.assign(kSystemBgmSlotCount, 1);
 
   m_vecStartOption.assign(kStartOptionCount, cSystemOptionData());
   m_vecStartOption.At(0).SetInt("Direct3D", 2);

@@ -124,3 +124,5 @@ class cWorldMapData : public cRecordOf<cWorldMapData> {
   // (old shift, old width and height) holds inside the vector.
   void RebuildGrid(int oldWidth, int oldHeight, int oldShift, const std::vector<int>& oldCells);
 };
+
+extern cWorldMapData g_WorldMap;  // data\WorldMap.dat

@@ -93,3 +93,7 @@ class cBgmManager {
   // be releasing or setting up the manager on the game thread.
   mutable std::recursive_mutex m_Lock;
 };
+
+// The music of the five fixed slots (title, world map, challenge, option,
+// stage).
+extern cBgmManager g_Bgm;

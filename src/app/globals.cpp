@@ -1,0 +1,41 @@
+// The global objects (being gathered here in their construction order).
+#include "app/globals.h"
+
+#include "app/game_threads.h"
+#include "app/main_window.h"
+#include "frontend/progress_data.h"
+#include "records/option_data.h"
+#include "records/system_data.h"
+#include "records/worldmap_data.h"
+#include "services/bgm.h"
+#include "stage/replay_data.h"
+
+sWindowList g_vecDialog;
+cMainWindow g_MainWindow;
+cThread thGame;
+cThread thPause;
+cThread thRanking;
+cThread thLoad;
+cCheckedVector<DDSURFACEDATA> g_vecCharaExcSD;
+cCheckedVector<DDSURFACEDEF> g_vecCharaExcSDDef;
+cCheckedVector<DDSURFACEDATA> g_vecSwordSD;
+cCheckedVector<DDSURFACEDEF> g_vecSwordSDDef;
+cCheckedVector<DDSURFACEDATA> g_vecEffectSD;
+cCheckedVector<DDSURFACEDEF> g_vecEffectSDDef;
+cCheckedVector<DDSURFACEDATA> g_vecSceneSD;
+cCheckedVector<DDSURFACEDEF> g_vecSceneSDDef;
+cCheckedList<DDSURFACEDATA> g_lstPictureSD;
+cCheckedList<DDSURFACEDEF> g_lstPictureSDDef;
+cCheckedList<DDSURFACEDATA> Off_Msg;
+cCheckedList<DDSURFACEDEF> g_lstMsgSDDef;
+cFont g_TextRenderer[3];
+DDSURFACEDATA g_NumberSD[3];
+cBgmManager g_Bgm;
+cSystemData g_SystemData;
+cReplayData g_Replay;
+cReplayData g_ReplayPrev;
+cWorldMapData g_WorldMap;
+cProgressData g_Progress;
+cProgressData g_ProgressReplay;
+cProgressData g_ProgressReplayPrev;
+cOptionData g_OptionData;
