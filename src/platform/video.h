@@ -57,4 +57,21 @@ bool GetMouseState(int* x, int* y, bool* left, bool* right);
 // Shows a frame made by a dialog; it is not captured or counted as a game frame.
 void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixels);
 
+// Window placement, main thread, in desktop pixels. Headless runs keep a
+// virtual placement on a virtual desktop, so saving and restoring it can be
+// tested.
+// The desktop's usable area (the largest client a window can have).
+void GetDesktopSize(int* width, int* height);
+// Top-left of the window's frame.
+bool GetWindowPos(HWND hwnd, int* x, int* y);
+void SetWindowPos(HWND hwnd, int x, int y);
+// The client area's size.
+bool GetClientSize(HWND hwnd, int* width, int* height);
+void SetClientSize(HWND hwnd, int width, int height);
+// A frame the user can resize (Direct3D WindowMode 2).
+void SetResizable(HWND hwnd, bool resizable);
+void MaximizeWindow(HWND hwnd);
+bool IsZoomed(HWND hwnd);
+bool IsIconic(HWND hwnd);
+
 }  // namespace plat

@@ -1,0 +1,12 @@
+// Start-up and shutdown of the game: InitGame brings up everything the game
+// needs in a fixed order, UnInitGame releases it, GameLoop runs the frames
+// on the game thread.
+#pragma once
+
+// True when the program may run. `cmdLine` is the stage path given on the
+// command line ("" when none); `showCmd` the window's show command.
+bool InitGame(const char* cmdLine, int showCmd);
+// Releases what InitGame set up; safe after a start-up that failed part-way.
+void UnInitGame();
+// The game thread's procedure; returns 1.
+unsigned GameLoop(void* arg);
