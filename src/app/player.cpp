@@ -1,10 +1,13 @@
 #include "app/player.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
 #include "app/editor_link.h"
 #include "app/game_threads.h"
+#include "app/init_game.h"
+#include "app/main_window.h"
 #include "app/options.h"
 #include "app/single_instance.h"
 #include "platform/answers.h"
@@ -26,80 +29,17 @@ namespace {
 
 constexpr int kScreenW = 640;
 constexpr int kScreenH = 480;
-constexpr int kFps = 60;
+// The window's style: a popup with a dialog frame and the minimise and
+// maximise boxes.
+constexpr uint32_t kMainWindowStyle = 0x80CB0000u;
+// Show commands: a normal start, and the editor's test play.
+constexpr int kShowNormal = 1;
+constexpr int kShowTestPlay = 5;
 
-// Until the scenes exist: a calm pattern that moves with the frame count,
-// so a run shows it is alive and frame hashes differ frame to frame.
-void DrawPlaceholder(std::vector<uint32_t>& px, uint64_t frame) {
-  for (int y = 0; y < kScreenH; ++y) {
-    uint32_t shade = static_cast<uint32_t>(32 + y * 96 / kScreenH);
-    for (int x = 0; x < kScreenW; ++x) px[static_cast<size_t>(y * kScreenW + x)] = 0xFF000000u | (shade / 2) << 8 | shade;
-  }
-  int bx = static_cast<int>(frame * 4 % (kScreenW - 32));
-  for (int y = 224; y < 256; ++y)
-    for (int x = bx; x < bx + 32; ++x) px[static_cast<size_t>(y * kScreenW + x)] = 0xFFFFD040u;
-}
-
-unsigned GameLoop(void*) {
-  std::vector<uint32_t> frame(static_cast<size_t>(kScreenW * kScreenH));
-  uint64_t count = 0;
-  bool closeSent = false;
-  for (;;) {
-    MSG m;
-    while (plat::PeekMessage(&m, true)) {
-      if (m.message == WM_QUIT) {
-        WriteECLogf("GameLoop WM_QUIT!");
-        return 0;
-      }
-    }
-    if (plat::QuitRequested()) return 0;
-    if (!plat::IsWindowActive()) {
-      plat::Sleep(1);
-      continue;
-    }
-    TimerStart();
-    while (!FrameLimit(kFps)) {
-      if (plat::QuitRequested()) return 0;
-      plat::Sleep(1);
-    }
-    if (plat::IsKeyDown(VK_ESCAPE) && !closeSent) {
-      closeSent = true;
-      plat::PostMessage(plat::MainWindowHandle(), WM_CLOSE, 0, 0);
-    }
-    GetFPS(1);
-    TimerElapsed(1);
-    DrawPlaceholder(frame, count++);
-    plat::PresentFrame(frame.data(), kScreenW, kScreenH, kScreenW);
-  }
-}
-
-bool g_closed = false;  // window thread only
-
-LRESULT MainWindowProc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l) {
-  switch (msg) {
-    case WM_CLOSE:
-      plat::BeginClosing();
-      if (plat::InSentMessage()) {
-        // A modal loop inside a send sees the close and returns; the close
-        // is finished at the top of the message loop.
-        plat::PostMessage(hwnd, WM_CLOSE, 0, 0);
-        return 0;
-      }
-      if (g_closed) return 0;
-      g_closed = true;
-      thLoad.Exit();
-      thPause.Exit();
-      thRanking.Exit();
-      thGame.Exit();
-      plat::DestroyWindow(hwnd);
-      return 0;
-    case WM_DESTROY:
-      if (g_bTestPlay) NotifyEditorEnd(1);
-      plat::PostQuitMessage(0);
-      return 0;
-    default:
-      return 0;
-  }
+void CenterOnDesktop(HWND hwnd) {
+  int w = 0, h = 0;
+  plat::GetDesktopSize(&w, &h);
+  plat::SetWindowPos(hwnd, std::max(0, (w - kScreenW) / 2), std::max(0, (h - kScreenH) / 2));
 }
 
 bool ApplyCaptureOptions(const CommandLine& cl) {
@@ -193,25 +133,45 @@ int RunPlayer(int argc, char** argv) {
     std::fprintf(stderr, "tarvamo4: cannot open the display: %s\n", error.c_str());
     return 1;
   }
-  HWND hwnd = plat::CreateMainWindow("Tarvamo4", kScreenW, kScreenH, MainWindowProc);
+  HWND hwnd = plat::CreateMainWindow("", kScreenW, kScreenH, WndProc);
   if (!hwnd) {
-    ReportError("ウィンドウを作成できません");
+    ErrorBox("ウインドウが生成出来ません！");
     plat::ShutdownVideo();
     return 1;
   }
-  plat::ShowWindow(hwnd);
-  if (g_bTestPlay) NotifyEditorStart();
+  g_MainWindow.SetLayout(kScreenW, kScreenH, 100, 100, kScreenW, kScreenH, kMainWindowStyle, 0, 0, 0, 0, 0);
+  g_MainWindow.m_hWnd = hwnd;
+  CenterOnDesktop(hwnd);
+  WriteECLog("G");
+  if (g_bTestPlay) g_MainWindow.NotifyEditorStart();
+  WriteECLog("H");
   InstallDrawnFileChooser();
-  plat::ApplyInputScript(1);
 
+  if (!InitGame(g_strCmdLineStage.c_str(), g_bTestPlay ? kShowTestPlay : kShowNormal)) {
+    UnInitGame();
+    if (g_bTestPlay) g_MainWindow.NotifyEditorEnd(0);
+    plat::SetAudioCaptureFile("");
+    plat::ShutdownVideo();
+    // A start-up that failed is not a normal end.
+    return 1;
+  }
+  g_bRunning = 1;
+  WriteECLog("I");
+  plat::ApplyInputScript(1);
   if (!thGame.Start(GameLoop, nullptr)) {
-    if (g_bTestPlay) NotifyEditorEnd(0);
+    UnInitGame();
+    if (g_bTestPlay) g_MainWindow.NotifyEditorEnd(0);
+    plat::SetAudioCaptureFile("");
     plat::ShutdownVideo();
     return 1;
   }
+  // The game thread's queue exists before anything is posted to it.
   while (!plat::PostThreadMessage(thGame.m_dwThreadId, WM_APP, 0, 0)) {
   }
+  WriteECLog("J");
   int code = plat::RunMessageLoop();
+  UnInitGame();
+  WriteECLog("UnInitGame後");
   plat::SetAudioCaptureFile("");
   plat::ShutdownVideo();
   return code;

@@ -9,6 +9,7 @@
 
 #include "app/editor_link.h"
 #include "support/headless_runner.h"
+#include "support/project_writer.h"
 
 using namespace std::chrono_literals;
 using t4test::TempFolder;
@@ -61,6 +62,7 @@ using Notices = std::vector<std::array<int64_t, 3>>;
 
 TEST(EditorNotice, TestPlaySendsStartThenEndAfterTheClose) {
   TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
   EditorSocket editor(dir / "editor.sock");
   ASSERT_TRUE(editor.Bound());
   auto r = t4test::RunPlayer({"--headless", "--frames", "20", "--test-play", "--editor-socket", "editor.sock"},
@@ -71,6 +73,7 @@ TEST(EditorNotice, TestPlaySendsStartThenEndAfterTheClose) {
 
 TEST(EditorNotice, NothingIsSentOutsideATestPlay) {
   TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
   EditorSocket editor(dir / "editor.sock");
   ASSERT_TRUE(editor.Bound());
   auto r = t4test::RunPlayer({"--headless", "--frames", "5", "--editor-socket", "editor.sock"}, dir.path(), 60s);
@@ -80,6 +83,7 @@ TEST(EditorNotice, NothingIsSentOutsideATestPlay) {
 
 TEST(EditorNotice, TestPlayWithoutAnEditorRunsAsUsual) {
   TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
   // A socket path nobody listens on is no failure of the player.
   auto r = t4test::RunPlayer({"--headless", "--frames", "5", "--test-play", "--editor-socket", "nobody.sock"},
                              dir.path(), 60s);

@@ -12,6 +12,7 @@
 #include "support/background_player.h"
 #include "platform/instance.h"
 #include "support/headless_runner.h"
+#include "support/project_writer.h"
 
 using namespace std::chrono_literals;
 using t4test::BackgroundPlayer;
@@ -33,8 +34,8 @@ struct TwoPlayers : ::testing::Test {
   void SetUp() override {
     first = dir / "first";
     second = dir / "second";
-    std::filesystem::create_directories(first);
-    std::filesystem::create_directories(second);
+    ASSERT_TRUE(WriteProject(first));
+    ASSERT_TRUE(WriteProject(second));
     env = {"T4_INSTANCE_LOCK=" + (dir / "instance.lock")};
   }
 

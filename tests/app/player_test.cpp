@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/headless_runner.h"
+#include "support/project_writer.h"
 
 using t4test::ReadFile;
 using t4test::ReadLines;
@@ -35,6 +36,7 @@ bool PngSize(const std::string& bytes, uint32_t* w, uint32_t* h) {
 
 TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
   TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
   auto r = RunPlayer({"--headless", "--frames", "120", "--screenshot", "60:shot.png", "--frame-hashes", "hashes.txt"},
                      dir.path());
   ASSERT_FALSE(r.timedOut);
@@ -62,6 +64,7 @@ TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
 
 TEST(Player, HeadlessSoundFollowsTheFrameClock) {
   TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
   auto r = RunPlayer({"--headless", "--frames", "60", "--audio-out", "sound.wav"}, dir.path());
   ASSERT_EQ(r.exitCode, 0) << r.err;
   std::string wav = ReadFile(dir / "sound.wav");
@@ -73,6 +76,8 @@ TEST(Player, HeadlessSoundFollowsTheFrameClock) {
 
 TEST(Player, TwoHeadlessRunsShowTheSameFrames) {
   TempFolder a, b;
+  ASSERT_TRUE(WriteProject(a.path()));
+  ASSERT_TRUE(WriteProject(b.path()));
   ASSERT_EQ(RunPlayer({"--headless", "--frames", "30", "--frame-hashes", "h.txt"}, a.path()).exitCode, 0);
   ASSERT_EQ(RunPlayer({"--headless", "--frames", "30", "--frame-hashes", "h.txt"}, b.path()).exitCode, 0);
   EXPECT_EQ(ReadFile(a / "h.txt"), ReadFile(b / "h.txt"));
@@ -80,6 +85,7 @@ TEST(Player, TwoHeadlessRunsShowTheSameFrames) {
 
 TEST(Player, EscapeFromAnInputScriptClosesInOrder) {
   TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
   ASSERT_TRUE(t4test::WriteFile(dir / "input.txt", "# hold right, then Esc\n1-9 RIGHT\n10 ESC\n"));
   auto r = RunPlayer({"--headless", "--frames", "600", "--input", "input.txt", "--frame-hashes", "h.txt"}, dir.path());
   ASSERT_FALSE(r.timedOut);
@@ -91,6 +97,7 @@ TEST(Player, EscapeFromAnInputScriptClosesInOrder) {
 
 TEST(Player, ASecondRunStartsTheReportAfresh) {
   TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
   ASSERT_TRUE(t4test::WriteFile(dir / "Report_Game.txt", "old line\nold line\n"));
   ASSERT_EQ(RunPlayer({"--headless", "--frames", "2"}, dir.path()).exitCode, 0);
   std::string report = ReadFile(dir / "Report_Game.txt");
@@ -100,7 +107,7 @@ TEST(Player, ASecondRunStartsTheReportAfresh) {
 
 TEST(Player, ProjectOptionRunsInThatFolder) {
   TempFolder dir;
-  std::filesystem::create_directory(dir / "game");
+  ASSERT_TRUE(WriteProject(dir / "game"));
   auto r = RunPlayer({"--headless", "--frames", "3", "--project", dir / "game", "--frame-hashes", "h.txt"}, dir.path());
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(std::filesystem::exists(dir / "game/Report_Game.txt"));
@@ -147,6 +154,7 @@ TEST(Player, BadInputScriptNamesTheLine) {
 TEST(Player, WindowedRunOpensAndClosesOnEscape) {
   if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
   TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
   // A display number of our own; Xvfb writes the one it took.
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);

@@ -42,6 +42,8 @@ static bool WriteDatabases() {
   return db.SaveAll("data\\database");
 }
 
+const char* const kTestSystemIni = "Direct3D=1\r\nWindowMode=1\r\nBpp=0\r\nExit\r\n";
+
 bool WriteProject(const std::string& root) {
   if (g_dwDataVersion == 0) g_dwDataVersion = kRecordDataVersion;
   std::error_code ec;
@@ -51,7 +53,12 @@ bool WriteProject(const std::string& root) {
   if (ec) return false;
   CreateProjectFolders();
   bool ok = plat::DirectoryExists("data\\database") && WriteDatabases() && WriteCommonPalette() &&
-            WriteSystemFiles() && WriteBuiltInSheets(".", 8);
+            WriteSystemFiles() && WriteBuiltInSheets(".", 8) && WriteBlendTables(".", 0, 0);
+  if (ok) {
+    std::ofstream ini("System.ini", std::ios::binary | std::ios::trunc);
+    ini << kTestSystemIni;
+    ok = static_cast<bool>(ini);
+  }
   fs::current_path(old, ec);
   return ok;
 }

@@ -21,9 +21,14 @@ class ReportLogCapture {
   size_t m_seen = 0;
 };
 
+// The System.ini of test projects: Direct3D, window mode, automatic depth,
+// no dialog.
+extern const char* const kTestSystemIni;
+
 // Makes the folders created at every start, data\database\ with the ten
 // databases, data\CommonPalette.cplt4, the project-wide files
 // (project_writer_system.h) and the built-in bitmap sheets (8-bit,
-// sheet_writer.h) at their defaults, under `root` (an OS path), through the
+// sheet_writer.h) at their defaults, the blend table of the default 8-bit
+// colour set and kTestSystemIni, under `root` (an OS path), through the
 // program's own Save. Returns false when something could not be written.
 bool WriteProject(const std::string& root);

@@ -1,5 +1,7 @@
 #include "support/sheet_writer.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -123,7 +125,59 @@ std::vector<uint8_t> BuildPaletteFile() {
   return bmptest::Build(spec);
 }
 
+// The sheet palette as colour set n shows it: sets 0-11 turn rows 1-12
+// (entries 16-207) by n rows, sets 12-23 fill them with row n - 11.
+std::vector<uint32_t> ColourSetPalette(int n) {
+  std::vector<uint32_t> pal = SheetPalette();
+  if (n < 12) {
+    std::rotate(pal.begin() + 16, pal.begin() + 16 + n * 16, pal.begin() + 208);
+  } else {
+    const int row = 16 * (n - 11);
+    for (int r = 16; r < 208; r += 16)
+      if (r != row) std::copy(pal.begin() + row, pal.begin() + row + 16, pal.begin() + r);
+  }
+  return pal;
+}
+
+std::vector<uint8_t> BuildBlendTable(int n) {
+  const std::vector<uint32_t> pal = ColourSetPalette(n);
+  auto channel = [](uint32_t c, int shift) { return static_cast<int>(c >> shift & 0xFF); };
+  std::vector<uint8_t> table(65536);
+  for (int under = 0; under < 256; ++under) {
+    for (int over = 0; over < 256; ++over) {
+      int mean[3];
+      for (int k = 0; k < 3; ++k)
+        mean[k] = (channel(pal[static_cast<size_t>(under)], 16 - 8 * k) + channel(pal[static_cast<size_t>(over)], 16 - 8 * k)) / 2;
+      int best = 0, bestDistance = 1 << 30;
+      // Entry 0 is the transparent colour and 255 the ink: never a blend.
+      for (int i = 1; i < 255; ++i) {
+        int d = 0;
+        for (int k = 0; k < 3; ++k) {
+          const int diff = channel(pal[static_cast<size_t>(i)], 16 - 8 * k) - mean[k];
+          d += diff * diff;
+        }
+        if (d < bestDistance) {
+          bestDistance = d;
+          best = i;
+        }
+      }
+      table[static_cast<size_t>(under * 256 + over)] = static_cast<uint8_t>(best);
+    }
+  }
+  return table;
+}
+
 }  // namespace
+
+bool WriteBlendTables(const std::string& root, int first, int last) {
+  bool ok = true;
+  for (int n = std::max(first, 0); n <= std::min(last, 23); ++n) {
+    char name[32];
+    std::snprintf(name, sizeof name, "bmp\\hbt\\hbt%02d.dat", n);
+    ok = WriteFile(OsPath(root, name), BuildBlendTable(n)) && ok;
+  }
+  return ok;
+}
 
 uint32_t SheetCellColor(int index) { return Hash24(1u + static_cast<uint32_t>(index)); }
 

@@ -28,3 +28,9 @@ constexpr uint32_t kSheetKey = 0x000000;
 // the palette bitmap is 8-bit in both variants. False when a file could not
 // be written.
 bool WriteBuiltInSheets(const std::string& root, int bpp);
+
+// The 24 colour sets of 8-bit DirectDraw: blend table n
+// ("bmp\hbt\hbtNN.dat", 65536 bytes) gives, at under x 256 + over, the
+// entry of set n's palette nearest to the mean of the two colours. Writes
+// sets first..last under `root`; false when a file could not be written.
+bool WriteBlendTables(const std::string& root, int first, int last);

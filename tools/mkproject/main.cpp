@@ -1,10 +1,13 @@
 // tarvamo4-mkproject DIR: writes a runnable default project into a new (or
 // empty) folder: default\ with every data file and a first stage, the
-// built-in bitmap sheets, the system sound effects and the title music. The
-// player's first start there offers to copy default\ to data\.
+// built-in bitmap sheets with the 8-bit palette and the blend tables of all
+// 24 colour sets, the sound effects, the title music and a System.ini that
+// starts in a window. The player's first start there offers to copy
+// default\ to data\.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -16,6 +19,7 @@
 #include "records/system_data.h"
 #include "support/midi_bytes.h"
 #include "support/project_writer.h"
+#include "support/sheet_writer.h"
 #include "support/stage_writer.h"
 #include "support/wave_bytes.h"
 
@@ -24,6 +28,20 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kTitleMusic = "bgm\\Title.mid";
+constexpr const char* kDatabaseSound = "wave\\Sound01.wav";
+// The player's settings: ask for the drawing mode, play in a window at the
+// desktop's depth, synchronise automatically, show the frame rate.
+constexpr const char* kSystemIni =
+    "Direct3D=2\r\n"
+    "WindowMode=1\r\n"
+    "Bpp=0\r\n"
+    "VSync=2\r\n"
+    "D3D_FontCache=0\r\n"
+    "DD_FontCache=1\r\n"
+    "DD_VideoStretch=0\r\n"
+    "ShowFps=1\r\n"
+    "English=0\r\n"
+    "Exit\r\n";
 constexpr const char* kFirstStage = "data\\stg4\\Stage1.stg4_778";
 
 std::string SoundFile(int id) {
@@ -68,6 +86,8 @@ bool WriteSoundSettings() {
   cDatabase db;
   db.m_vecBgm.At(1).m_strName = "Title";
   db.m_vecBgm.At(1).m_strFile = kTitleMusic;
+  db.m_vecSound.At(1).m_strName = "Sound01";
+  db.m_vecSound.At(1).m_strFile = kDatabaseSound;
   if (!db.SaveAll("data\\database")) return false;
   cSystemData system;
   for (int id = 0; id < kSystemSoundCount; ++id) system.m_vecSoundFile.At(id) = SoundFile(id);
@@ -75,6 +95,7 @@ bool WriteSoundSettings() {
   if (!system.SaveToFile("data\\System.dat")) return false;
   for (int id = 0; id < kSystemSoundCount; ++id)
     if (!WriteBytes(SoundFile(id), Beep(id))) return false;
+  if (!WriteBytes(kDatabaseSound, Beep(kSystemSoundCount))) return false;
   return WriteBytes(kTitleMusic, TitleTune());
 }
 
@@ -108,7 +129,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   fs::current_path(root, ec);
-  bool ok = !ec && WriteSoundSettings() && WriteTestStage(kFirstStage, "Stage1");
+  bool ok = !ec && WriteSoundSettings() && WriteTestStage(kFirstStage, "Stage1") &&
+            WriteBlendTables(root.string(), 0, 23) &&
+            plat::WriteFileAtomic("System.ini", kSystemIni, std::strlen(kSystemIni));
   // The player makes data\ from default\ on its first start.
   if (ok) fs::rename(root / "data", root / "default", ec);
   if (!ok || ec) {

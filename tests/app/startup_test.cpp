@@ -1,0 +1,254 @@
+// The start-up and shutdown of the real player on written projects,
+// headless: the first start that makes data\, the options file, the
+// drawing-mode dialog, the screen-mode check, the command-line stage, the
+// test play's notices and every drawing mode.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <array>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/project_paths.h"
+#include "platform/video.h"
+#include "support/bytes.h"
+#include "support/headless_runner.h"
+#include "support/project_writer.h"
+
+namespace fs = std::filesystem;
+using t4test::ReadFile;
+using t4test::ReadLines;
+using t4test::RunPlayer;
+using t4test::U8;
+
+namespace {
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(WriteProject(dir.path())); }
+
+  void WriteIni(const std::string& text) { ASSERT_TRUE(t4test::WriteFile(dir / "System.ini", text)); }
+  std::string Report() const { return ReadFile(dir / "Report_Game.txt"); }
+  bool ReportHas(const std::string& text) const { return Report().find(text) != std::string::npos; }
+  bool ReportHas(const char8_t* text) const { return ReportHas(std::string(U8(text))); }
+  t4test::RunResult Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "--headless");
+    return RunPlayer(args, dir.path(), std::chrono::seconds(60));
+  }
+
+  TempFolder dir;
+};
+
+const char* const kBadWindowDepth =
+    U8(u8"画面モードが不正です！\nウインドウモードではSystem.iniの設定と画面の色の設定を合わせて下さい！");
+const char* const kBadMode = U8(u8"画面モードが不正です！\nSystem.iniと画面の設定を見直して下さい！");
+
+// The hashes a frame of one colour has, as the frame-hash file writes them.
+std::string HashOfPlainFrame(uint32_t argb) {
+  std::vector<uint32_t> px(640 * 480, argb);
+  char text[32];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(plat::HashFrame(px.data(), 640, 480, 640)));
+  return text;
+}
+
+}  // namespace
+
+TEST_F(Startup, FirstStartCopiesDefaultDataAndClosesOnEscape) {
+  fs::rename(dir / "data", dir / "default");
+  fs::remove_all(dir / "user_data");
+  ASSERT_TRUE(t4test::WriteFile(dir / "answers.txt", "yes\n"));
+  ASSERT_TRUE(t4test::WriteFile(dir / "input.txt", "30 ESC\n"));
+  auto r = Run({"--answers", "answers.txt", "--input", "input.txt", "--frames", "600", "--frame-hashes", "h.txt"});
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_LT(ReadLines(dir / "h.txt").size(), 600u) << "Esc closes";
+  EXPECT_EQ(Report().rfind("App : ver 778\n", 0), 0u);
+  EXPECT_TRUE(ReportHas(u8"データが存在しません！デフォルトデータを作成しますか？"));
+  for (const auto& e : fs::recursive_directory_iterator(dir / "default")) {
+    if (!e.is_regular_file()) continue;
+    const fs::path copy = dir / "data" / fs::relative(e.path(), dir / "default");
+    EXPECT_EQ(ReadFile(copy), ReadFile(e.path().string())) << copy;
+  }
+  for (int i = 0; g_szFolderList[i]; ++i) {
+    std::string folder = g_szFolderList[i];
+    for (char& c : folder)
+      if (c == '\\') c = '/';
+    EXPECT_TRUE(fs::is_directory(dir / folder)) << folder;
+  }
+}
+
+TEST_F(Startup, WithoutDataOrDefaultDataTheStartFails) {
+  fs::remove_all(dir / "data");
+  auto r = Run({"--frames", "30"});
+  ASSERT_FALSE(r.timedOut);
+  EXPECT_NE(r.exitCode, 0);
+  EXPECT_TRUE(ReportHas(u8"「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。")) << Report();
+  EXPECT_FALSE(fs::exists(dir / "data"));
+}
+
+TEST_F(Startup, SystemIniWithCrLfChoosesDirectDrawInAWindowWithoutTheDialog) {
+  WriteIni("Direct3D=0\r\nWindowMode=1\r\nBpp=32\r\nExit");
+  auto r = Run({"--frames", "5"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_FALSE(ReportHas("Dialog :")) << Report();
+  EXPECT_TRUE(ReportHas("Mode : Window\n")) << Report();
+  EXPECT_FALSE(ReportHas(u8"System.ini の読み込みに失敗しました！"));
+  EXPECT_FALSE(fs::exists(dir / "user_data/Boot.dat"));
+}
+
+TEST_F(Startup, SystemIniWithoutExitFallsBackToTheProjectsOptions) {
+  // The project's own options ask for the drawing mode in full screen.
+  WriteIni("Direct3D=0\r\nWindowMode=1\r\nBpp=32\r\n");
+  auto r = Run({"--frames", "5"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(ReportHas(u8"System.ini の読み込みに失敗しました！")) << Report();
+  EXPECT_TRUE(ReportHas("Dialog :")) << Report();
+  EXPECT_TRUE(ReportHas("Mode : Fullscreen\n")) << Report();
+}
+
+TEST_F(Startup, StartWithTheDialogsDefaultsWritesBootDat) {
+  WriteIni("Direct3D=2\r\nWindowMode=1\r\nExit\r\n");
+  auto r = Run({"--frames", "5"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(ReportHas("answer : 1000")) << Report();
+  const std::vector<uint8_t> expected = {0x0A, 0x03, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(ReadOsFile(dir / "user_data/Boot.dat"), expected) << HexBytes(ReadOsFile(dir / "user_data/Boot.dat"));
+  // Direct3D was chosen.
+  EXPECT_TRUE(ReportHas("D3DCAPS2_DYNAMICTEXTURES")) << Report();
+}
+
+TEST_F(Startup, CancellingTheDialogEndsTheStartWithoutAMessage) {
+  WriteIni("Direct3D=2\r\nWindowMode=1\r\nExit\r\n");
+  ASSERT_TRUE(t4test::WriteFile(dir / "answers.txt", "cancel\n"));
+  auto r = Run({"--answers", "answers.txt", "--frames", "5"});
+  EXPECT_NE(r.exitCode, 0);
+  EXPECT_FALSE(fs::exists(dir / "user_data/Boot.dat"));
+  EXPECT_FALSE(ReportHas(u8"[エラー]")) << Report();
+}
+
+TEST_F(Startup, ScreenModesThatCannotBeShownAreRefusedWithTheirBox) {
+  struct Case {
+    const char* ini;
+    const char* text;
+  } cases[] = {
+      {"Direct3D=0\r\nWindowMode=1\r\nBpp=16\r\nExit\r\n", kBadWindowDepth},
+      {"Direct3D=1\r\nWindowMode=1\r\nBpp=16\r\nExit\r\n", kBadWindowDepth},
+      {"Direct3D=0\r\nWindowMode=1\r\nBpp=8\r\nExit\r\n", kBadMode},
+      {"Direct3D=1\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n", kBadMode},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    WriteIni(c.ini);
+    auto r = Run({"--frames", "5"});
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(ReportHas(U8(u8"[エラー] ") + std::string(c.text) + "\n"))
+        << Report();
+    EXPECT_FALSE(ReportHas("Mode : ")) << "no display was set up";
+  }
+}
+
+TEST_F(Startup, AMissingCommandLineStageIsReportedAndTheTitleRuns) {
+  struct Case {
+    const char* arg;
+    bool make;  // an un-numbered file of that name exists
+  } cases[] = {{"data\\stg4\\NoSuchStage.stg4", false}, {"data\\stg4\\Plain.stg4", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.arg);
+    if (c.make) {
+      ASSERT_TRUE(t4test::WriteFile(dir / "data/stg4/Plain.stg4", "not numbered"));
+    }
+    auto r = Run({"--frames", "10", "--frame-hashes", "h.txt", c.arg});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(ReportHas(U8(u8"「") + std::string(c.arg) + U8(u8"」の読み込みに失敗しました！\n")))
+        << Report();
+    EXPECT_EQ(ReadLines(dir / "h.txt").size(), 10u);
+  }
+}
+
+TEST_F(Startup, ACommandLineStageTooLongForTheOptionIsRefused) {
+  const std::string path = "data\\stg4\\" + std::string(260, 'a') + ".stg4";
+  auto r = Run({"--frames", "3", path});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_TRUE(ReportHas(u8"」の読み込みに失敗しました！")) << Report();
+}
+
+TEST_F(Startup, EveryDrawingModeStartsOnTheTestProject) {
+  struct Case {
+    const char* what;
+    const char* ini;
+    const char* mode;  // the display report's mode line
+  } cases[] = {
+      {"Direct3D 16 full screen", "Direct3D=1\r\nWindowMode=0\r\nBpp=16\r\nExit\r\n", "Mode : Fullscreen"},
+      {"Direct3D 32 window", "Direct3D=1\r\nWindowMode=1\r\nBpp=32\r\nExit\r\n", "Mode : Window"},
+      {"DirectDraw 8 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n", "Mode : Fullscreen"},
+      {"DirectDraw 16 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=16\r\nExit\r\n", "Mode : Fullscreen"},
+      {"DirectDraw 32 window", "Direct3D=0\r\nWindowMode=1\r\nBpp=32\r\nExit\r\n", "Mode : Window"},
+      {"DirectDraw 32 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=32\r\nExit\r\n", "Mode : Fullscreen"},
+  };
+  const std::string black[] = {HashOfPlainFrame(0xFF000000u), HashOfPlainFrame(0)};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteIni(c.ini);
+    auto r = Run({"--frames", "30", "--frame-hashes", "h.txt"});
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(ReportHas(std::string(c.mode) + "\n")) << Report();
+    EXPECT_FALSE(ReportHas(u8"[エラー]")) << Report();
+    std::vector<std::string> hashes = ReadLines(dir / "h.txt");
+    ASSERT_EQ(hashes.size(), 30u);
+    const std::string last = hashes.back().substr(hashes.back().find(' ') + 1);
+    EXPECT_NE(last, black[0]);
+    EXPECT_NE(last, black[1]);
+  }
+}
+
+namespace {
+
+// A bound Unix datagram socket standing in for the editor.
+class EditorSocket {
+ public:
+  explicit EditorSocket(const std::string& path) {
+    fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
+    bound_ = fd_ >= 0 && path.size() < sizeof addr.sun_path &&
+             bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  }
+  ~EditorSocket() {
+    if (fd_ >= 0) close(fd_);
+  }
+  bool Bound() const { return bound_; }
+  std::vector<std::array<int32_t, 3>> Drain() {
+    std::vector<std::array<int32_t, 3>> out;
+    unsigned char buf[64];
+    for (ssize_t n; (n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT)) >= 0;) {
+      std::array<int32_t, 3> v{-1, -1, -1};
+      for (int k = 0; k < 3 && n == 12; ++k) std::memcpy(&v[static_cast<size_t>(k)], buf + 4 * k, 4);
+      out.push_back(v);
+    }
+    return out;
+  }
+
+ private:
+  int fd_ = -1;
+  bool bound_ = false;
+};
+
+}  // namespace
+
+TEST_F(Startup, ATestPlayWhoseStartFailsTellsTheEditorZero) {
+  EditorSocket editor(dir / "editor.sock");
+  ASSERT_TRUE(editor.Bound());
+  fs::remove(dir / "data/WorldMap.dat");
+  auto r = Run({"--frames", "5", "--test-play", "--editor-socket", "editor.sock"});
+  EXPECT_NE(r.exitCode, 0);
+  EXPECT_TRUE(ReportHas(u8"data\\WorldMap.dat のロードに失敗！")) << Report();
+  using Notices = std::vector<std::array<int32_t, 3>>;
+  EXPECT_EQ(editor.Drain(), (Notices{{1, 4, 1}, {0, 4, 0}}));
+}
