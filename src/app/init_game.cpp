@@ -98,11 +98,13 @@ bool InitPaletteAndKey() {
     if (!DDSetTransmitFromFile(g_SDDef)) return Fail("DDSetTransmit失敗");
   } else if (g_nBpp == 16) {
     if (!DDSetTransmitFromFile(g_SDDef)) return Fail("DDSetTransmit失敗");
+    // The sheets are 24-bit: the key they were drawn with is the project's
+    // colour, whatever the palette bitmap's corner holds.
     const RGBTRIPLE key{sys.m_cbTransmitBlue, sys.m_cbTransmitGreen, sys.m_cbTransmitRed};
     if (lpDTCon)
-      lpDTCon->rgbTransmit = key;
+      lpDTCon->rgbTransmitSrc = key;
     else if (g_lpDDCon)
-      g_lpDDCon->rgbTransmit = key;
+      g_lpDDCon->rgbTransmitSrc = key;
   } else {
     DDSetTransmit(sys.m_cbTransmitRed, sys.m_cbTransmitGreen, sys.m_cbTransmitBlue);
   }
