@@ -169,8 +169,8 @@ LRESULT cMainWindow::Proc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l) {
 void cMainWindow::SaveWindowPlacement(HWND hwnd) {
   if (g_StartOption.WindowMode == 0 || !g_bRunning.load() || plat::IsIconic(hwnd)) return;
   int x = 0, y = 0, width = 0, height = 0;
-  plat::GetWindowPos(hwnd, &x, &y);
-  plat::GetClientSize(hwnd, &width, &height);
+  // A platform that cannot tell leaves the last placement kept as it is.
+  if (!plat::GetWindowPos(hwnd, &x, &y) || !plat::GetClientSize(hwnd, &width, &height)) return;
   g_WindowData.Set(x, y, width, height, plat::IsZoomed(hwnd) ? 1 : 0);
   // A placement that cannot be kept costs nothing but the next start's place.
   g_WindowData.SaveToFile(kWindowDataFile);
