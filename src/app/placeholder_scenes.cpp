@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/globals.h"
 #include "app/scene_manager.h"
 #include "graphics/fill.h"
 #include "graphics/font.h"
@@ -66,7 +67,7 @@ void cPlaceholderScene::Enter() { m_dAngle = 0; }
 
 void cPlaceholderScene::Draw() {
   DDFillSurface(&BackBuffer, 16);
-  if (cFont* fonts = g_SceneLinks.lpTextRenderer) fonts[0].DrawText(&BackBuffer, 32, 32, m_szName);
+  if (g_TextRenderer[0].hFont.IsValid()) g_TextRenderer[0].DrawText(&BackBuffer, 32, 32, m_szName);
 }
 
 void cPlaceholderScene::FadeIn() {
