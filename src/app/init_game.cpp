@@ -90,7 +90,9 @@ bool InitDisplay(HWND hwnd, const ScreenMode& mode, int showCmd) {
 }
 
 bool InitPaletteAndKey() {
-  if (!g_bD3D && g_nBpp != 8) return true;
+  // Both DirectDraw set-ups make the palette object at every depth, so the
+  // palette is loaded in every mode: the game's colours are palette numbers.
+  if (!g_bD3D && !g_lpDDPal) return true;
   if (!DDLoadPaletteFromFile(g_Palette, g_SDDef, g_bWindowMode)) return Fail("DDLoadPaletteFromFile失敗");
   std::copy(g_Palette, g_Palette + 256, g_PaletteWork);
   const cSystemData& sys = g_SystemData;

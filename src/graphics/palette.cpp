@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "graphics/bitmap_file.h"
+#include "graphics/bitmap_load.h"
 #include "graphics/color.h"
 #include "graphics/display.h"
 #include "services/log.h"
@@ -71,8 +72,62 @@ bool DDLoadPaletteFromFile(PALETTEENTRY* palette, const char* fileName) {
   } else if (!lpDTCon && g_nBpp == 8 && eightBit) {
     copyTable([](int i) { return (i <= 9 || i >= 246) ? BYTE{PC_EXPLICIT} : BYTE{PC_RESERVED}; });
     if (g_lpDDPal) g_lpDDPal->SetEntries(0, 256, palette);
+    return true;
+  }
+  if (g_nBpp == 16 || g_nBpp == 24 || g_nBpp == 32) {
+    // Without a hardware palette the colours come from the picture's pixels
+    // as the display stores them (in 16-bit DirectDraw the raw fields that
+    // PalNumToRGB packs).
+    DDSURFACEDATA temp;
+    const int code = DDCreateSurfaceFromFile(&temp, fileName, 0, g_nBpp, 1, DTMEMORYTYPE_SYSTEM, nullptr, 0, 0, 0, 0);
+    if (code == 0) {
+      DDSetPalette_UnPal(palette, &temp);
+      DDReleaseSurface(&temp);
+    }
   }
   return true;
+}
+
+void DDSetPalette_UnPal(PALETTEENTRY* palette, DDSURFACEDATA* lpSD) {
+  if (!palette || !lpSD) return;
+  cSurfaceLock lock;
+  if (!lock.Lock(lpSD)) {
+    WriteECLog("DDSetPalette_UnPal Lock Err");
+    return;
+  }
+  const PixelBuffer* buffer = lock.m_lpSD->Pixels();
+  // A picture smaller than the grid gives only the entries it holds.
+  const int w = std::min(lock.m_lpSD->nWidth, buffer->width), h = std::min(lock.m_lpSD->nHeight, buffer->height);
+  const COLORBITS cb = ColorBitsOfFormat(lock.m_Format);
+  const bool d3d = lpDTCon != nullptr;
+  for (int r = 0; r < 16; ++r) {
+    const int y = 8 + r;
+    if (y >= h) break;
+    for (int c = 0; c < 16 && c < w; ++c) {
+      PALETTEENTRY& e = palette[16 * r + c];
+      if (lock.m_nBytes == 2) {
+        const uint32_t p = lock.Row<uint16_t>(y)[c];
+        const uint32_t red = FieldOf(p, cb.nShiftR, cb.nMaskR), green = FieldOf(p, cb.nShiftG, cb.nMaskG),
+                       blue = FieldOf(p, cb.nShiftB, cb.nMaskB);
+        if (d3d) {
+          if (FieldOf(p, cb.nShiftA, cb.nMaskA) == 0) continue;
+          e.peRed = static_cast<BYTE>(FieldTo255(red, cb.nMaskR));
+          e.peGreen = static_cast<BYTE>(FieldTo255(green, cb.nMaskG));
+          e.peBlue = static_cast<BYTE>(FieldTo255(blue, cb.nMaskB));
+        } else {
+          e.peRed = static_cast<BYTE>(red);
+          e.peGreen = static_cast<BYTE>(green);
+          e.peBlue = static_cast<BYTE>(blue);
+        }
+      } else if (lock.m_nBytes == 4) {
+        const uint32_t p = lock.Row<uint32_t>(y)[c];
+        if (d3d && (p >> 24) == 0) continue;
+        e = PALETTEENTRY{static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p),
+                         static_cast<BYTE>(p >> 24)};
+      }
+    }
+  }
+  DDUnlock(lock);
 }
 
 bool DDLoadPaletteFromFile(PALETTEENTRY* palette, const DDSURFACEDEF* defs, int) {

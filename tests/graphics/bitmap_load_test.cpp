@@ -222,6 +222,46 @@ TEST_F(BitmapLoadTest, PaletteFromFileAndIndexMap) {
   EXPECT_EQ(g_lpDDPal->entries[2].peGreen, 255);
 }
 
+TEST_F(BitmapLoadTest, WithoutAHardwarePaletteThePaletteComesFromThePicturesGrid) {
+  // 16 x 24: rows 0-7 in one colour, then entry i at (i % 16, 8 + i / 16).
+  auto gridColour = [](int i) { return static_cast<uint32_t>(0x080400 * (i % 32) + 0x000008 * (i / 32) + 0x400000); };
+  std::vector<std::vector<uint32_t>> rows(24, std::vector<uint32_t>(16, 0x00FF00));
+  for (int i = 0; i < 256; ++i) rows[static_cast<size_t>(8 + i / 16)][static_cast<size_t>(i % 16)] = gridColour(i);
+  TempFile picture("grid.bmp", TrueColour(rows));
+  struct Case {
+    const char* mode;
+    bool rawFields;  // 16-bit DirectDraw keeps the display's field values
+  } cases[] = {{"DD32Full", false}, {"DD32Window", false}, {"DD16Full", true}, {"D3D32Full", false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.mode);
+    Setup(c.mode);
+    std::memset(g_Palette, 0, sizeof(PALETTEENTRY) * 256);
+    ASSERT_TRUE(DDLoadPaletteFromFile(g_Palette, picture.path()));
+    for (int i : {0, 1, 17, 128, 255}) {
+      const uint32_t rgb = gridColour(i);
+      const int r = rgb >> 16 & 255, g = rgb >> 8 & 255, b = rgb & 255;
+      if (c.rawFields) {
+        EXPECT_EQ(g_Palette[i].peRed, r * 31 / 255) << i;
+        EXPECT_EQ(g_Palette[i].peGreen, g * 63 / 255) << i;
+        EXPECT_EQ(g_Palette[i].peBlue, b * 31 / 255) << i;
+      } else {
+        EXPECT_EQ(g_Palette[i].peRed, r) << i;
+        EXPECT_EQ(g_Palette[i].peGreen, g) << i;
+        EXPECT_EQ(g_Palette[i].peBlue, b) << i;
+      }
+    }
+    DDRelease();
+  }
+  // A picture too small for the grid leaves the entries it does not hold.
+  TempFile small("small.bmp", TrueColour(std::vector<std::vector<uint32_t>>(10, std::vector<uint32_t>(4, 0x123456))));
+  Setup("DD32Full");
+  for (int i = 0; i < 256; ++i) g_Palette[i] = PALETTEENTRY{7, 7, 7, 0};
+  ASSERT_TRUE(DDLoadPaletteFromFile(g_Palette, small.path()));
+  EXPECT_EQ(g_Palette[3].peRed, 0x12);
+  EXPECT_EQ(g_Palette[4].peRed, 7);
+  EXPECT_EQ(g_Palette[16 * 2].peRed, 7);
+}
+
 TEST_F(BitmapLoadTest, CheckBitmapSize) {
   TempFile f("size.bmp", TrueColour({{1, 2, 3}, {4, 5, 6}}));
   Setup("DD32Full");

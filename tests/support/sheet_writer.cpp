@@ -110,17 +110,19 @@ std::vector<uint8_t> BuildSheet(const BuiltInSheet& s, int bpp) {
   return bmptest::Build(spec);
 }
 
-// The palette bitmap: 16 x 16 pixels, pixel i of entry i, so its top-left
-// pixel gives the transparent colour.
+// The palette picture: 16 x 24 pixels, rows 0-7 in entry 0 (its top-left
+// pixel gives the transparent colour), then the 16 x 16 grid with entry i at
+// (i % 16, 8 + i / 16), where the displays without a hardware palette read
+// the colours.
 std::vector<uint8_t> BuildPaletteFile() {
   bmptest::Spec spec;
   spec.width = 16;
-  spec.height = 16;
+  spec.height = 24;
   spec.bitCount = 8;
   spec.palette = SheetPalette();
-  for (uint32_t y = 0; y < 16; ++y) {
+  for (uint32_t y = 0; y < 24; ++y) {
     spec.rows.emplace_back();
-    for (uint32_t x = 0; x < 16; ++x) spec.rows.back().push_back(y * 16 + x);
+    for (uint32_t x = 0; x < 16; ++x) spec.rows.back().push_back(y < 8 ? 0 : (y - 8) * 16 + x);
   }
   return bmptest::Build(spec);
 }
