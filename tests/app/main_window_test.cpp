@@ -211,11 +211,14 @@ TEST_F(MainWindowProc, StageAndReplayChoosersAnswerZeroWhenCancelledOrFailedAndK
   ASSERT_TRUE(folder_.MakeDir("data/stg4"));
   ASSERT_TRUE(folder_.MakeDir("user_data"));
   ASSERT_TRUE(folder_.MakeDir("user_data/rpl4"));
-  // Files that name a stage and a replay but hold nothing of the kind.
-  ASSERT_TRUE(folder_.MakeFile("data/stg4/town.stg4_000", "not a stage"));
+  // A stage file that cannot be read (empty: too short for the damage check,
+  // so the loader reports the failed read and leaves the program running)
+  // and a replay file, which the replay stand-in never loads.
+  ASSERT_TRUE(folder_.MakeFile("data/stg4/town.stg4_000", ""));
   ASSERT_TRUE(folder_.MakeFile("user_data/rpl4/run.rpl4_778", "not a replay"));
   plat::FlushPathCache();
-  Answers("cancel\ntown.stg4_000\ncancel\nrun.rpl4_778\ncancel\n");
+  // The failed stage's message box takes the "ok".
+  Answers("cancel\ntown.stg4_000\nok\ncancel\nrun.rpl4_778\ncancel\n");
   g_Stage.m_strPath = "data\\stg4\\before.stg4_000";
   TakeReport();
 
@@ -224,29 +227,38 @@ TEST_F(MainWindowProc, StageAndReplayChoosersAnswerZeroWhenCancelledOrFailedAndK
     uint32_t msg;
     int english;
     const char8_t* line;  // the chooser's report line
+    const char8_t* why;   // the loader's line, when a file was chosen
   } cases[] = {
-      {"stage, cancelled", WM_T4_LOADSTAGE, 0, u8"[ステージファイルの読み込み] cancel"},
-      {"stage, chosen but not loadable", WM_T4_LOADSTAGE, 0, u8"[ステージファイルの読み込み] data\\stg4\\town.stg4_000"},
-      {"replay, cancelled, English", WM_T4_LOADREPLAY, 1, u8"[Load replay file] cancel"},
+      {"stage, cancelled", WM_T4_LOADSTAGE, 0, u8"[ステージファイルの読み込み] cancel", nullptr},
+      {"stage, chosen but not loadable", WM_T4_LOADSTAGE, 0, u8"[ステージファイルの読み込み] data\\stg4\\town.stg4_000",
+       u8"ステージファイル data\\stg4\\town.stg4_000 の読み込みに失敗しました！"},
+      {"replay, cancelled, English", WM_T4_LOADREPLAY, 1, u8"[Load replay file] cancel", nullptr},
       {"replay, chosen but not loadable", WM_T4_LOADREPLAY, 0,
-       u8"[リプレイファイルの読み込み] user_data\\rpl4\\run.rpl4_778"},
-      {"stage, cancelled, English", WM_T4_LOADSTAGE, 1, u8"[Load stage file] cancel"},
+       u8"[リプレイファイルの読み込み] user_data\\rpl4\\run.rpl4_778",
+       u8"Replay files are not supported yet: user_data\\rpl4\\run.rpl4_778 was not loaded"},
+      {"stage, cancelled, English", WM_T4_LOADSTAGE, 1, u8"[Load stage file] cancel", nullptr},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     g_StartOption.English = c.english;
     g_bReplyDone = 0;
     g_nReplyResult = 1;
+    const std::string pathBefore = g_Stage.m_strPath;
     EXPECT_EQ(Send(c.msg), 0);
     EXPECT_EQ(g_bReplyDone.load(), 1);
     EXPECT_EQ(g_nReplyResult.load(), 0);
     const std::string report = TakeReport();
     EXPECT_NE(report.find(t4test::U8(c.line)), std::string::npos) << report;
+    if (c.why) {
+      EXPECT_NE(report.find(t4test::U8(c.why)), std::string::npos) << report;
+    }
     // The title goes on: nothing asks the window to close.
     EXPECT_TRUE(Posted().empty());
+    // A replay that failed to load does not become the stage path.
+    if (c.msg == WM_T4_LOADREPLAY) {
+      EXPECT_EQ(g_Stage.m_strPath, pathBefore);
+    }
   }
-  // A replay that failed to load does not become the stage path.
-  EXPECT_EQ(g_Stage.m_strPath, "data\\stg4\\before.stg4_000");
   Answers("");
 }
 
