@@ -180,15 +180,34 @@ SIZE cFont::MeasureText(std::string_view text) const {
 
 // ---- drawing -------------------------------------------------------------------
 
-void cFont::DrawGlyph(DDSURFACEDATA* target, int x, int y, const char* bytes, int count) {
+void cFont::DrawGlyph(DDSURFACEDATA* target, int x, int y, const char* bytes, int count, bool inCell) {
   if (!target || !bytes || count < 1) return;
-  const plat::TextMask mask = hFont.Render(std::string_view(bytes, count == 1 ? 1 : 2));
+  plat::TextMask mask = hFont.Render(std::string_view(bytes, count == 1 ? 1 : 2));
+  const RECT cell{x, y, x + nPitchX, y + nLineHeight};
   if (bCentre) {
     x += (nPitchX - mask.width) / 2;
     y += (nLineHeight - mask.height) / 2;
   } else if (count == 1) {
     x += nPitchX / 8;
     y += nLineHeight / 16 - 1;
+  }
+  if (inCell) {
+    // Ink that would spill into the neighbouring cells (the line above, a
+    // wide fallback glyph) is cut off, or it would show under or beside the
+    // characters drawn from there.
+    const int left = std::max(x, cell.left), top = std::max(y, cell.top);
+    const int right = std::min(x + mask.width, cell.right), bottom = std::min(y + mask.height, cell.bottom);
+    if (right <= left || bottom <= top) return;
+    plat::TextMask cut;
+    cut.width = right - left;
+    cut.height = bottom - top;
+    cut.pixels.resize(static_cast<size_t>(cut.width) * cut.height);
+    for (int row = 0; row < cut.height; ++row)
+      for (int col = 0; col < cut.width; ++col)
+        cut.pixels[static_cast<size_t>(row) * cut.width + col] = mask.At(left - x + col, top - y + row);
+    mask = std::move(cut);
+    x = left;
+    y = top;
   }
   DrawInkMask(target, mask, x, y, dwColor);
 }

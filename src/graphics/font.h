@@ -135,8 +135,9 @@ class cFont {
   void MakeFullSheet(int restore);
 
   // One glyph of 1 or 2 bytes with the font itself, at the cell whose top
-  // left is (x, y).
-  void DrawGlyph(DDSURFACEDATA* target, int x, int y, const char* bytes, int count);
+  // left is (x, y). `inCell`: ink outside the pitch x line-height cell is
+  // dropped, so a glyph-sheet cell holds its own glyph only.
+  void DrawGlyph(DDSURFACEDATA* target, int x, int y, const char* bytes, int count, bool inCell = false);
 
  private:
   void DrawTextCached(DDSURFACEDATA* glyphTarget, int gx, int gy, DDSURFACEDATA* sheetTarget, int x, int y,

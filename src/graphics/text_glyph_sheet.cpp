@@ -100,7 +100,7 @@ void cFont::MakeHalfSheet() {
   for (int c = 16; c < 256; ++c) {
     const char byte = static_cast<char>(c);
     if (byte == ' ' || byte == '\n') continue;
-    DrawGlyph(&half->m_Sheet, (c % 16) * nPitchX, (c / 16) * nLineHeight, &byte, 1);
+    DrawGlyph(&half->m_Sheet, (c % 16) * nPitchX, (c / 16) * nLineHeight, &byte, 1, true);
   }
 }
 
@@ -113,13 +113,13 @@ void cFont::MakeFullSheet(int restore) {
       if (!full->AddChar(&chars[i])) break;
   }
   ClearSheet(full);
-  for (const FASTFONTENTRY& e : full->m_Entries) DrawGlyph(&full->m_Sheet, e.nX, e.nY, e.szChar, 2);
+  for (const FASTFONTENTRY& e : full->m_Entries) DrawGlyph(&full->m_Sheet, e.nX, e.nY, e.szChar, 2, true);
 }
 
 bool cFont::RenderFullChar(const FASTFONTENTRY& entry) {
   cFastFont* full = m_lpFastFont_FullAdd.get();
   if (!full || !full->m_Sheet.Pixels()) return false;
-  DrawGlyph(&full->m_Sheet, entry.nX, entry.nY, entry.szChar, 2);
+  DrawGlyph(&full->m_Sheet, entry.nX, entry.nY, entry.szChar, 2, true);
   return true;
 }
 

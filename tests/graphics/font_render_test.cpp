@@ -62,6 +62,21 @@ TEST_F(FontTest, GlyphSheetsDrawExactlyWhatTheFontDraws) {
   }
 }
 
+TEST_F(FontTest, SheetCellsHoldOnlyTheirOwnGlyph) {
+  // The small built-in font: its glyphs reach past the line above their
+  // cell, and the lone lead bytes of rows 8 and 14 of the half sheet have a
+  // fallback glyph, so characters of rows 7 and 13 would carry their ink.
+  const std::string text = std::string("Title: stage file, replay ~\x7f \xd0\xdf ") + "漢あ";
+  for (size_t mode = 0; mode < std::size(kDisplayModes); ++mode) {
+    SCOPED_TRACE(kDisplayModes[mode].name);
+    Setup(kDisplayModes[mode]);
+    cFont* direct = NewFont(9, 10, 10, 0);
+    cFont* cached = NewFont(9, 10, 10, 1);
+    const auto expected = Draw(direct, 2, 12, text.c_str(), 1);
+    EXPECT_EQ(Draw(cached, 2, 12, text.c_str(), 1), expected);
+  }
+}
+
 TEST_F(FontTest, SystemMemoryDestinationGoesThroughWorkWithTheSameResult) {
   for (int mode : {4, 6}) {
     SCOPED_TRACE(kDisplayModes[mode].name);
