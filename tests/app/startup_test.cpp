@@ -19,6 +19,7 @@
 #include "support/bytes.h"
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
+#include "support/sheet_writer.h"
 
 namespace fs = std::filesystem;
 using t4test::ReadFile;
@@ -182,15 +183,24 @@ TEST_F(Startup, EveryDrawingModeStartsOnTheTestProject) {
     const char* what;
     const char* ini;
     const char* mode;  // the display report's mode line
+    bool fullColour;   // 8 and 32 bits show the very frame Direct3D 32 shows
   } cases[] = {
-      {"Direct3D 16 full screen", "Direct3D=1\r\nWindowMode=0\r\nBpp=16\r\nExit\r\n", "Mode : Fullscreen"},
-      {"Direct3D 32 window", "Direct3D=1\r\nWindowMode=1\r\nBpp=32\r\nExit\r\n", "Mode : Window"},
-      {"DirectDraw 8 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n", "Mode : Fullscreen"},
-      {"DirectDraw 16 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=16\r\nExit\r\n", "Mode : Fullscreen"},
-      {"DirectDraw 32 window", "Direct3D=0\r\nWindowMode=1\r\nBpp=32\r\nExit\r\n", "Mode : Window"},
-      {"DirectDraw 32 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=32\r\nExit\r\n", "Mode : Fullscreen"},
+      {"Direct3D 32 window", "Direct3D=1\r\nWindowMode=1\r\nBpp=32\r\nShowFps=2\r\nExit\r\n", "Mode : Window", true},
+      {"Direct3D 16 full screen", "Direct3D=1\r\nWindowMode=0\r\nBpp=16\r\nShowFps=2\r\nExit\r\n", "Mode : Fullscreen",
+       false},
+      {"DirectDraw 8 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nShowFps=2\r\nExit\r\n", "Mode : Fullscreen",
+       true},
+      {"DirectDraw 16 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=16\r\nShowFps=2\r\nExit\r\n", "Mode : Fullscreen",
+       false},
+      {"DirectDraw 32 window", "Direct3D=0\r\nWindowMode=1\r\nBpp=32\r\nShowFps=2\r\nExit\r\n", "Mode : Window", true},
+      {"DirectDraw 32 full screen", "Direct3D=0\r\nWindowMode=0\r\nBpp=32\r\nShowFps=2\r\nExit\r\n", "Mode : Fullscreen",
+       true},
   };
   const std::string black[] = {HashOfPlainFrame(0xFF000000u), HashOfPlainFrame(0)};
+  // The placeholder title's fill alone (palette colour 16), without its
+  // name and the frame-rate line.
+  const std::string plainTitle = HashOfPlainFrame(0xFF000000u | SheetCellColor(15));
+  std::string fullColourFrame;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     WriteIni(c.ini);
@@ -201,9 +211,18 @@ TEST_F(Startup, EveryDrawingModeStartsOnTheTestProject) {
     EXPECT_FALSE(ReportHas(u8"[エラー]")) << Report();
     std::vector<std::string> hashes = ReadLines(dir / "h.txt");
     ASSERT_EQ(hashes.size(), 30u);
-    const std::string last = hashes.back().substr(hashes.back().find(' ') + 1);
+    auto frame = [&](size_t n) { return hashes[n - 1].substr(hashes[n - 1].find(' ') + 1); };
+    // The title fades in from black, one step a frame.
+    EXPECT_NE(frame(1), frame(2));
+    const std::string last = frame(30);
     EXPECT_NE(last, black[0]);
     EXPECT_NE(last, black[1]);
+    EXPECT_NE(last, plainTitle);
+    if (!c.fullColour) continue;
+    if (fullColourFrame.empty())
+      fullColourFrame = last;
+    else
+      EXPECT_EQ(last, fullColourFrame) << "text, overlay or colours differ from Direct3D";
   }
 }
 
