@@ -89,8 +89,10 @@ bool InitDisplay(HWND hwnd, const ScreenMode& mode, int showCmd) {
   return Fail("DDInit失敗");
 }
 
+// Every backend: palette numbers are how the game names its colours, so a
+// DirectDraw display at 16 or 32 bits without the loaded palette would draw
+// every text, window and fill in black, and its sheets need their key too.
 bool InitPaletteAndKey() {
-  if (!g_bD3D && g_nBpp != 8) return true;
   if (!DDLoadPaletteFromFile(g_Palette, g_SDDef, g_bWindowMode)) return Fail("DDLoadPaletteFromFile失敗");
   std::copy(g_Palette, g_Palette + 256, g_PaletteWork);
   const cSystemData& sys = g_SystemData;
