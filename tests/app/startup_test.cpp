@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/project_paths.h"
+#include "app/window_data.h"
 #include "platform/video.h"
 #include "support/bytes.h"
 #include "support/headless_runner.h"
@@ -256,4 +257,38 @@ TEST_F(Startup, ATestPlayWhoseStartFailsTellsTheEditorZero) {
   EXPECT_TRUE(ReportHas(u8"data\\WorldMap.dat のロードに失敗！")) << Report();
   using Notices = std::vector<std::array<int32_t, 3>>;
   EXPECT_EQ(editor.Drain(), (Notices{{1, 4, 1}, {0, 4, 0}}));
+}
+
+TEST_F(Startup, TheWindowPlacementIsRestoredAndKeptOnScreen) {
+  struct Case {
+    const char* what;
+    const char* ini;
+    int x, y, w, h, maximized;       // user_data\Window.dat before the run
+    int ex, ey, ew, eh, emaximized;  // and after it
+  } cases[] = {
+      {"window", "Direct3D=1\r\nWindowMode=1\r\nExit\r\n", 150, 60, 640, 480, 0, 150, 60, 640, 480, 0},
+      {"the size only in a resizable window", "Direct3D=1\r\nWindowMode=1\r\nExit\r\n", 150, 60, 800, 600, 0, 150, 60,
+       640, 480, 0},
+      {"resizable window", "Direct3D=1\r\nWindowMode=2\r\nExit\r\n", 150, 60, 800, 600, 0, 150, 60, 800, 600, 0},
+      {"off the desktop", "Direct3D=0\r\nWindowMode=1\r\nExit\r\n", 5000, -3000, 640, 480, 0, 1820, 0, 640, 480, 0},
+      // Maximised on the headless 1920 x 1080 desktop.
+      {"maximised", "Direct3D=0\r\nWindowMode=1\r\nExit\r\n", 150, 60, 640, 480, 1, 150, 60, 1920, 1080, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteIni(c.ini);
+    cWindowData stored;
+    stored.Set(c.x, c.y, c.w, c.h, c.maximized);
+    ASSERT_TRUE(stored.SaveToFile((dir / "user_data/Window.dat").c_str()));
+    auto r = Run({"--frames", "3"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fs::file_size(dir / "user_data/Window.dat"), 32u);
+    cWindowData kept;
+    ASSERT_TRUE(kept.LoadFromFile((dir / "user_data/Window.dat").c_str()));
+    EXPECT_EQ(kept.m_nX, c.ex);
+    EXPECT_EQ(kept.m_nY, c.ey);
+    EXPECT_EQ(kept.m_nWidth, c.ew);
+    EXPECT_EQ(kept.m_nHeight, c.eh);
+    EXPECT_EQ(kept.m_bMaximized, c.emaximized);
+  }
 }
