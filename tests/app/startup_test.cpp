@@ -20,6 +20,7 @@
 #include "support/bytes.h"
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
+#include "support/stage_writer.h"
 
 namespace fs = std::filesystem;
 using t4test::ReadFile;
@@ -169,6 +170,17 @@ TEST_F(Startup, AMissingCommandLineStageIsReportedAndTheTitleRuns) {
         << Report();
     EXPECT_EQ(ReadLines(dir / "h.txt").size(), 10u);
   }
+}
+
+TEST_F(Startup, AnExistingCommandLineStageOpensStagePlayAtOnce) {
+  ASSERT_TRUE(WriteTestStage((dir / "data/stg4/Stage1.stg4_778"), "Stage1"));
+  ASSERT_TRUE(Run({"--frames", "10", "--frame-hashes", "title.txt"}).exitCode == 0);
+  // The path names the stage without its number: the newest file is played.
+  auto r = Run({"--frames", "10", "--frame-hashes", "stage.txt", "data\\stg4\\Stage1.stg4"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_FALSE(ReportHas(u8"」の読み込みに失敗しました！")) << Report();
+  // Its first frame already shows another scene than the title.
+  EXPECT_NE(ReadLines(dir / "stage.txt").at(0), ReadLines(dir / "title.txt").at(0));
 }
 
 TEST_F(Startup, ACommandLineStageTooLongForTheOptionIsRefused) {
