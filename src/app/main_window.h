@@ -30,12 +30,21 @@ extern std::atomic<int> g_nReplyResult;
 // Loop flag of the next slot-4 music request (written by the stage's
 // music start).
 extern int g_bBgmLoop;
+// The stage music number: the lParam of the last slot-4 music request.
+extern int g_nStageBgm;
+
+// SEAM until the stage-play scene exists: the play scene's quit flag. A
+// close while thPause runs a modal sequence of stage play sets it and ends
+// thPause; the play scene, once its wait returns, sees it and posts WM_CLOSE
+// again. The real stage play reads it (and owns it from then on).
+extern std::atomic<int> g_bPlayQuit;
 
 class cMainWindow : public cWindow {
  public:
   cMainWindow() = default;
-  // Sets the window object up and installs WndProc as the window's
-  // procedure; called by start-up once the window exists.
+  // Stores the handle and installs WndProc as the window's procedure and
+  // the handler that answers sends once closing has begun; called by
+  // start-up once the window exists.
   void Setup(HWND hwnd);
   LRESULT Proc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l);
   int OnCreate();
@@ -43,8 +52,30 @@ class cMainWindow : public cWindow {
   void NotifyEditorStart();
   void NotifyEditorEnd(int value);
 
+  // What a send refused because the program is closing answers: 1025-1028
+  // as cancelled with their done flags set, the others as no-ops.
+  static LRESULT CancelSend(uint32_t msg, WPARAM w, LPARAM l);
+
   HWND m_hWnd = nullptr;
   bool m_bCreated = false;
+  // The window is being destroyed: later closes are ignored (window thread).
+  bool m_bClosing = false;
+  // The client rectangle's top-left and size on the desktop (WM_MOVE).
+  int m_nClientX = 0, m_nClientY = 0, m_nClientW = 0, m_nClientH = 0;
+
+  // Tests: a fresh window object state.
+  void ResetForTest();
+
+ private:
+  LRESULT OnClose(HWND hwnd);
+  void SaveWindowPlacement(HWND hwnd);
+  void OnActivateApp(HWND hwnd, WPARAM active);
+  void OnNameEntry();
+  void OnLoadStage();
+  void OnLoadReplay();
+  void OnSaveReplay(WPARAM which);
+  void OnPlaySE(WPARAM slot);
+  void OnPlayBgm(WPARAM slot, LPARAM number);
 };
 
 extern cMainWindow g_MainWindow;
@@ -56,3 +87,8 @@ LRESULT WndProc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l);
 void PlaySE(int id);
 // Sound database entry `id`: 0 plays nothing, else slot id + 16.
 void PlayDbSE(int16_t id);
+
+// The sender's side of 1025-1028: clears the message's done flag, sends it
+// to the main window and waits in 1 ms steps until the flag is set; returns
+// g_nReplyResult (1025: 1).
+int SendWindowRequest(uint32_t msg, WPARAM w = 0);

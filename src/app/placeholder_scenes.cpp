@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/main_window.h"
 #include "app/scene_manager.h"
 #include "graphics/fill.h"
 #include "graphics/font.h"
@@ -62,11 +63,26 @@ void cPlaceholderScene::Update() {
   }
 }
 
-void cPlaceholderScene::Enter() { m_dAngle = 0; }
+void cPlaceholderScene::Enter() {
+  m_dAngle = 0;
+  // Buttons still held from the scene before do not count as presses.
+  m_wPrevButton = 0xFFFF;
+}
 
 void cPlaceholderScene::Draw() {
   DDFillSurface(&BackBuffer, 16);
-  if (cFont* fonts = g_SceneLinks.lpTextRenderer) fonts[0].DrawText(&BackBuffer, 32, 32, m_szName);
+  cFont* fonts = g_SceneLinks.lpTextRenderer;
+  if (!fonts) return;
+  fonts[0].DrawText(&BackBuffer, 32, 32, m_szName);
+  if (m_nType == SCENE_TITLE) fonts[0].DrawText(&BackBuffer, 32, 64, "C: stage file   V: replay");
+}
+
+bool cPlaceholderScene::RequestFile(uint32_t msg, int gameMode, int titleChoice) {
+  if (!SendWindowRequest(msg)) return false;
+  g_SceneManager.m_nGameMode = gameMode;
+  g_SceneManager.m_nTitleChoice = titleChoice;
+  g_SceneManager.m_nNextScene = SCENE_GAME;
+  return true;
 }
 
 void cPlaceholderScene::FadeIn() {
@@ -80,7 +96,15 @@ void cPlaceholderScene::FadeIn() {
 void cPlaceholderScene::Run() {
   Draw();
   const uint16_t buttons = g_vecInput.empty() ? 0 : g_vecInput[0].m_wButton;
-  if (buttons & 1)
+  const uint16_t pressed = buttons & ~m_wPrevButton;
+  m_wPrevButton = buttons;
+  if (m_nType == SCENE_TITLE && (pressed & 4)) {
+    // Free stage: game mode 2, title choice 3.
+    if (!RequestFile(WM_T4_LOADSTAGE, 2, 3)) return;
+  } else if (m_nType == SCENE_TITLE && (pressed & 8)) {
+    // Replay: game mode 3, title choice 4.
+    if (!RequestFile(WM_T4_LOADREPLAY, 3, 4)) return;
+  } else if (buttons & 1)
     g_SceneManager.m_nNextScene = (m_nType + 1) % SCENE_TYPES;
   else if ((buttons & 2) && m_nType != SCENE_TITLE)
     g_SceneManager.m_nNextScene = SCENE_TITLE;

@@ -3,8 +3,12 @@
 // them. Each draws its name on a plain screen and keeps the scene contract:
 // fade-in, running, fade-out that hands over to m_nNextScene. Confirm
 // (button 1) asks for the next type in order, cancel (button 2) for the
-// title.
+// title. The title stand-in also offers what the real title's menu items
+// will do through the main window: button 3 opens a stage file (message
+// 1026) and button 4 a replay (1027); a loaded one goes to stage play.
 #pragma once
+#include <cstdint>
+
 #include "app/scene.h"
 
 // Stand-in for one scene type.
@@ -23,7 +27,10 @@ class cPlaceholderScene : public cScene {
  private:
   void Draw();
   void Run();
+  // The title's free-stage and replay items; true when a file was loaded.
+  bool RequestFile(uint32_t msg, int gameMode, int titleChoice);
   double m_dAngle = 0;  // the stand-in fade's angle, 0 black .. 90 picture
+  uint16_t m_wPrevButton = 0xFFFF;  // buttons of the last frame: a press is a change
 };
 
 // Stand-ins (see above) under the names the real scenes will have.

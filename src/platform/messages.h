@@ -8,10 +8,22 @@
 // game data and the private messages expect.
 enum : uint32_t {
   WM_NULL = 0x0000,
+  WM_CREATE = 0x0001,
   WM_DESTROY = 0x0002,
+  WM_MOVE = 0x0003,
+  WM_SIZE = 0x0005,
   WM_PAINT = 0x000F,
   WM_CLOSE = 0x0010,
   WM_QUIT = 0x0012,
+  WM_ACTIVATEAPP = 0x001C,   // wParam 1 active, 0 inactive
+  WM_GETMINMAXINFO = 0x0024,
+  WM_KEYDOWN = 0x0100,       // wParam the virtual-key code
+  WM_COMMAND = 0x0111,
+  WM_MOUSEMOVE = 0x0200,
+  WM_LBUTTONDOWN = 0x0201,
+  WM_RBUTTONDOWN = 0x0204,
+  WM_QUERYNEWPALETTE = 0x030F,
+  WM_PALETTECHANGED = 0x0311,
   WM_USER = 0x0400,
   WM_APP = 0x8000,
 };

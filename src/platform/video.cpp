@@ -14,6 +14,7 @@
 #include "platform/dialog_input.h"
 #include "platform/input.h"
 #include "platform/text.h"
+#include "platform/video_window.h"
 
 namespace plat {
 namespace {
@@ -119,6 +120,42 @@ void TakeMailbox() {
 
 std::map<SDL_JoystickID, std::pair<SDL_Joystick*, int>> g_joysticks;
 
+// A message for the window procedure, as the operating system dispatches
+// it: straight into the procedure installed now on the window thread.
+void Deliver(uint32_t msg, WPARAM w, LPARAM l) {
+  if (IsMainThread())
+    SendMessage(g_hwnd, msg, w, l);
+  else
+    PostMessage(g_hwnd, msg, w, l);
+}
+
+// The activation state the procedure was last told (WM_ACTIVATEAPP), so
+// that focus events that change nothing are not passed on.
+bool g_activationDelivered = false;  // window thread only
+
+void DeliverActivation(bool active) {
+  if (g_activationDelivered == active) return;
+  g_activationDelivered = active;
+  Deliver(WM_ACTIVATEAPP, active ? 1 : 0, 0);
+}
+
+// Scripted keys: which were down after the last frame's script, so a key
+// that goes down reaches the procedure as WM_KEYDOWN, as a real press does.
+struct ScriptedKeys {
+  std::mutex lock;
+  bool down[256] = {};
+} g_scriptedKeys;
+
+void PostScriptedKeyDowns() {
+  if (!HasInputScript()) return;
+  std::lock_guard<std::mutex> g(g_scriptedKeys.lock);
+  for (int vk = 1; vk < 256; ++vk) {
+    const bool now = IsKeyDown(vk);
+    if (now && !g_scriptedKeys.down[vk]) PostMessage(MainWindowHandle(), WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
+    g_scriptedKeys.down[vk] = now;
+  }
+}
+
 void UpdateJoystick(SDL_JoystickID id) {
   auto it = g_joysticks.find(id);
   if (it == g_joysticks.end() || HasInputScript()) return;
@@ -136,19 +173,29 @@ void UpdateJoystick(SDL_JoystickID id) {
 void Dispatch(const SDL_Event& e) {
   switch (e.type) {
     case SDL_QUIT:
-      if (g_proc) g_proc(g_hwnd, WM_CLOSE, 0, 0);
+      Deliver(WM_CLOSE, 0, 0);
       break;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
-        if (g_proc) g_proc(g_hwnd, WM_CLOSE, 0, 0);
+        Deliver(WM_CLOSE, 0, 0);
       } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
-        if (g_proc) g_proc(g_hwnd, WM_PAINT, 0, 0);
+        // The procedure has nothing to draw: the shown frame is put back here.
+        Deliver(WM_PAINT, 0, 0);
         ShowOnScreen();
+      } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
+        Deliver(WM_MOVE, 0, 0);
+      } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+        Deliver(WM_SIZE, 0, 0);
       } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
         g_active = true;
+        DeliverActivation(true);
       } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) {
-        if (!g_headless.load()) g_active = false;
         if (!HasInputScript()) ClearKeys();
+        // A headless run has no other application to lose the focus to.
+        if (!g_headless.load()) {
+          g_active = false;
+          DeliverActivation(false);
+        }
       }
       break;
     case SDL_KEYDOWN:
@@ -166,6 +213,7 @@ void Dispatch(const SDL_Event& e) {
       if (!HasInputScript()) {
         int vk = VirtualKeyFromScancode(e.key.keysym.scancode);
         if (vk >= 0) SetKey(vk, e.type == SDL_KEYDOWN);
+        if (vk >= 0 && e.type == SDL_KEYDOWN) Deliver(WM_KEYDOWN, static_cast<WPARAM>(vk), 0);
       }
       break;
     case SDL_TEXTINPUT:
@@ -230,6 +278,10 @@ void WakeEvents() {
 
 }  // namespace
 
+namespace detail {
+SDL_Window* SdlWindow() { return g_window; }
+}  // namespace detail
+
 bool IsHeadless() { return g_headless.load(); }
 void SetHeadless(bool headless) { g_headless = headless; }
 
@@ -286,12 +338,24 @@ HWND CreateMainWindow(std::string_view titleCp932, int width, int height, Window
   }
   g_proc = proc;
   g_hwnd = reinterpret_cast<HWND>(g_window);
+  g_activationDelivered = false;
+  detail::ResetVirtualPlacement(width, height);
   SetWindowProc(g_hwnd, proc);
+  if (proc) proc(g_hwnd, WM_CREATE, 0, 0);
   return g_hwnd;
 }
 
 void ShowWindow(HWND) {
-  if (g_window) SDL_ShowWindow(g_window);
+  if (!g_window) return;
+  SDL_ShowWindow(g_window);
+  if (g_headless.load()) detail::VirtualWindowShown();
+  // A window shown is the active one, as when a program starts; focus
+  // events tell of later changes. Posted, so the procedure installed by
+  // then gets it from the message loop.
+  if (IsWindowActive()) {
+    g_activationDelivered = true;
+    PostMessage(g_hwnd, WM_ACTIVATEAPP, 1, 0);
+  }
 }
 
 void SetWindowTitle(HWND, std::string_view titleCp932) {
@@ -310,7 +374,10 @@ void SetFullscreen(HWND, bool fullscreen) {
 bool IsWindowActive() { return g_headless.load() || g_active.load(); }
 
 void DestroyWindow(HWND hwnd) {
-  if (g_proc) g_proc(hwnd, WM_DESTROY, 0, 0);
+  if (IsMainThread())
+    SendMessage(hwnd, WM_DESTROY, 0, 0);
+  else if (g_proc)
+    g_proc(hwnd, WM_DESTROY, 0, 0);
   if (g_window) SDL_HideWindow(g_window);
 }
 
@@ -389,6 +456,7 @@ void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) 
   }
   // The state of the next frame's input is set before its step reads it.
   ApplyInputScript(frame + 1);
+  PostScriptedKeyDowns();
   if (close) PostMessage(MainWindowHandle(), WM_CLOSE, 0, 0);
   if (g_headless.load()) {
     // Sound follows the frame clock: one frame's worth of samples per frame.

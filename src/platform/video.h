@@ -71,6 +71,8 @@ void SetClientSize(HWND hwnd, int width, int height);
 // A frame the user can resize (Direct3D WindowMode 2).
 void SetResizable(HWND hwnd, bool resizable);
 void MaximizeWindow(HWND hwnd);
+// Down to the task bar (ShowWindow brings it back).
+void MinimizeWindow(HWND hwnd);
 bool IsZoomed(HWND hwnd);
 bool IsIconic(HWND hwnd);
 
