@@ -45,6 +45,8 @@ namespace {
 
 // Show commands of the window.
 constexpr int kShowMaximized = 3;
+// The resizable frame of the main window's style.
+constexpr uint32_t kStyleThickFrame = 0x00040000u;
 
 constexpr const char* kSystemDataPath = "data\\System.dat";
 constexpr const char* kWorldMapPath = "data\\WorldMap.dat";
@@ -256,7 +258,10 @@ bool InitGame(const char* cmdLine, int showCmd) {
     ErrorBoxf("%s", mode.error);
     return false;
   }
-  if (g_StartOption.Direct3D && g_StartOption.WindowMode == 2) plat::SetResizable(hwnd, true);
+  if (g_StartOption.Direct3D && g_StartOption.WindowMode == 2) {
+    g_MainWindow.AddStyle(kStyleThickFrame);
+    plat::SetResizable(hwnd, true);
+  }
 
   g_MainWindow.Setup(hwnd);
   g_hWnd = hwnd;
@@ -339,7 +344,8 @@ void UnInitGame() {
   g_SceneManager.DeleteScenes();
   for (cFont& font : g_TextRenderer) ReleaseTextRenderer(font);
   for (DDSURFACEDATA& sd : g_NumberSD) DDReleaseSurface(&sd);
-  if (g_bDisplayUp) {
+  // Also after a set-up that failed half-way.
+  if (g_bDisplayUp || lpDTCon || g_lpDDCon) {
     if (g_bWindowMode)
       DDReInit();
     else
