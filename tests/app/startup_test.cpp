@@ -17,9 +17,12 @@
 #include "app/project_paths.h"
 #include "app/window_data.h"
 #include "platform/video.h"
+#include "records/option_data.h"
+#include "records/system_data.h"
 #include "support/bytes.h"
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
+#include "support/sheet_writer.h"
 #include "support/stage_writer.h"
 
 namespace fs = std::filesystem;
@@ -222,6 +225,28 @@ TEST_F(Startup, EveryDrawingModeStartsOnTheTestProject) {
     const std::string last = hashes.back().substr(hashes.back().find(' ') + 1);
     EXPECT_NE(last, black[0]);
     EXPECT_NE(last, black[1]);
+  }
+}
+
+TEST_F(Startup, OutOfRangeSettingsOfTheProjectAndThePlayerAreKeptInRange) {
+  // A damaged Option.dat (colour set, volume) and System.dat (font face) at
+  // 8-bit DirectDraw, where the colour set picks the blend table.
+  WriteIni("Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n");
+  ASSERT_TRUE(WriteBlendTables(dir.path(), 23, 23));
+  for (int bad : {99, -7}) {
+    SCOPED_TRACE(bad);
+    cOptionData option;
+    option.m_nColorSet = bad;
+    option.m_nSeVolume = bad;
+    ASSERT_TRUE(option.SaveToFile((dir / "user_data/Option.dat").c_str()));
+    cSystemData system;
+    ASSERT_TRUE(system.LoadFromFile((dir / "data/System.dat").c_str()));
+    system.m_nFontFace = bad * 1000;
+    ASSERT_TRUE(system.SaveToFile((dir / "data/System.dat").c_str()));
+    auto r = Run({"--frames", "10", "--frame-hashes", "h.txt"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(ReportHas(u8"[エラー]")) << Report();
+    EXPECT_EQ(ReadLines(dir / "h.txt").size(), 10u);
   }
 }
 
