@@ -225,6 +225,9 @@ bool InitGame(const char* cmdLine, int showCmd) {
     ReportErrorBox("System.ini の読み込みに失敗しました！");
     SetStartOptionDefaults(g_StartOption, g_SystemData.m_vecStartOption);
   }
+  // The start-up dialog is drawn inside the game window, which must be on
+  // screen for the player to answer it.
+  if (g_StartOption.Direct3D >= 2) plat::ShowWindow(hwnd);
   if (!ChooseDrawMode(g_StartOption, g_SystemData.m_strTitle)) return false;
 
   if (cmdLine && *cmdLine) {
