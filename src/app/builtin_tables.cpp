@@ -2,11 +2,6 @@
 
 #include <cstring>
 
-DDSURFACEDEF g_SDDef[kBuiltInSurfaceCount];
-DDSURFACEDATA g_SD[kBuiltInSurfaceCount];
-FONTDEF g_FontDef[kBuiltInFontCount];
-DDSURFACEDEF g_NumberSDDef[kBuiltInFontCount];
-
 namespace {
 
 struct SurfaceRow {
@@ -114,14 +109,12 @@ void FillFontTables() {
   }
 }
 
-struct BuiltInTables {
-  BuiltInTables() {
-    FillSurfaceTable();
-    FillFontTables();
-  }
-} g_builtInTables;
-
 }  // namespace
+
+void FillBuiltInTables() {
+  FillSurfaceTable();
+  FillFontTables();
+}
 
 int BaseSurfaceOf(int index) {
   if (index == 3) return 2;

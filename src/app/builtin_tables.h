@@ -9,9 +9,14 @@ constexpr int kBuiltInSurfaceCount = 71;
 constexpr int kBuiltInFontCount = 3;
 
 extern DDSURFACEDEF g_SDDef[kBuiltInSurfaceCount];
-extern DDSURFACEDATA g_SD[kBuiltInSurfaceCount];
+// The surfaces have no destructor: the shutdown releases them.
+extern DDSURFACEDATA (&g_SD)[kBuiltInSurfaceCount];
 extern FONTDEF g_FontDef[kBuiltInFontCount];
 extern DDSURFACEDEF g_NumberSDDef[kBuiltInFontCount];
+
+// Fills g_SDDef, g_FontDef and g_NumberSDDef; run once while the global
+// objects are constructed.
+void FillBuiltInTables();
 
 // The base-surface mark of a definition; LinkBaseSurfaces stores the real
 // base in the surface.

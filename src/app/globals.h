@@ -31,4 +31,5 @@ extern cCheckedList<DDSURFACEDATA> Off_Msg;            // message text surfaces
 extern cCheckedList<DDSURFACEDEF> g_lstMsgSDDef;
 
 extern cFont g_TextRenderer[3];        // the three built-in fonts
-extern DDSURFACEDATA g_NumberSD[3];    // their digit strips
+// Their digit strips; no destructor: the shutdown releases them.
+extern DDSURFACEDATA (&g_NumberSD)[3];

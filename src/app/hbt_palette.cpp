@@ -105,16 +105,15 @@ int PingPong(int* value, int* direction, int step, int minimum, int maximum) {
 }
 
 void CycleColors() {
-  const cSystemData* sys = g_SceneLinks.lpSystem;
   if (!g_bD3D) {
-    if (!sys || !sys->m_bPaletteCycle || g_nBpp != 8) return;
+    if (!g_SystemData.m_bPaletteCycle || g_nBpp != 8) return;
     if (++g_cycle.calls <= 5) return;
     for (int first = 208; first < 240; first += 4) RotateDown(g_PaletteWork, first, first + 3, 1);
     if (g_lpDDPal) g_lpDDPal->SetEntries(208, 32, g_PaletteWork + 208);
     g_cycle.calls = 0;
     return;
   }
-  const int step = sys ? sys->m_nCycleStep : 16;
+  const int step = g_SystemData.m_nCycleStep;
   int* v = g_cycle.value;
   auto colorOf = [&](int channel) -> D3DCOLOR {
     const int x = v[channel - 1];

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/globals.h"
 #include "app/main_window.h"
 #include "app/scene_manager.h"
 #include "graphics/fill.h"
@@ -71,10 +72,9 @@ void cPlaceholderScene::Enter() {
 
 void cPlaceholderScene::Draw() {
   DDFillSurface(&BackBuffer, 16);
-  cFont* fonts = g_SceneLinks.lpTextRenderer;
-  if (!fonts) return;
-  fonts[0].DrawText(&BackBuffer, 32, 32, m_szName);
-  if (m_nType == SCENE_TITLE) fonts[0].DrawText(&BackBuffer, 32, 64, "C: stage file   V: replay");
+  if (!g_TextRenderer[0].hFont.IsValid()) return;
+  g_TextRenderer[0].DrawText(&BackBuffer, 32, 32, m_szName);
+  if (m_nType == SCENE_TITLE) g_TextRenderer[0].DrawText(&BackBuffer, 32, 64, "C: stage file   V: replay");
 }
 
 bool cPlaceholderScene::RequestFile(uint32_t msg, int gameMode, int titleChoice) {

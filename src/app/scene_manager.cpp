@@ -1,5 +1,6 @@
 #include "app/scene_manager.h"
 
+#include "app/globals.h"
 #include "app/start_option.h"
 #include "graphics/font.h"
 #include "graphics/restore.h"
@@ -14,7 +15,6 @@
 cSceneManager g_SceneManager;
 cScene* g_pGameScene = nullptr;
 int g_bBlitPresent = 0;
-SceneShellLinks g_SceneLinks;
 
 namespace {
 
@@ -85,16 +85,18 @@ int cSceneManager::RestoreSurfaces() {
   if (g_bD3D) return 1;
   if (!DDIsSurfaceLost(&g_PrimarySD)) return 1;
   if (!DDRestore()) return 0;
-  if (g_SceneLinks.restoreCollections && !g_SceneLinks.restoreCollections()) return 0;
-  if (g_SceneLinks.lpNumberSD) {
-    for (int i = 0; i < 3; ++i) {
-      DDSURFACEDATA* sd = &g_SceneLinks.lpNumberSD[i];
-      if (!DDIsSurfaceLost(sd)) continue;
-      DDRestoreSurfacePart(sd);
-      if (sd->dwMemType == 0 && g_SceneLinks.lpTextRenderer)
-        DrawDigitsToSurface(sd, &g_SceneLinks.lpTextRenderer[i]);
-    }
+  if (!RestoreSurfaceCollection(g_vecCharaExcSD) || !RestoreSurfaceCollection(g_vecEffectSD) ||
+      !RestoreSurfaceCollection(g_vecSwordSD) || !RestoreSurfaceCollection(g_lstPictureSD) ||
+      !RestoreSurfaceCollection(g_vecSceneSD) || !RestoreSurfaceCollection(Off_Msg))
+    return 0;
+  for (int i = 0; i < 3; ++i) {
+    DDSURFACEDATA* sd = &g_NumberSD[i];
+    if (!DDIsSurfaceLost(sd)) continue;
+    DDRestoreSurfacePart(sd);
+    if (sd->dwMemType == 0) DrawDigitsToSurface(sd, &g_TextRenderer[i]);
   }
+  if (!Off_Msg.empty())
+    WriteECLogf("if ( !RestoreSurface(Off_Msg) ) Off_Msg[0].bLost = %d", Off_Msg.front().bLost);
   return 1;
 }
 
@@ -145,12 +147,10 @@ int cSceneManager::Frame() {
       for (int t : g_overlay.ring) sum += t;
       g_overlay.average = sum >> 4;
     }
-    if (cFont* fonts = g_SceneLinks.lpTextRenderer) {
-      if (show == 2)
-        fonts[0].DrawTextF(&BackBuffer, 549, 469, "FPS%2d(%2d)", fps, g_overlay.average);
-      else
-        fonts[1].DrawWindowTextF(&BackBuffer, 495, 463, 0, 0, "FPS%2d(%2d)", fps, g_overlay.average);
-    }
+    if (show == 2)
+      g_TextRenderer[0].DrawTextF(&BackBuffer, 549, 469, "FPS%2d(%2d)", fps, g_overlay.average);
+    else
+      g_TextRenderer[1].DrawWindowTextF(&BackBuffer, 495, 463, 0, 0, "FPS%2d(%2d)", fps, g_overlay.average);
   }
   Present();
   return 1;

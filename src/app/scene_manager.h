@@ -11,8 +11,6 @@
 #include "graphics/display.h"
 
 class cInput;
-class cFont;
-class cSystemData;
 
 class cSceneManager {
  public:
@@ -91,20 +89,3 @@ int RestoreSurfaceCollection(C& surfaces) {
   }
   return 1;
 }
-
-// ---- stand-ins ----------------------------------------------------------
-// Start-up and the global objects are not gathered in the shell yet. What
-// the frame step and the colour cycling read of them comes through this
-// record, which start-up fills (and tests set); each field names the object
-// it stands for. Replace each field by the object itself once it exists.
-struct SceneShellLinks {
-  const cSystemData* lpSystem = nullptr;  // &g_SystemData: palette cycling
-  cFont* lpTextRenderer = nullptr;        // g_TextRenderer, 3 fonts
-  DDSURFACEDATA* lpNumberSD = nullptr;    // g_NumberSD, 3 digit strips
-  // Restores, in this order, g_vecCharaExcSD, g_vecEffectSD, g_vecSwordSD,
-  // g_lstPictureSD, g_vecSceneSD and Off_Msg with RestoreSurfaceCollection,
-  // and debug-logs Off_Msg's first bLost when it is not empty; 0 when a
-  // reload failed.
-  int (*restoreCollections)() = nullptr;
-};
-extern SceneShellLinks g_SceneLinks;

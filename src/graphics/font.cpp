@@ -16,7 +16,9 @@
 namespace {
 
 std::mutex& FontListMutex() {
-  static std::mutex m;
+  // Never destroyed: a global text renderer leaves the list at exit, after
+  // function-local statics made later would already be gone.
+  static std::mutex& m = *new std::mutex;
   return m;
 }
 
@@ -55,7 +57,7 @@ int CentreIn(int coordinate, int skinSide, int side) {
 }  // namespace
 
 std::list<cFont*>& FontList() {
-  static std::list<cFont*> fonts;
+  static std::list<cFont*>& fonts = *new std::list<cFont*>;  // see FontListMutex
   return fonts;
 }
 

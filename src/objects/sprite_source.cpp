@@ -1,6 +1,8 @@
 #include "objects/sprite_source.h"
 
 #include "app/builtin_tables.h"
+#include "app/globals.h"
+#include "app/start_option.h"
 #include "graphics/blit.h"
 #include "records/block_data.h"
 #include "records/database.h"
@@ -8,9 +10,6 @@
 namespace {
 
 SpriteFacingResolver g_facingResolver = nullptr;
-DDSURFACEDATA* g_dedicatedSurfaces = nullptr;
-int g_dedicatedCount = 0;
-int g_ddVideoStretch = 0;
 
 DDSURFACEDATA* Sheet(int entry) { return &g_SD[entry]; }
 
@@ -37,20 +36,14 @@ int SpriteFacingOf(const cCharaBase* obj) {
 
 void SetSpriteFacingResolver(SpriteFacingResolver resolver) { g_facingResolver = resolver; }
 
-void SetDedicatedBitmapSurfaces(DDSURFACEDATA* surfaces, int count) {
-  g_dedicatedSurfaces = count > 0 ? surfaces : nullptr;
-  g_dedicatedCount = g_dedicatedSurfaces ? count : 0;
-}
-
 DDSURFACEDATA* DedicatedBitmapSurface(int n, int which) {
   if (n < 1 || which < 0 || which > 3) return nullptr;
   const long long i = 4LL * (n - 1) + which;
-  if (i >= g_dedicatedCount) return nullptr;
-  return &g_dedicatedSurfaces[i];
+  if (i >= g_vecCharaExcSD.Size()) return nullptr;
+  return &g_vecCharaExcSD[static_cast<size_t>(i)];
 }
 
-int DDVideoStretchOption() { return g_ddVideoStretch; }
-void SetDDVideoStretchOption(int value) { g_ddVideoStretch = value; }
+int DDVideoStretchOption() { return g_StartOption.DD_VideoStretch; }
 
 bool UseFirstSheetSet() { return !g_bD3D && DDVideoStretchOption() != 0; }
 

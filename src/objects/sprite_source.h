@@ -60,20 +60,14 @@ int SpriteFacingOf(const cCharaBase* obj);
 using SpriteFacingResolver = int (*)(const cCharaBase* obj);
 void SetSpriteFacingResolver(SpriteFacingResolver resolver);
 
-// The four surfaces of dedicated chara bitmap n (from 1): normal and
-// mirrored of the first set, normal and mirrored of the second set. Stage
-// play loads them into a vector of its own (4n - 4 .. 4n - 1) and registers
-// it here after every load; until then there are none and the lookup of a
-// dedicated bitmap finds no surface (its cell position is still computed).
-void SetDedicatedBitmapSurfaces(DDSURFACEDATA* surfaces, int count);
-// Surface `which` (0..3) of bitmap n, or null.
+// Surface `which` (0..3) of dedicated chara bitmap n (from 1): normal and
+// mirrored of the first set, normal and mirrored of the second set, at
+// 4n - 4 .. 4n - 1 of g_vecCharaExcSD as the stage loads them; null when the
+// stage has no such surface.
 DDSURFACEDATA* DedicatedBitmapSurface(int n, int which);
 
-// The start-up option "DD_VideoStretch". The start-up options record is
-// read by the shell and not wired in yet: this is 0 until the shell (or a
-// test) sets it.
+// The start-up option "DD_VideoStretch".
 int DDVideoStretchOption();
-void SetDDVideoStretchOption(int value);
 
 // True when drawing takes the first set of sheet surfaces: DirectDraw with
 // "DD_VideoStretch" on.

@@ -4,10 +4,6 @@
 #include "platform/paths.h"
 #include "services/log.h"
 
-cDatabase g_Database;
-cPatternTable g_AnimePatternTable;
-cPatternTable g_EffectPatternTable;
-
 const DatabaseFileDesc g_DatabaseFiles[kDatabaseFileCount] = {
     {15, "AnimeSet.dat"}, {17, "Anime.dat"},       {19, "Bmp_CharaExc.dat"}, {21, "SwordType.dat"},
     {23, "Effect.dat"},   {25, "CharaEffect.dat"}, {27, "ScrEffect.dat"},    {29, "Picture.dat"},

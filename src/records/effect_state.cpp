@@ -6,9 +6,6 @@
 #include "platform/numeric.h"
 #include "records/database.h"
 
-cEffectParamTables<cCharaEffectParams> g_CharaEffectStates;
-cEffectParamTables<cScrEffectParams> g_ScrEffectStates;
-
 namespace {
 constexpr double kTenthPerFrame = 1.0 / 6.0;
 

@@ -54,11 +54,13 @@ class cScrEffectParams {
   void Setup(int id, int reversed);
 };
 
-// Forward and reverse tables, one entry per database entry.
+// Forward and reverse tables, one entry per database entry. The four
+// tables are separate global objects, constructed interleaved (chara
+// forward, screen forward, chara reverse, screen reverse); these name them.
 template <class P>
 struct cEffectParamTables {
-  cCheckedVector<P> forward;
-  cCheckedVector<P> reverse;
+  cCheckedVector<P>& forward;
+  cCheckedVector<P>& reverse;
 };
 
 extern cEffectParamTables<cCharaEffectParams> g_CharaEffectStates;

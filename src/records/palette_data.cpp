@@ -5,12 +5,7 @@
 #include "flow/flow_records.h"
 #include "records/template_links.h"
 
-cPaletteData g_CommonPalette;
-
 namespace {
-// Source 1 names the common palette from before the program starts.
-const bool g_bCommonInstalled = (g_CommonPalette.InstallAsCommon(), true);
-
 cPaletteLists ListsOf(const cPaletteData& p) { return cPaletteLists{&p.m_vecBlock, &p.m_vecChara, &p.m_vecItem}; }
 
 template <class T>

@@ -8,9 +8,6 @@
 #include "records/template_links.h"
 #include "services/log.h"
 
-cStageData g_Stage;
-cStageData g_StageStart;
-
 const char* const g_szScrollModeNames[3] = {"主人公の位置に合わせてスクロール", "オートスクロール", ""};
 const char* const g_szHitLevelNames[20] = {
     "レベル1 (速度制限=60)",  "レベル2 (速度制限=120)", "レベル3 (速度制限=180)", "レベル4 (速度制限=240)",

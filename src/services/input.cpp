@@ -4,8 +4,6 @@
 
 #include "services/keyconfig.h"
 
-std::vector<cInput> g_vecInput(1);
-
 namespace {
 
 constexpr uint32_t kAxisLow = 10000;

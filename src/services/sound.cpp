@@ -11,8 +11,6 @@
 #include "services/wave.h"
 
 DSDEVICE* g_lpDS = nullptr;
-std::vector<DSSOUNDDATA> g_vecSound;
-std::vector<DSSOUNDDEF> g_vecSoundFile;
 const int g_SoundVolumeTable[11] = {-10000, -3000, -2000, -1300, -800, -500, -300, -150, -80, -30, 0};
 
 namespace {

@@ -1,8 +1,12 @@
-// STAND-IN until the replay issue: the replay record and its files, with
-// the operations the main window's messages call. Loading and saving
-// replays is not built yet: both fail with a report line.
+// STAND-IN until the replay issue: the replay record (player 0's input of
+// one attempt, run-length encoded per channel, with the attempt's random
+// seed) and its files, with the operations the main window's messages
+// call. Recording, playback and the replay files are not built yet: loading
+// and saving fail with a report line.
 #pragma once
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "records/record.h"
 
@@ -11,7 +15,16 @@ class cProgressData;
 
 class cReplayData : public cRecordOf<cReplayData> {
  public:
-  int m_nVersion = 0;  // the record's one field
+  std::vector<uint16_t> m_vecDirValue;     // direction channel: values
+  std::vector<uint16_t> m_vecButtonValue;  // button channel: values
+  std::vector<int32_t> m_vecDirRun;        // frames each direction value holds
+  std::vector<int32_t> m_vecButtonRun;     // frames each button value holds
+  int32_t m_nSeed = 0;                     // the record's one field
+  // Playback position (not in the file).
+  int32_t m_nDirIndex = 0;
+  int32_t m_nButtonIndex = 0;
+  int32_t m_nDirCounter = 0;
+  int32_t m_nButtonCounter = 0;
 
   cReplayData();
   RecordFieldTable FieldTable() const override;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/globals.h"
 #include "app/hbt_palette.h"
 #include "app/placeholder_scenes.h"
 #include "app/scene_manager.h"
@@ -180,12 +181,21 @@ class FrameStepTest : public DisplayTest {
   void TearDown() override {
     g_SceneManager.DeleteScenes();
     g_SceneManager.m_nScene = 0;
-    g_SceneLinks = SceneShellLinks{};
+    ReleaseStageSurfaces();
     SetSceneFactoryForTest(nullptr);
     g_KeyConfig = savedKeys_;
     plat::ClearKeys();
     g_vecInput.assign(1, cInput());
     DisplayTest::TearDown();
+  }
+  // The stage and scene surface collections, emptied before the display goes.
+  static void ReleaseStageSurfaces() {
+    g_vecCharaExcSD.clear();
+    g_vecEffectSD.clear();
+    g_vecSwordSD.clear();
+    g_lstPictureSD.clear();
+    g_vecSceneSD.clear();
+    Off_Msg.clear();
   }
   KEYCONFIG savedKeys_{};
 };
@@ -231,29 +241,42 @@ TEST_F(FrameStepTest, PlayerZeroIsPolledThroughTheKeyConfigurationOnlyWhenItIsIn
   }
 }
 
-int FailRestore() { return 0; }
-int PassRestore() { return 1; }
-
 TEST_F(FrameStepTest, LostDirectDrawSurfacesAreRestoredBeforeTheUpdateAndAFailureEndsTheFrameWithZero) {
   ASSERT_TRUE(Init(kDisplayModes[1]));  // DD16Full
-  g_SceneLinks.restoreCollections = PassRestore;
+  // One surface in video memory, created empty, in each collection.
+  auto addSurface = [](auto& collection) -> DDSURFACEDATA& {
+    DDSURFACEDATA& sd = collection.emplace_back();
+    EXPECT_TRUE(DDCreateSurface(&sd, 8, 8, 0, 0, 0, nullptr, 0));
+    return sd;
+  };
+  DDSURFACEDATA* all[] = {&addSurface(g_vecCharaExcSD), &addSurface(g_vecEffectSD), &addSurface(g_vecSwordSD),
+                          &addSurface(g_lstPictureSD),  &addSurface(g_vecSceneSD),  &addSurface(Off_Msg)};
   DDLoseSurfacesForTest();
   ASSERT_TRUE(DDIsSurfaceLost(&g_PrimarySD));
   ASSERT_EQ(g_SceneManager.Frame(), 1);
   EXPECT_EQ(g_seen.calls, 1);
   EXPECT_FALSE(g_seen.primaryLost);
+  for (DDSURFACEDATA* sd : all) {
+    EXPECT_FALSE(DDIsSurfaceLost(sd));
+    EXPECT_EQ(sd->bLost, 1);  // left for its owner to redraw
+  }
 
-  g_SceneLinks.restoreCollections = FailRestore;
+  // A bitmap of the effect images that cannot be read again ends the
+  // restore there: the collections after it stay lost, and nothing is shown.
+  for (DDSURFACEDATA* sd : all) sd->bLost = 0;
+  std::snprintf(all[1]->szFileName, sizeof all[1]->szFileName, "bmp\\missing.bmp");
   DDLoseSurfacesForTest();
   const uint64_t before = plat::PresentedFrameCount();
   EXPECT_EQ(g_SceneManager.Frame(), 0);
   EXPECT_EQ(g_seen.calls, 1);  // no update
-  EXPECT_EQ(plat::PresentedFrameCount(), before);  // nothing shown
+  EXPECT_EQ(plat::PresentedFrameCount(), before);
+  EXPECT_FALSE(DDIsSurfaceLost(all[0]));
+  for (DDSURFACEDATA* sd : {all[2], all[3], all[4], all[5]}) EXPECT_TRUE(DDIsSurfaceLost(sd));
 
   // Nothing lost: the collections are not looked at.
-  g_SceneLinks.restoreCollections = FailRestore;
   DDRestoreSurfacePart(&g_PrimarySD);
   EXPECT_EQ(g_SceneManager.Frame(), 1);
+  ReleaseStageSurfaces();
 }
 
 TEST_F(FrameStepTest, RestoringACollectionReloadsBitmapsAndMarksEmptySurfaces) {
@@ -354,13 +377,20 @@ class FpsOverlayTest : public FrameStepTest {
     g_Palette[241] = PALETTEENTRY{255, 255, 255, 0};
     ASSERT_TRUE(DDCreateSurface(&skin_, 640, 480, 0, 0, 0, nullptr, 0));
     DDFillSurface(&skin_, 7);
-    fonts_[0].Create("ＭＳ ゴシック", 0, 9, 10, 10, 241, nullptr, 0, 0, nullptr, 0);
-    fonts_[1].Create("ＭＳ ゴシック", 0, 16, 16, 16, 241, &skin_, 1, 240, nullptr, 0);
-    g_SceneLinks.lpTextRenderer = fonts_.get();
+    g_TextRenderer[0].Create("ＭＳ ゴシック", 0, 9, 10, 10, 241, nullptr, 0, 0, nullptr, 0);
+    g_TextRenderer[1].Create("ＭＳ ゴシック", 0, 16, 16, 16, 241, &skin_, 1, 240, nullptr, 0);
   }
   void TearDown() override {
-    g_SceneLinks = SceneShellLinks{};
-    fonts_.reset();  // before the display goes
+    // The global renderers stay; their surfaces and faces go before the
+    // display does.
+    for (int i = 0; i < 2; ++i) {
+      cFont& f = g_TextRenderer[i];
+      FontList().remove(&f);
+      f.m_lpFastFont_Half.reset();
+      f.m_lpFastFont_FullAdd.reset();
+      DDReleaseSurface(&f.Work);
+      f.hFont = plat::Font();
+    }
     DDReleaseSurface(&skin_);
     FrameStepTest::TearDown();
   }
@@ -373,7 +403,6 @@ class FpsOverlayTest : public FrameStepTest {
     return n;
   }
   DDSURFACEDATA skin_;
-  std::unique_ptr<cFont[]> fonts_ = std::make_unique<cFont[]>(3);
 };
 
 TEST_F(FpsOverlayTest, ShowFpsChoosesTheTextOrTheWindowStyleAndZeroDrawsNothing) {
@@ -507,15 +536,15 @@ class CycleColorsTest : public DisplayTest {
   void SetUp() override {
     DisplayTest::SetUp();
     ResetColorCyclingForTest();
-    system_.m_nCycleStep = 16;
-    g_SceneLinks.lpSystem = &system_;
+    saved_ = g_SystemData;
+    g_SystemData.m_nCycleStep = 16;
   }
   void TearDown() override {
-    g_SceneLinks = SceneShellLinks{};
+    g_SystemData = saved_;
     ResetColorCyclingForTest();
     DisplayTest::TearDown();
   }
-  cSystemData system_;
+  cSystemData saved_;
 };
 
 TEST_F(CycleColorsTest, Direct3DWritesTheHighlightTableBeforeSteppingEachChannel) {
@@ -548,7 +577,7 @@ TEST_F(CycleColorsTest, EightBitRotationRunsOnEverySixthCallOnlyWhenSwitchedOn) 
   for (int i = 0; i < 12; ++i) CycleColors();
   for (int i = 0; i < 256; ++i) ASSERT_TRUE(Same(g_PaletteWork[i], Original(i))) << i;
 
-  system_.m_bPaletteCycle = 1;
+  g_SystemData.m_bPaletteCycle = 1;
   for (int i = 0; i < 5; ++i) CycleColors();
   EXPECT_TRUE(Same(g_PaletteWork[208], Original(208)));
   CycleColors();

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/builtin_tables.h"
+#include "app/globals.h"
+#include "app/start_option.h"
 #include "graphics/surface.h"
 #include "records/block_data.h"
 #include "records/database.h"
@@ -27,6 +29,7 @@ class SpriteSourceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     savedD3D_ = g_bD3D;
+    savedStretch_ = g_StartOption.DD_VideoStretch;
     savedBmp_ = g_Database.m_vecBmpCharaExc;
     for (int i = kSheetChara; i < kSheetChara + 2 * kCharaSheetCount; ++i)
       for (int e : {i, i + kSheetCharaSecond}) {
@@ -39,12 +42,13 @@ class SpriteSourceTest : public ::testing::Test {
     for (int i = kSheetChara; i < kSheetChara + 2 * kCharaSheetCount; ++i)
       for (int e : {i, i + kSheetCharaSecond}) g_SD[e].nWidth = g_SD[e].nHeight = 0;
     SetSpriteFacingResolver(nullptr);
-    SetDedicatedBitmapSurfaces(nullptr, 0);
-    SetDDVideoStretchOption(0);
+    g_vecCharaExcSD.clear();
+    g_StartOption.DD_VideoStretch = savedStretch_;
     g_bD3D = savedD3D_;
     g_Database.m_vecBmpCharaExc = savedBmp_;
   }
   int savedD3D_ = 0;
+  int savedStretch_ = 0;
   cCheckedVector<cBmpCharaExcData> savedBmp_;
 };
 
@@ -130,9 +134,8 @@ TEST_F(SpriteSourceTest, DedicatedBitmapCellsAndSurfaces) {
   g_Database.m_vecBmpCharaExc.At(2).m_bLargeCells = 1;
   g_Database.m_vecBmpCharaExc.At(2).m_nCellSize = 2;
   g_Database.m_vecBmpCharaExc.At(1).m_bLargeCells = 0;
-  std::vector<DDSURFACEDATA> surfaces(8);  // bitmaps 1 and 2
-  SetDedicatedBitmapSurfaces(surfaces.data(), static_cast<int>(surfaces.size()));
-  auto at = [&](const DDSURFACEDATA* sd) { return sd ? static_cast<int>(sd - surfaces.data()) : -1; };
+  g_vecCharaExcSD.resize(8);  // bitmaps 1 and 2, as the stage loads them
+  auto at = [&](const DDSURFACEDATA* sd) { return sd ? static_cast<int>(sd - g_vecCharaExcSD.data()) : -1; };
 
   struct Case {
     const char* what;
@@ -162,7 +165,7 @@ TEST_F(SpriteSourceTest, DedicatedBitmapCellsAndSurfaces) {
     EXPECT_EQ(s.nX, c.x);
     EXPECT_EQ(s.nY, c.y);
   }
-  SetDedicatedBitmapSurfaces(nullptr, 0);
+  g_vecCharaExcSD.clear();
   SPRITESRC s;
   s.Lookup(0, kGraphicKindCharaBmp, 2, 0, nullptr);
   EXPECT_EQ(s.lpSD1, nullptr);
@@ -176,7 +179,7 @@ TEST_F(SpriteSourceTest, FirstSetOnlyInDirectDrawWithVideoStretch) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.d3d) + " " + std::to_string(c.stretch));
     g_bD3D = c.d3d;
-    SetDDVideoStretchOption(c.stretch);
+    g_StartOption.DD_VideoStretch = c.stretch;
     SPRITESRC s;
     s.Lookup(1, kGraphicKindChara, 15, 2, Obj(kRight));
     EXPECT_EQ(s.lpSD, c.first ? s.lpSD1 : s.lpSD2);

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/builtin_tables.h"
+#include "app/start_option.h"
 #include "graphics/bitmap_load.h"
 #include "graphics/blit.h"
 #include "../graphics/display_fixture.h"
@@ -53,7 +54,7 @@ class BlockIconTest : public DisplayTest {
       DDReleaseSurface(&sd);
       sd.lpBaseSD = nullptr;
     }
-    SetDDVideoStretchOption(0);
+    g_StartOption.DD_VideoStretch = 0;
     DisplayTest::TearDown();
   }
   // The built-in sheets loaded as the stage play loads them, and a small
@@ -127,7 +128,7 @@ TEST_F(BlockIconTest, DirectDrawDrawsFromTheSetTheVideoStretchOptionPicks) {
   // Both sets hold the same sheets; the first set must be loaded and used.
   for (int stretch : {0, 1}) {
     SCOPED_TRACE(stretch);
-    SetDDVideoStretchOption(stretch);
+    g_StartOption.DD_VideoStretch = stretch;
     Start(kDisplayModes[2]);  // DD32Full
     // Only the first set's block and mark sheets are left to draw from, or
     // only the second's.

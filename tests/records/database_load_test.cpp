@@ -148,8 +148,10 @@ TEST_F(DatabaseLoading, AfterLoadingTheFourTablesHaveOneEntryPerListEntry) {
   g_Database.m_vecScrEffectRev.clear();
   g_AnimePatternTable.clear();
   g_EffectPatternTable.clear();
-  g_CharaEffectStates = {};
-  g_ScrEffectStates = {};
+  g_CharaEffectStates.forward.clear();
+  g_CharaEffectStates.reverse.clear();
+  g_ScrEffectStates.forward.clear();
+  g_ScrEffectStates.reverse.clear();
 }
 
 TEST_F(DatabaseLoading, StopsAtTheFirstMissingFileWithItsBox) {

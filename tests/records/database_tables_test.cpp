@@ -69,8 +69,10 @@ class EffectPlayback : public ::testing::Test {
     g_Database.SetDefault();
     g_Database.m_vecCharaEffectRev.clear();
     g_Database.m_vecScrEffectRev.clear();
-    g_CharaEffectStates = {};
-    g_ScrEffectStates = {};
+    g_CharaEffectStates.forward.clear();
+    g_CharaEffectStates.reverse.clear();
+    g_ScrEffectStates.forward.clear();
+    g_ScrEffectStates.reverse.clear();
   }
   static void SetChara(int i, int kind, std::vector<int> p) {
     if (g_Database.m_vecCharaEffect.size() <= size_t(i)) g_Database.m_vecCharaEffect.resize(size_t(i) + 1);
