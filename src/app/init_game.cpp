@@ -130,27 +130,6 @@ bool InitFonts() {
   return true;
 }
 
-// Slots 0-16 are the system sounds, 16 + k the Sound database entry k.
-void FillSoundSlots() {
-  const int entries = static_cast<int>(g_Database.m_vecSound.size());
-  // Entry 0 is never a slot, so an (unusual) empty database must still
-  // leave room for every system sound.
-  const int n = std::max(entries + 16, kSystemSoundCount);
-  g_vecSound.resize(static_cast<size_t>(n));
-  g_vecSoundFile.resize(static_cast<size_t>(n));
-  auto fill = [](DSSOUNDDEF& def, const std::string& file) {
-    def = DSSOUNDDEF{};
-    std::strncpy(def.szFileName, file.c_str(), sizeof(def.szFileName) - 1);
-    def.nBufferNum = 1;
-    def.nVolume = 0;
-    def.bChecked = 1;
-  };
-  const auto& files = g_SystemData.m_vecSoundFile;
-  for (int id = 0; id < kSystemSoundCount; ++id)
-    fill(g_vecSoundFile[static_cast<size_t>(id)], id < static_cast<int>(files.size()) ? files.At(id) : std::string());
-  for (int k = 1; k < entries; ++k) fill(g_vecSoundFile[static_cast<size_t>(16 + k)], g_Database.m_vecSound.At(k).m_strFile);
-}
-
 // The stage path of the command line or the FreeStage option. True when
 // start-up goes on (to the title or into the stage), false when the stage
 // was found but could not be loaded.
@@ -190,6 +169,26 @@ void ReleaseTextRenderer(cFont& font) {
 }
 
 }  // namespace
+
+void FillSoundSlots() {
+  const int entries = static_cast<int>(g_Database.m_vecSound.size());
+  // Entry 0 is never a slot, so an (unusual) empty database must still
+  // leave room for every system sound.
+  const int n = std::max(entries + 16, kSystemSoundCount);
+  g_vecSound.resize(static_cast<size_t>(n));
+  g_vecSoundFile.resize(static_cast<size_t>(n));
+  auto fill = [](DSSOUNDDEF& def, const std::string& file) {
+    def = DSSOUNDDEF{};
+    std::strncpy(def.szFileName, file.c_str(), sizeof(def.szFileName) - 1);
+    def.nBufferNum = 1;
+    def.nVolume = 0;
+    def.bChecked = 1;
+  };
+  const auto& files = g_SystemData.m_vecSoundFile;
+  for (int id = 0; id < kSystemSoundCount; ++id)
+    fill(g_vecSoundFile[static_cast<size_t>(id)], id < static_cast<int>(files.size()) ? files.At(id) : std::string());
+  for (int k = 1; k < entries; ++k) fill(g_vecSoundFile[static_cast<size_t>(16 + k)], g_Database.m_vecSound.At(k).m_strFile);
+}
 
 bool InitGame(const char* cmdLine, int showCmd) {
   plat::SeedRand(plat::timeGetTime());

@@ -14,11 +14,14 @@
 #include <string>
 #include <vector>
 
+#include "app/init_game.h"
 #include "app/project_paths.h"
 #include "app/window_data.h"
 #include "platform/video.h"
+#include "records/database.h"
 #include "records/option_data.h"
 #include "records/system_data.h"
+#include "services/sound.h"
 #include "support/bytes.h"
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
@@ -328,4 +331,32 @@ TEST_F(Startup, TheWindowPlacementIsRestoredAndKeptOnScreen) {
     EXPECT_EQ(kept.m_nHeight, c.eh);
     EXPECT_EQ(kept.m_bMaximized, c.emaximized);
   }
+}
+
+TEST(StartupSoundSlots, EverySystemSoundHasASlotWhateverTheDatabaseHolds) {
+  const auto savedSounds = g_Database.m_vecSound;
+  const auto savedFiles = g_SystemData.m_vecSoundFile;
+  for (int id = 0; id < kSystemSoundCount; ++id) g_SystemData.m_vecSoundFile.At(id) = "wave\\System" + std::to_string(id) + ".wav";
+  struct Case {
+    int entries;
+    size_t slots;
+  } cases[] = {{0, 17}, {1, 17}, {2, 18}, {5, 21}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries);
+    g_Database.m_vecSound.resize(static_cast<size_t>(c.entries));
+    for (int k = 0; k < c.entries; ++k) g_Database.m_vecSound.At(k).m_strFile = "wave\\Db" + std::to_string(k) + ".wav";
+    g_vecSoundFile.assign(40, DSSOUNDDEF{});
+    FillSoundSlots();
+    ASSERT_EQ(g_vecSoundFile.size(), c.slots);
+    EXPECT_EQ(g_vecSound.size(), c.slots);
+    for (int id = 0; id < kSystemSoundCount; ++id) {
+      EXPECT_EQ(std::string(g_vecSoundFile[static_cast<size_t>(id)].szFileName),
+                "wave\\System" + std::to_string(id) + ".wav");
+      EXPECT_EQ(g_vecSoundFile[static_cast<size_t>(id)].nBufferNum, 1);
+    }
+    for (int k = 1; k < c.entries; ++k)
+      EXPECT_EQ(std::string(g_vecSoundFile[static_cast<size_t>(16 + k)].szFileName), "wave\\Db" + std::to_string(k) + ".wav");
+  }
+  g_Database.m_vecSound = savedSounds;
+  g_SystemData.m_vecSoundFile = savedFiles;
 }
