@@ -99,6 +99,27 @@ TEST_F(Startup, WithoutDataOrDefaultDataTheStartFails) {
   EXPECT_FALSE(fs::exists(dir / "data"));
 }
 
+TEST_F(Startup, FailuresOfTheDisplaySetUpAreReportedAndEndTheStart) {
+  struct Case {
+    const char* ini;
+    const char* missing;  // removed from the project
+    const char8_t* line;  // in the report log
+  } cases[] = {
+      {"Direct3D=1\r\nWindowMode=1\r\nExit\r\n", "bmp/plt/Palette.bmp", u8"DDLoadPaletteFromFile失敗\n"},
+      {"Direct3D=0\r\nWindowMode=1\r\nExit\r\n", "bmp/Debug.bmp", u8"DDLoadSurfaces失敗\n"},
+      {"Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n", "bmp/hbt/hbt00.dat", u8"LoadHbtPalette失敗\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.missing);
+    ASSERT_TRUE(WriteProject(dir.path()));
+    WriteIni(c.ini);
+    fs::remove(dir / c.missing);
+    auto r = Run({"--frames", "5"});
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(ReportHas(c.line)) << Report();
+  }
+}
+
 TEST_F(Startup, SystemIniWithCrLfChoosesDirectDrawInAWindowWithoutTheDialog) {
   WriteIni("Direct3D=0\r\nWindowMode=1\r\nBpp=32\r\nExit");
   auto r = Run({"--frames", "5"});
