@@ -27,6 +27,8 @@
 #include "services/file_chooser.h"
 #include "services/log.h"
 #include "services/sound.h"
+#include "graphics/display_fixture.h"
+#include "graphics/restore.h"
 #include "support/background_player.h"
 #include "support/music_test_support.h"
 #include "support/wave_bytes.h"
@@ -451,6 +453,65 @@ TEST_F(MainWindowProc, EscapeAsksToCloseAndActivationSetsTheFlag) {
   g_MainWindow.m_bCreated = false;
   Send(WM_CREATE);
   EXPECT_TRUE(g_MainWindow.m_bCreated);
+}
+
+}  // namespace
+
+// ---- activation and the Direct3D device ------------------------------------
+
+namespace {
+
+class MainWindowActivation : public DisplayTest {
+ protected:
+  void SetUp() override {
+    DisplayTest::SetUp();
+    plat::RegisterMainThread();
+    plat::ResetRuntimeForTest();
+    g_MainWindow.ResetForTest();
+    g_MainWindow.Setup(kWnd);
+  }
+  void TearDown() override {
+    g_bActive = 0;
+    g_MainWindow.ResetForTest();
+    plat::ResetRuntimeForTest();
+    DisplayTest::TearDown();
+  }
+};
+
+TEST_F(MainWindowActivation, ComingBackToFullScreenDirect3DResetsALostDeviceOnly) {
+  struct Case {
+    const char* name;
+    const DisplayMode& mode;
+    bool lose;
+    bool restored;  // reset by the activation
+  } cases[] = {
+      {"full screen, device lost meanwhile", kDisplayModes[6], true, true},
+      {"full screen, device intact", kDisplayModes[6], false, false},
+      {"window: the frame step restores it", kDisplayModes[7], true, false},
+      {"DirectDraw full screen", kDisplayModes[2], false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(Init(c.mode));
+    g_bActive = 1;
+    WndProc(kWnd, WM_ACTIVATEAPP, 0, 0);
+    EXPECT_EQ(g_bActive.load(), 0);
+    // Back from elsewhere, the device can be reset.
+    if (c.lose) DDSetDeviceStateForTest(DeviceState::NotReset);
+    const PixelBuffer* back = BackBuffer.Pixels();
+    WndProc(kWnd, WM_ACTIVATEAPP, 1, 0);
+    EXPECT_EQ(g_bActive.load(), 1);
+    if (c.restored) {
+      EXPECT_EQ(DDGetDeviceStateForTest(), DeviceState::Ok);
+      EXPECT_NE(BackBuffer.Pixels(), nullptr);
+    } else {
+      EXPECT_EQ(DDGetDeviceStateForTest(), c.lose ? DeviceState::NotReset : DeviceState::Ok);
+      // Nothing was released.
+      EXPECT_EQ(BackBuffer.Pixels(), back);
+    }
+    DDRelease();
+    DDSetDeviceStateForTest(DeviceState::Ok);
+  }
 }
 
 }  // namespace
