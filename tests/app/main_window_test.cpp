@@ -436,6 +436,36 @@ TEST_F(MainWindowProc, CloseIsDeferredInsideASendAndHappensOnce) {
   EXPECT_EQ(Posted(), std::vector<uint32_t>{WM_QUIT});
 }
 
+// A modal sequence of stage play: its own frame loop until WM_QUIT.
+std::atomic<bool> g_sequenceEnded{false};
+unsigned ModalSequence(void*) {
+  MSG m;
+  while (plat::GetMessage(&m)) {
+  }
+  g_sequenceEnded = true;
+  return 1;
+}
+
+TEST_F(MainWindowProc, CloseDuringAModalSequenceOnlyAsksThePlaySceneToQuit) {
+  g_bPlayQuit = 0;
+  g_sequenceEnded = false;
+  ASSERT_EQ(thPause.Start(ModalSequence, nullptr), 1);
+  Send(WM_CLOSE);
+  // The sequence is asked to end and the play scene to quit; the window stays.
+  EXPECT_EQ(g_bPlayQuit.load(), 1);
+  ASSERT_TRUE(t4test::WaitUntil([] { return g_sequenceEnded.load(); }, 2s));
+  thPause.Wait();
+  EXPECT_FALSE(plat::IsClosing());
+  EXPECT_EQ(g_hWnd.load(), kWnd);
+  EXPECT_TRUE(Posted().empty());
+  // The play scene, seeing its flag, asks again: now the program closes.
+  Send(WM_CLOSE);
+  EXPECT_TRUE(plat::IsClosing());
+  EXPECT_EQ(g_hWnd.load(), nullptr);
+  EXPECT_EQ(Posted(), std::vector<uint32_t>{WM_QUIT});
+  g_bPlayQuit = 0;
+}
+
 // ---- the window's own messages -----------------------------------------------
 
 TEST_F(MainWindowProc, EscapeAsksToCloseAndActivationSetsTheFlag) {
