@@ -6,7 +6,9 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/scene_manager.h"
+#include "graphics/color.h"
 #include "graphics/fill.h"
+#include "graphics/palette.h"
 #include "graphics/font.h"
 #include "services/input.h"
 
@@ -31,6 +33,21 @@ bool FadeStepStandIn(double* angle, double step, bool fadeIn) {
   }
   *angle = 90;
   return true;
+}
+
+// The stand-ins' backdrop: one dark blue in every drawing mode. Palette
+// numbers would not do: 16- and 32-bit DirectDraw never load the palette.
+void FillBackdrop() {
+  constexpr uint32_t r = 0x20, g = 0x30, b = 0x60;
+  if (lpDTCon) {
+    DDFillSurfaceColor(&BackBuffer, 0xFF000000u | r << 16 | g << 8 | b);
+  } else if (g_nBpp == 8) {
+    DDFillSurface(&BackBuffer, 16);
+  } else {
+    COLORBITS bits{};
+    DDGetColorBits(&bits);
+    DDFillSurfaceColor(&BackBuffer, PackScaled(bits, r, g, b));
+  }
 }
 
 }  // namespace
@@ -71,10 +88,16 @@ void cPlaceholderScene::Enter() {
 }
 
 void cPlaceholderScene::Draw() {
-  DDFillSurface(&BackBuffer, 16);
-  if (!g_TextRenderer[0].hFont.IsValid()) return;
-  g_TextRenderer[0].DrawText(&BackBuffer, 32, 32, m_szName);
-  if (m_nType == SCENE_TITLE) g_TextRenderer[0].DrawText(&BackBuffer, 32, 64, "C: stage file   V: replay");
+  FillBackdrop();
+  cFont& font = g_TextRenderer[0];
+  if (!font.hFont.IsValid()) return;
+  // White on the backdrop whatever the project's palette holds (white has
+  // the same value as a Direct3D and as a DirectDraw text colour).
+  const DWORD color = font.dwColor;
+  font.dwColor = 0xFFFFFFFFu;
+  font.DrawText(&BackBuffer, 32, 32, m_szName);
+  if (m_nType == SCENE_TITLE) font.DrawText(&BackBuffer, 32, 64, "C: stage file   V: replay");
+  font.dwColor = color;
 }
 
 bool cPlaceholderScene::RequestFile(uint32_t msg, int gameMode, int titleChoice) {
@@ -116,7 +139,7 @@ void cPlaceholderScene::Run() {
 void cPlaceholderScene::FadeOut() {
   Draw();
   if (!FadeStepStandIn(&m_dAngle, g_SceneManager.m_nFadeSpeed, false)) return;
-  DDFillSurface(&BackBuffer, 16);
+  FillBackdrop();
   g_SceneManager.m_nPrevScene = m_nType;
   g_SceneManager.m_nScene = g_SceneManager.m_nNextScene;
   m_nState = -1;
