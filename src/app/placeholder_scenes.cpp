@@ -9,6 +9,7 @@
 #include "graphics/color.h"
 #include "graphics/fill.h"
 #include "graphics/palette.h"
+#include "platform/numeric.h"
 #include "graphics/font.h"
 #include "services/input.h"
 
@@ -35,10 +36,14 @@ bool FadeStepStandIn(double* angle, double step, bool fadeIn) {
   return true;
 }
 
-// The stand-ins' backdrop: one dark blue in every drawing mode. Palette
-// numbers would not do: 16- and 32-bit DirectDraw never load the palette.
-void FillBackdrop() {
-  constexpr uint32_t r = 0x20, g = 0x30, b = 0x60;
+// The stand-ins' backdrop: one dark blue in every drawing mode, as bright
+// as the fade's level (0 black .. 1). Palette numbers would not do: 16- and
+// 32-bit DirectDraw never load the palette, and the 8-bit palette is not
+// faded by the stand-in.
+void FillBackdrop(double level) {
+  level = std::clamp(level, 0.0, 1.0);
+  auto channel = [&](uint32_t c) { return static_cast<uint32_t>(plat::TruncToInt(c * level)); };
+  const uint32_t r = channel(0x20), g = channel(0x30), b = channel(0x60);
   if (lpDTCon) {
     DDFillSurfaceColor(&BackBuffer, 0xFF000000u | r << 16 | g << 8 | b);
   } else if (g_nBpp == 8) {
@@ -88,7 +93,8 @@ void cPlaceholderScene::Enter() {
 }
 
 void cPlaceholderScene::Draw() {
-  FillBackdrop();
+  // Fading, the picture follows the fade's angle.
+  FillBackdrop(m_nState == 1 ? 1.0 : m_dAngle / 90.0);
   cFont& font = g_TextRenderer[0];
   if (!font.hFont.IsValid()) return;
   // White on the backdrop whatever the project's palette holds (white has
@@ -139,7 +145,7 @@ void cPlaceholderScene::Run() {
 void cPlaceholderScene::FadeOut() {
   Draw();
   if (!FadeStepStandIn(&m_dAngle, g_SceneManager.m_nFadeSpeed, false)) return;
-  FillBackdrop();
+  FillBackdrop(0.0);
   g_SceneManager.m_nPrevScene = m_nType;
   g_SceneManager.m_nScene = g_SceneManager.m_nNextScene;
   m_nState = -1;
