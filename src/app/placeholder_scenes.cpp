@@ -6,7 +6,10 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "app/scene_manager.h"
+#include "graphics/color.h"
 #include "graphics/fill.h"
+#include "graphics/palette.h"
+#include "platform/numeric.h"
 #include "graphics/font.h"
 #include "services/input.h"
 
@@ -31,6 +34,25 @@ bool FadeStepStandIn(double* angle, double step, bool fadeIn) {
   }
   *angle = 90;
   return true;
+}
+
+// The stand-ins' backdrop: one dark blue in every drawing mode, as bright
+// as the fade's level (0 black .. 1). Palette numbers would not do: 16- and
+// 32-bit DirectDraw never load the palette, and the 8-bit palette is not
+// faded by the stand-in.
+void FillBackdrop(double level) {
+  level = std::clamp(level, 0.0, 1.0);
+  auto channel = [&](uint32_t c) { return static_cast<uint32_t>(plat::TruncToInt(c * level)); };
+  const uint32_t r = channel(0x20), g = channel(0x30), b = channel(0x60);
+  if (lpDTCon) {
+    DDFillSurfaceColor(&BackBuffer, 0xFF000000u | r << 16 | g << 8 | b);
+  } else if (g_nBpp == 8) {
+    DDFillSurface(&BackBuffer, 16);
+  } else {
+    COLORBITS bits{};
+    DDGetColorBits(&bits);
+    DDFillSurfaceColor(&BackBuffer, PackScaled(bits, r, g, b));
+  }
 }
 
 }  // namespace
@@ -71,10 +93,17 @@ void cPlaceholderScene::Enter() {
 }
 
 void cPlaceholderScene::Draw() {
-  DDFillSurface(&BackBuffer, 16);
-  if (!g_TextRenderer[0].hFont.IsValid()) return;
-  g_TextRenderer[0].DrawText(&BackBuffer, 32, 32, m_szName);
-  if (m_nType == SCENE_TITLE) g_TextRenderer[0].DrawText(&BackBuffer, 32, 64, "C: stage file   V: replay");
+  // Fading, the picture follows the fade's angle.
+  FillBackdrop(m_nState == 1 ? 1.0 : m_dAngle / 90.0);
+  cFont& font = g_TextRenderer[0];
+  if (!font.hFont.IsValid()) return;
+  // White on the backdrop whatever the project's palette holds (white has
+  // the same value as a Direct3D and as a DirectDraw text colour).
+  const DWORD color = font.dwColor;
+  font.dwColor = 0xFFFFFFFFu;
+  font.DrawText(&BackBuffer, 32, 32, m_szName);
+  if (m_nType == SCENE_TITLE) font.DrawText(&BackBuffer, 32, 64, "C: stage file   V: replay");
+  font.dwColor = color;
 }
 
 bool cPlaceholderScene::RequestFile(uint32_t msg, int gameMode, int titleChoice) {
@@ -116,7 +145,7 @@ void cPlaceholderScene::Run() {
 void cPlaceholderScene::FadeOut() {
   Draw();
   if (!FadeStepStandIn(&m_dAngle, g_SceneManager.m_nFadeSpeed, false)) return;
-  DDFillSurface(&BackBuffer, 16);
+  FillBackdrop(0.0);
   g_SceneManager.m_nPrevScene = m_nType;
   g_SceneManager.m_nScene = g_SceneManager.m_nNextScene;
   m_nState = -1;
