@@ -45,6 +45,8 @@ namespace {
 
 // Show commands of the window.
 constexpr int kShowMaximized = 3;
+// The resizable frame of the main window's style.
+constexpr uint32_t kStyleThickFrame = 0x00040000u;
 
 constexpr const char* kSystemDataPath = "data\\System.dat";
 constexpr const char* kWorldMapPath = "data\\WorldMap.dat";
@@ -89,10 +91,10 @@ bool InitDisplay(HWND hwnd, const ScreenMode& mode, int showCmd) {
   return Fail("DDInit失敗");
 }
 
+// Every backend: palette numbers are how the game names its colours, so a
+// DirectDraw display at 16 or 32 bits without the loaded palette would draw
+// every text, window and fill in black, and its sheets need their key too.
 bool InitPaletteAndKey() {
-  // Both DirectDraw set-ups make the palette object at every depth, so the
-  // palette is loaded in every mode: the game's colours are palette numbers.
-  if (!g_bD3D && !g_lpDDPal) return true;
   if (!DDLoadPaletteFromFile(g_Palette, g_SDDef, g_bWindowMode)) return Fail("DDLoadPaletteFromFile失敗");
   std::copy(g_Palette, g_Palette + 256, g_PaletteWork);
   const cSystemData& sys = g_SystemData;
@@ -126,27 +128,6 @@ bool InitFonts() {
   if (!CreateNumberSurfaces(g_NumberSD, g_NumberSDDef, kBuiltInFontCount, g_TextRenderer, g_FontDef))
     return Fail("CreateNumberSurfaces失敗");
   return true;
-}
-
-// Slots 0-16 are the system sounds, 16 + k the Sound database entry k.
-void FillSoundSlots() {
-  const int entries = static_cast<int>(g_Database.m_vecSound.size());
-  // Entry 0 is never a slot, so an (unusual) empty database must still
-  // leave room for every system sound.
-  const int n = std::max(entries + 16, kSystemSoundCount);
-  g_vecSound.resize(static_cast<size_t>(n));
-  g_vecSoundFile.resize(static_cast<size_t>(n));
-  auto fill = [](DSSOUNDDEF& def, const std::string& file) {
-    def = DSSOUNDDEF{};
-    std::strncpy(def.szFileName, file.c_str(), sizeof(def.szFileName) - 1);
-    def.nBufferNum = 1;
-    def.nVolume = 0;
-    def.bChecked = 1;
-  };
-  const auto& files = g_SystemData.m_vecSoundFile;
-  for (int id = 0; id < kSystemSoundCount; ++id)
-    fill(g_vecSoundFile[static_cast<size_t>(id)], id < static_cast<int>(files.size()) ? files.At(id) : std::string());
-  for (int k = 1; k < entries; ++k) fill(g_vecSoundFile[static_cast<size_t>(16 + k)], g_Database.m_vecSound.At(k).m_strFile);
 }
 
 // The stage path of the command line or the FreeStage option. True when
@@ -189,6 +170,26 @@ void ReleaseTextRenderer(cFont& font) {
 
 }  // namespace
 
+void FillSoundSlots() {
+  const int entries = static_cast<int>(g_Database.m_vecSound.size());
+  // Entry 0 is never a slot, so an (unusual) empty database must still
+  // leave room for every system sound.
+  const int n = std::max(entries + 16, kSystemSoundCount);
+  g_vecSound.resize(static_cast<size_t>(n));
+  g_vecSoundFile.resize(static_cast<size_t>(n));
+  auto fill = [](DSSOUNDDEF& def, const std::string& file) {
+    def = DSSOUNDDEF{};
+    std::strncpy(def.szFileName, file.c_str(), sizeof(def.szFileName) - 1);
+    def.nBufferNum = 1;
+    def.nVolume = 0;
+    def.bChecked = 1;
+  };
+  const auto& files = g_SystemData.m_vecSoundFile;
+  for (int id = 0; id < kSystemSoundCount; ++id)
+    fill(g_vecSoundFile[static_cast<size_t>(id)], id < static_cast<int>(files.size()) ? files.At(id) : std::string());
+  for (int k = 1; k < entries; ++k) fill(g_vecSoundFile[static_cast<size_t>(16 + k)], g_Database.m_vecSound.At(k).m_strFile);
+}
+
 bool InitGame(const char* cmdLine, int showCmd) {
   plat::SeedRand(plat::timeGetTime());
   g_dwDataVersion = 778;
@@ -223,6 +224,9 @@ bool InitGame(const char* cmdLine, int showCmd) {
     ReportErrorBox("System.ini の読み込みに失敗しました！");
     SetStartOptionDefaults(g_StartOption, g_SystemData.m_vecStartOption);
   }
+  // The start-up dialog is drawn inside the game window, which must be on
+  // screen for the player to answer it.
+  if (g_StartOption.Direct3D >= 2) plat::ShowWindow(hwnd);
   if (!ChooseDrawMode(g_StartOption, g_SystemData.m_strTitle)) return false;
 
   if (cmdLine && *cmdLine) {
@@ -256,7 +260,10 @@ bool InitGame(const char* cmdLine, int showCmd) {
     ErrorBoxf("%s", mode.error);
     return false;
   }
-  if (g_StartOption.Direct3D && g_StartOption.WindowMode == 2) plat::SetResizable(hwnd, true);
+  if (g_StartOption.Direct3D && g_StartOption.WindowMode == 2) {
+    g_MainWindow.AddStyle(kStyleThickFrame);
+    plat::SetResizable(hwnd, true);
+  }
 
   g_MainWindow.Setup(hwnd);
   g_hWnd = hwnd;
@@ -339,7 +346,8 @@ void UnInitGame() {
   g_SceneManager.DeleteScenes();
   for (cFont& font : g_TextRenderer) ReleaseTextRenderer(font);
   for (DDSURFACEDATA& sd : g_NumberSD) DDReleaseSurface(&sd);
-  if (g_bDisplayUp) {
+  // Also after a set-up that failed half-way.
+  if (g_bDisplayUp || lpDTCon || g_lpDDCon) {
     if (g_bWindowMode)
       DDReInit();
     else

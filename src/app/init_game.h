@@ -10,3 +10,9 @@ bool InitGame(const char* cmdLine, int showCmd);
 void UnInitGame();
 // The game thread's procedure; returns 1.
 unsigned GameLoop(void* arg);
+
+// Sizes and fills the sound-effect definitions: slots 0-16 the 17 system
+// sounds of g_SystemData, slot 16 + k the file of Sound database entry k
+// (entry 0 is never a slot); at least the 17 system slots whatever the
+// database holds.
+void FillSoundSlots();

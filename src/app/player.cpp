@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include "app/editor_link.h"
 #include "app/game_threads.h"
@@ -22,7 +21,6 @@
 #include "services/file_chooser_ui.h"
 #include "services/log.h"
 #include "services/strings.h"
-#include "services/timing.h"
 
 
 namespace {

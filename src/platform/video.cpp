@@ -324,8 +324,10 @@ void ShutdownVideo() {
 
 HWND CreateMainWindow(std::string_view titleCp932, int width, int height, WindowProc proc) {
   std::string title = Cp932ToUtf8(titleCp932);
+  // A fixed frame: only the resizable window mode of Direct3D lets the
+  // player change the size (SetResizable).
   g_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
-                              SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+                              SDL_WINDOW_HIDDEN);
   if (!g_window) return nullptr;
   if (!g_headless.load()) {
     g_renderer = SDL_CreateRenderer(g_window, -1, 0);

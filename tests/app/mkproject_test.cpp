@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "platform/text.h"
+#include "records/option_data.h"
 #include "records/system_data.h"
+#include "services/log.h"
 #include "services/midi.h"
 #include "services/wave.h"
 #include "support/headless_runner.h"
@@ -108,7 +110,47 @@ TEST_F(MkProject, RefusesAFolderThatIsNotEmpty) {
 }
 
 TEST_F(MkProject, ThePlayerStartsHeadlessInTheProject) {
+  // As made: asks for the drawing mode (Start takes Direct3D) and plays in
+  // a window.
   auto r = t4test::RunPlayer({"--headless", "--frames", "30", "--project", project_}, dir_.path());
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0) << r.err;
+  const std::string report = t4test::ReadFile(project_ + "/Report_Game.txt");
+  EXPECT_NE(report.find("answer : 1000"), std::string::npos) << report;
+  EXPECT_NE(report.find("Mode : Window\n"), std::string::npos) << report;
+  EXPECT_EQ(report.find(t4test::U8(u8"[エラー]")), std::string::npos) << report;
+  EXPECT_EQ(report.find(t4test::U8(u8"の読み込みに失敗")), std::string::npos) << report;
+  EXPECT_TRUE(fs::is_directory(project_ + "/data/database"));
+}
+
+TEST_F(MkProject, EveryDrawingModeAndColourSetStarts) {
+  // The first start makes data\ and leaves the drawing-mode choice.
+  ASSERT_EQ(t4test::RunPlayer({"--headless", "--frames", "2", "--project", project_}, dir_.path()).exitCode, 0);
+  for (int set = 0; set < 24; ++set)
+    EXPECT_EQ(fs::file_size(project_ + "/" + Os(Format("bmp\\hbt\\hbt%02d.dat", set))), 65536u) << set;
+  struct Case {
+    const char* ini;
+    int colourSet;
+  } cases[] = {
+      {"Direct3D=1\r\nWindowMode=0\r\nBpp=16\r\nExit\r\n", 0},
+      {"Direct3D=1\r\nWindowMode=1\r\nBpp=32\r\nExit\r\n", 0},
+      {"Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n", 0},
+      {"Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n", 23},
+      {"Direct3D=0\r\nWindowMode=0\r\nBpp=16\r\nExit\r\n", 0},
+      {"Direct3D=0\r\nWindowMode=1\r\nBpp=32\r\nExit\r\n", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini);
+    SCOPED_TRACE(c.colourSet);
+    ASSERT_TRUE(t4test::WriteFile(project_ + "/System.ini", c.ini));
+    cOptionData option;
+    option.m_nColorSet = c.colourSet;
+    ASSERT_TRUE(option.SaveToFile((project_ + "/user_data/Option.dat").c_str()));
+    auto r = t4test::RunPlayer({"--headless", "--frames", "20", "--project", project_}, dir_.path());
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string report = t4test::ReadFile(project_ + "/Report_Game.txt");
+    EXPECT_EQ(report.find(t4test::U8(u8"[エラー]")), std::string::npos) << report;
+    EXPECT_EQ(report.find(t4test::U8(u8"の読み込みに失敗")), std::string::npos) << report;
+  }
 }

@@ -14,12 +14,19 @@
 #include <string>
 #include <vector>
 
+#include "app/init_game.h"
 #include "app/project_paths.h"
+#include "app/window_data.h"
 #include "platform/video.h"
+#include "records/database.h"
+#include "records/option_data.h"
+#include "records/system_data.h"
+#include "services/sound.h"
 #include "support/bytes.h"
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
 #include "support/sheet_writer.h"
+#include "support/stage_writer.h"
 
 namespace fs = std::filesystem;
 using t4test::ReadFile;
@@ -90,6 +97,27 @@ TEST_F(Startup, WithoutDataOrDefaultDataTheStartFails) {
   EXPECT_NE(r.exitCode, 0);
   EXPECT_TRUE(ReportHas(u8"「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。")) << Report();
   EXPECT_FALSE(fs::exists(dir / "data"));
+}
+
+TEST_F(Startup, FailuresOfTheDisplaySetUpAreReportedAndEndTheStart) {
+  struct Case {
+    const char* ini;
+    const char* missing;  // removed from the project
+    const char8_t* line;  // in the report log
+  } cases[] = {
+      {"Direct3D=1\r\nWindowMode=1\r\nExit\r\n", "bmp/plt/Palette.bmp", u8"DDLoadPaletteFromFile失敗\n"},
+      {"Direct3D=0\r\nWindowMode=1\r\nExit\r\n", "bmp/Debug.bmp", u8"DDLoadSurfaces失敗\n"},
+      {"Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n", "bmp/hbt/hbt00.dat", u8"LoadHbtPalette失敗\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.missing);
+    ASSERT_TRUE(WriteProject(dir.path()));
+    WriteIni(c.ini);
+    fs::remove(dir / c.missing);
+    auto r = Run({"--frames", "5"});
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_TRUE(ReportHas(c.line)) << Report();
+  }
 }
 
 TEST_F(Startup, SystemIniWithCrLfChoosesDirectDrawInAWindowWithoutTheDialog) {
@@ -171,6 +199,17 @@ TEST_F(Startup, AMissingCommandLineStageIsReportedAndTheTitleRuns) {
   }
 }
 
+TEST_F(Startup, AnExistingCommandLineStageOpensStagePlayAtOnce) {
+  ASSERT_TRUE(WriteTestStage((dir / "data/stg4/Stage1.stg4_778"), "Stage1"));
+  ASSERT_TRUE(Run({"--frames", "10", "--frame-hashes", "title.txt"}).exitCode == 0);
+  // The path names the stage without its number: the newest file is played.
+  auto r = Run({"--frames", "10", "--frame-hashes", "stage.txt", "data\\stg4\\Stage1.stg4"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_FALSE(ReportHas(u8"」の読み込みに失敗しました！")) << Report();
+  // Its first frame already shows another scene than the title.
+  EXPECT_NE(ReadLines(dir / "stage.txt").at(0), ReadLines(dir / "title.txt").at(0));
+}
+
 TEST_F(Startup, ACommandLineStageTooLongForTheOptionIsRefused) {
   const std::string path = "data\\stg4\\" + std::string(260, 'a') + ".stg4";
   auto r = Run({"--frames", "3", path});
@@ -226,6 +265,28 @@ TEST_F(Startup, EveryDrawingModeStartsOnTheTestProject) {
   }
 }
 
+TEST_F(Startup, OutOfRangeSettingsOfTheProjectAndThePlayerAreKeptInRange) {
+  // A damaged Option.dat (colour set, volume) and System.dat (font face) at
+  // 8-bit DirectDraw, where the colour set picks the blend table.
+  WriteIni("Direct3D=0\r\nWindowMode=0\r\nBpp=8\r\nExit\r\n");
+  ASSERT_TRUE(WriteBlendTables(dir.path(), 23, 23));
+  for (int bad : {99, -7}) {
+    SCOPED_TRACE(bad);
+    cOptionData option;
+    option.m_nColorSet = bad;
+    option.m_nSeVolume = bad;
+    ASSERT_TRUE(option.SaveToFile((dir / "user_data/Option.dat").c_str()));
+    cSystemData system;
+    ASSERT_TRUE(system.LoadFromFile((dir / "data/System.dat").c_str()));
+    system.m_nFontFace = bad * 1000;
+    ASSERT_TRUE(system.SaveToFile((dir / "data/System.dat").c_str()));
+    auto r = Run({"--frames", "10", "--frame-hashes", "h.txt"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_FALSE(ReportHas(u8"[エラー]")) << Report();
+    EXPECT_EQ(ReadLines(dir / "h.txt").size(), 10u);
+  }
+}
+
 namespace {
 
 // A bound Unix datagram socket standing in for the editor.
@@ -270,4 +331,66 @@ TEST_F(Startup, ATestPlayWhoseStartFailsTellsTheEditorZero) {
   EXPECT_TRUE(ReportHas(u8"data\\WorldMap.dat のロードに失敗！")) << Report();
   using Notices = std::vector<std::array<int32_t, 3>>;
   EXPECT_EQ(editor.Drain(), (Notices{{1, 4, 1}, {0, 4, 0}}));
+}
+
+TEST_F(Startup, TheWindowPlacementIsRestoredAndKeptOnScreen) {
+  struct Case {
+    const char* what;
+    const char* ini;
+    int x, y, w, h, maximized;       // user_data\Window.dat before the run
+    int ex, ey, ew, eh, emaximized;  // and after it
+  } cases[] = {
+      {"window", "Direct3D=1\r\nWindowMode=1\r\nExit\r\n", 150, 60, 640, 480, 0, 150, 60, 640, 480, 0},
+      {"the size only in a resizable window", "Direct3D=1\r\nWindowMode=1\r\nExit\r\n", 150, 60, 800, 600, 0, 150, 60,
+       640, 480, 0},
+      {"resizable window", "Direct3D=1\r\nWindowMode=2\r\nExit\r\n", 150, 60, 800, 600, 0, 150, 60, 800, 600, 0},
+      {"off the desktop", "Direct3D=0\r\nWindowMode=1\r\nExit\r\n", 5000, -3000, 640, 480, 0, 1820, 0, 640, 480, 0},
+      // Maximised on the headless 1920 x 1080 desktop.
+      {"maximised", "Direct3D=0\r\nWindowMode=1\r\nExit\r\n", 150, 60, 640, 480, 1, 150, 60, 1920, 1080, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteIni(c.ini);
+    cWindowData stored;
+    stored.Set(c.x, c.y, c.w, c.h, c.maximized);
+    ASSERT_TRUE(stored.SaveToFile((dir / "user_data/Window.dat").c_str()));
+    auto r = Run({"--frames", "3"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(fs::file_size(dir / "user_data/Window.dat"), 32u);
+    cWindowData kept;
+    ASSERT_TRUE(kept.LoadFromFile((dir / "user_data/Window.dat").c_str()));
+    EXPECT_EQ(kept.m_nX, c.ex);
+    EXPECT_EQ(kept.m_nY, c.ey);
+    EXPECT_EQ(kept.m_nWidth, c.ew);
+    EXPECT_EQ(kept.m_nHeight, c.eh);
+    EXPECT_EQ(kept.m_bMaximized, c.emaximized);
+  }
+}
+
+TEST(StartupSoundSlots, EverySystemSoundHasASlotWhateverTheDatabaseHolds) {
+  const auto savedSounds = g_Database.m_vecSound;
+  const auto savedFiles = g_SystemData.m_vecSoundFile;
+  for (int id = 0; id < kSystemSoundCount; ++id) g_SystemData.m_vecSoundFile.At(id) = "wave\\System" + std::to_string(id) + ".wav";
+  struct Case {
+    int entries;
+    size_t slots;
+  } cases[] = {{0, 17}, {1, 17}, {2, 18}, {5, 21}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entries);
+    g_Database.m_vecSound.resize(static_cast<size_t>(c.entries));
+    for (int k = 0; k < c.entries; ++k) g_Database.m_vecSound.At(k).m_strFile = "wave\\Db" + std::to_string(k) + ".wav";
+    g_vecSoundFile.assign(40, DSSOUNDDEF{});
+    FillSoundSlots();
+    ASSERT_EQ(g_vecSoundFile.size(), c.slots);
+    EXPECT_EQ(g_vecSound.size(), c.slots);
+    for (int id = 0; id < kSystemSoundCount; ++id) {
+      EXPECT_EQ(std::string(g_vecSoundFile[static_cast<size_t>(id)].szFileName),
+                "wave\\System" + std::to_string(id) + ".wav");
+      EXPECT_EQ(g_vecSoundFile[static_cast<size_t>(id)].nBufferNum, 1);
+    }
+    for (int k = 1; k < c.entries; ++k)
+      EXPECT_EQ(std::string(g_vecSoundFile[static_cast<size_t>(16 + k)].szFileName), "wave\\Db" + std::to_string(k) + ".wav");
+  }
+  g_Database.m_vecSound = savedSounds;
+  g_SystemData.m_vecSoundFile = savedFiles;
 }
