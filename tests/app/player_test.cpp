@@ -59,7 +59,9 @@ TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
   ASSERT_EQ(hashes.size(), 120u);
   EXPECT_EQ(hashes.front().rfind("1 ", 0), 0u);
   EXPECT_EQ(hashes.back().rfind("120 ", 0), 0u);
-  // The frame-rate overlay shows the first second's count from the second on.
+  // The title fades in from black, a step each frame; the frame-rate overlay
+  // shows the first second's count from the second on.
+  EXPECT_NE(hashes[0].substr(hashes[0].find(' ')), hashes[1].substr(hashes[1].find(' ')));
   EXPECT_NE(hashes.front().substr(hashes.front().find(' ')), hashes.back().substr(hashes.back().find(' ')));
 }
 
