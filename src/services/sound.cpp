@@ -67,6 +67,9 @@ int DSCreate(std::vector<DSSOUNDDATA>* slots, std::vector<DSSOUNDDEF>* defs, int
     DSSOUNDDATA& slot = (*slots)[i];
     const DSSOUNDDEF& def = (*defs)[i];
     if (slot.lpBuffers) continue;
+    // A slot the project left without a file stays silent; it is not a
+    // failed load.
+    if (def.szFileName[0] == '\0') continue;
     DSCreateSound(&slot, def.szFileName, def.nBufferNum, volume != 0 ? volume : def.nVolume);
   }
   return 1;

@@ -245,14 +245,18 @@ TEST_F(SoundSlots, WaveFormatsReachTheMixer) {
 
 TEST_F(SoundSlots, CreationTakesTheVolumeAndSkipsMadeOrFailedSlots) {
   std::string missing = (dir_ / "missing.wav").string();
-  std::vector<DSSOUNDDEF> defs = {Def(ramp_, 2, -600), Def(missing, 1, 0), Def(ramp_, 1, -600)};
-  std::vector<DSSOUNDDATA> slots(3);
+  std::vector<DSSOUNDDEF> defs = {Def(ramp_, 2, -600), Def(missing, 1, 0), Def(ramp_, 1, -600), Def("", 1, 0)};
+  std::vector<DSSOUNDDATA> slots(4);
   ASSERT_EQ(DSCreate(&slots, &defs, 0), 1);
   EXPECT_EQ(DSGetVolume(&slots[0], 0), -600);
   EXPECT_EQ(DSGetVolume(&slots[0], 1), -600);
+  // Only the named file that is missing is reported; the slot without a
+  // file stays silent and playing it does nothing.
   EXPECT_EQ(TakeReport(), missing + U8(u8" の読み込みに失敗しました！\n"));
   EXPECT_NE(slots[1].lpBuffers, nullptr);
   EXPECT_EQ(slots[1].nBufferNum, 0);
+  EXPECT_EQ(slots[3].lpBuffers, nullptr);
+  DSPlay(&slots[3], 0);
 
   // A second pass creates nothing again; a slot released since is made anew
   // with the passed volume.
