@@ -41,7 +41,8 @@ bool DS_Init(HWND window, int samplesPerSec, int bitsPerSample, int channels) {
     // The game goes on muted: with g_lpDS null every sound call does nothing.
     LogError("DIRECTSOUNDCREATE_ERR!");
     WriteReport("サウンドデバイスを開けません（%s）。音を出さずに続けます。", error.c_str());
-    return false;
+    // A machine without a sound device still plays the game.
+    return true;
   }
   // The mixer's own format is fixed; the primary format is only remembered.
   g_Device = DSDEVICE{window, samplesPerSec, bitsPerSample, channels};

@@ -40,6 +40,8 @@ extern std::vector<DSSOUNDDEF> g_vecSoundFile;
 // The start-up's sound-volume option 0..10 in hundredths of a decibel.
 extern const int g_SoundVolumeTable[11];
 
+// True also when no sound device opens: the report says so and every
+// sound call then does nothing, so the game plays on without sound.
 bool DS_Init(HWND window, int samplesPerSec, int bitsPerSample, int channels);
 void DS_UnInit();
 int DSCreate(std::vector<DSSOUNDDATA>* slots, std::vector<DSSOUNDDEF>* defs, int volume);

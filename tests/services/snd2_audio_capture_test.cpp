@@ -148,7 +148,8 @@ TEST_F(AudioCapture, ADeviceThatWillNotOpenLeavesTheGameMuted) {
   setenv("SDL_AUDIODRIVER", "t4-no-such-driver", 1);
   plat::SetHeadless(false);
 
-  EXPECT_FALSE(DS_Init(nullptr, 22050, 8, 1));
+  // Start-up goes on: the sound set-up counts as done.
+  EXPECT_TRUE(DS_Init(nullptr, 22050, 8, 1));
   EXPECT_EQ(g_lpDS, nullptr);
   EXPECT_FALSE(plat::IsAudioOpen());
   const std::string report = TakeReport();
