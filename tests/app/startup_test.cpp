@@ -23,6 +23,7 @@
 #include "records/system_data.h"
 #include "services/sound.h"
 #include "support/bytes.h"
+#include "support/editor_socket.h"
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
 #include "support/sheet_writer.h"
@@ -287,40 +288,7 @@ TEST_F(Startup, OutOfRangeSettingsOfTheProjectAndThePlayerAreKeptInRange) {
   }
 }
 
-namespace {
-
-// A bound Unix datagram socket standing in for the editor.
-class EditorSocket {
- public:
-  explicit EditorSocket(const std::string& path) {
-    fd_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::strncpy(addr.sun_path, path.c_str(), sizeof addr.sun_path - 1);
-    bound_ = fd_ >= 0 && path.size() < sizeof addr.sun_path &&
-             bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
-  }
-  ~EditorSocket() {
-    if (fd_ >= 0) close(fd_);
-  }
-  bool Bound() const { return bound_; }
-  std::vector<std::array<int32_t, 3>> Drain() {
-    std::vector<std::array<int32_t, 3>> out;
-    unsigned char buf[64];
-    for (ssize_t n; (n = recv(fd_, buf, sizeof buf, MSG_DONTWAIT)) >= 0;) {
-      std::array<int32_t, 3> v{-1, -1, -1};
-      for (int k = 0; k < 3 && n == 12; ++k) std::memcpy(&v[static_cast<size_t>(k)], buf + 4 * k, 4);
-      out.push_back(v);
-    }
-    return out;
-  }
-
- private:
-  int fd_ = -1;
-  bool bound_ = false;
-};
-
-}  // namespace
+using t4test::EditorSocket;
 
 TEST_F(Startup, ATestPlayWhoseStartFailsTellsTheEditorZero) {
   EditorSocket editor(dir / "editor.sock");
@@ -329,8 +297,7 @@ TEST_F(Startup, ATestPlayWhoseStartFailsTellsTheEditorZero) {
   auto r = Run({"--frames", "5", "--test-play", "--editor-socket", "editor.sock"});
   EXPECT_NE(r.exitCode, 0);
   EXPECT_TRUE(ReportHas(u8"data\\WorldMap.dat のロードに失敗！")) << Report();
-  using Notices = std::vector<std::array<int32_t, 3>>;
-  EXPECT_EQ(editor.Drain(), (Notices{{1, 4, 1}, {0, 4, 0}}));
+  EXPECT_EQ(editor.Drain(), (EditorSocket::Notices{{1, 4, 1}, {0, 4, 0}}));
 }
 
 TEST_F(Startup, TheWindowPlacementIsRestoredAndKeptOnScreen) {
