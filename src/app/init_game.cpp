@@ -157,17 +157,6 @@ bool StartStagePath() {
   return true;
 }
 
-void ReleaseTextRenderer(cFont& font) {
-  // The renderers are global objects that outlive the font list (a static
-  // made on first use, so destroyed before them): leave it now, while it
-  // exists, so their destructors find nothing to remove.
-  FontList().remove(&font);
-  font.m_lpFastFont_Half.reset();
-  font.m_lpFastFont_FullAdd.reset();
-  DDReleaseSurface(&font.Work);
-  font.hFont = plat::Font();
-}
-
 }  // namespace
 
 void FillSoundSlots() {
@@ -344,7 +333,7 @@ void UnInitGame() {
   DS_UnInit();
   g_Bgm.Release();
   g_SceneManager.DeleteScenes();
-  for (cFont& font : g_TextRenderer) ReleaseTextRenderer(font);
+  for (cFont& font : g_TextRenderer) font.Release();
   for (DDSURFACEDATA& sd : g_NumberSD) DDReleaseSurface(&sd);
   // Also after a set-up that failed half-way.
   if (g_bDisplayUp || lpDTCon || g_lpDDCon) {

@@ -61,7 +61,9 @@ std::list<cFont*>& FontList() {
   return fonts;
 }
 
-cFont::~cFont() {
+cFont::~cFont() { Release(); }
+
+void cFont::Release() {
   {
     std::lock_guard<std::mutex> lock(FontListMutex());
     FontList().remove(this);
@@ -69,6 +71,7 @@ cFont::~cFont() {
   m_lpFastFont_Half.reset();
   m_lpFastFont_FullAdd.reset();
   if (HasSurface(Work)) DDReleaseSurface(&Work);
+  hFont = plat::Font();
 }
 
 void cFont::Create(const char* face, int width, int height, int pitchX, int lineHeight, DWORD palNum,

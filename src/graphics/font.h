@@ -102,7 +102,10 @@ class cFont {
   cFont() = default;
   cFont(const cFont&) = delete;
   cFont& operator=(const cFont&) = delete;
-  ~cFont();  // releases its surfaces and leaves the font list
+  ~cFont();  // Release
+  // Frees the face, the glyph sheets and Work, and leaves the font list;
+  // the shutdown releases the built-in fonts this way before the display.
+  void Release();
 
   // Failures (Work or a glyph sheet that cannot be made) are logged and
   // close the program.
