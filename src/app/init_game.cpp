@@ -15,6 +15,7 @@
 #include "app/screen_mode.h"
 #include "app/start_option.h"
 #include "app/window_data.h"
+#include "flow/cmd_param_table.h"
 #include "flow/flow_records.h"
 #include "frontend/free_stage.h"
 #include "graphics/bitmap_load.h"
@@ -183,6 +184,7 @@ bool InitGame(const char* cmdLine, int showCmd) {
   plat::SeedRand(plat::timeGetTime());
   g_dwDataVersion = 778;
   g_bDeleteCR = 1;
+  InitCmdParamTable();
 
   HWND hwnd = g_MainWindow.m_hWnd;
   if (!CreateDefaultData(hwnd)) {
