@@ -93,8 +93,10 @@ TEST(Player, EscapeFromAnInputScriptClosesInOrder) {
   auto r = RunPlayer({"--headless", "--frames", "600", "--input", "input.txt", "--frame-hashes", "h.txt"}, dir.path());
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0) << r.err;
+  // Esc reaches the window as frame 9 is shown; frame 10 may or may not
+  // come before the close.
   size_t frames = ReadLines(dir / "h.txt").size();
-  EXPECT_GE(frames, 10u);
+  EXPECT_GE(frames, 9u);
   EXPECT_LT(frames, 600u);
 }
 
@@ -185,8 +187,10 @@ TEST(Player, WindowedRunOpensAndClosesOnEscape) {
   waitpid(xvfb, nullptr, 0);
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0) << r.err;
+  // The key held from frame 20 on reaches the window as the 19th frame is
+  // shown; the close it asks for may come before or after the 20th.
   size_t frames = ReadLines(dir / "h.txt").size();
-  EXPECT_GE(frames, 20u);
+  EXPECT_GE(frames, 19u);
   EXPECT_LT(frames, 600u);
   EXPECT_EQ(ReadLines(dir / "Report_Game.txt").at(0), "App : ver 778");
 }
