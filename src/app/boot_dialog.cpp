@@ -1,6 +1,6 @@
 #include "app/boot_dialog.h"
 
-#include "app/boot_data.h"
+#include "records/boot_data.h"
 #include "app/project_paths.h"
 #include "platform/msgbox.h"
 #include "services/log.h"

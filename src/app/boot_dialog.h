@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/start_option.h"
+#include "records/start_option.h"
 #include "services/gui_controls.h"
 #include "services/gui_dialog.h"
 

@@ -1,4 +1,4 @@
-#include "app/builtin_tables.h"
+#include "graphics/builtin_tables.h"
 
 #include <cstring>
 

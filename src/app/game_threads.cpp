@@ -1,4 +1,4 @@
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 
 int g_bTestPlay = 0;
 std::string g_strCmdLineStage;

@@ -6,8 +6,8 @@
 // file or touches the platform; start-up does that later.
 #include "app/globals.h"
 
-#include "app/builtin_tables.h"
-#include "app/game_threads.h"
+#include "graphics/builtin_tables.h"
+#include "services/game_threads.h"
 #include "app/main_window.h"
 #include "frontend/menu_cursor.h"
 #include "frontend/progress_data.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/builtin_tables.h"
+#include "graphics/builtin_tables.h"
 #include "app/scene_manager.h"
 #include "graphics/palette.h"
 #include "platform/paths.h"

@@ -3,9 +3,9 @@
 #include <string>
 
 #include "app/editor_link.h"
-#include "app/game_threads.h"
-#include "app/start_option.h"
-#include "app/window_data.h"
+#include "services/game_threads.h"
+#include "records/start_option.h"
+#include "records/window_data.h"
 #include "frontend/free_stage.h"
 #include "frontend/progress_data.h"
 #include "graphics/display.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "app/editor_link.h"
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "app/init_game.h"
 #include "app/main_window.h"
 #include "app/options.h"

@@ -1,16 +1,9 @@
-// The project's relative paths, the extensions names are composed with, the
-// folders made at every start, and the creation of data\ from default\.
+// The folders made at every start and the creation of data\ from default\.
 #pragma once
 #include <string>
 
 #include "platform/messages.h"
-
-inline constexpr int kPathTableSize = 48;
-extern const char* const g_szPathTable[kPathTableSize];
-extern const char* const g_szExtTable[4];
-extern const char* const g_szColourNameTable[11];
-// Ends with a null entry.
-extern const char* const g_szFolderList[];
+#include "records/path_table.h"
 
 // 1 when data\ is there (already, or copied from default\ after the player
 // agreed), 0 otherwise. A failed copy removes what it made and nothing else.

@@ -1,7 +1,7 @@
 #include "app/scene_manager.h"
 
 #include "app/globals.h"
-#include "app/start_option.h"
+#include "records/start_option.h"
 #include "graphics/font.h"
 #include "graphics/restore.h"
 #include "platform/messages.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "flow/flow_words.h"
 #include "records/database.h"
 #include "services/log.h"

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "frontend/progress_data.h"
 #include "records/stage_data.h"
 #include "records/system_data.h"

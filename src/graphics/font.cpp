@@ -95,6 +95,7 @@ void cFont::Create(const char* face, int width, int height, int pitchX, int line
   desc.height = height;
   desc.width = lpDTCon ? 0 : width;  // the Direct3D font takes the height only
   hFont = plat::Font(desc);
+  for (const std::string& line : hFont.OpenReports()) WriteReport("%s", line.c_str());
 
   if (!HasSurface(Work) &&
       !DDCreateSurface(&Work, g_nScreenWidth, g_nScreenHeight, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0)) {

@@ -1,11 +1,11 @@
 #include "objects/sprite_source.h"
 
-#include "app/builtin_tables.h"
-#include "app/globals.h"
-#include "app/start_option.h"
+#include "graphics/builtin_tables.h"
+#include "records/start_option.h"
 #include "graphics/blit.h"
 #include "records/block_data.h"
 #include "records/database.h"
+#include "stage/stage_surfaces.h"
 
 namespace {
 

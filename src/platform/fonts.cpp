@@ -15,7 +15,6 @@
 #include <unordered_map>
 
 #include "platform/text.h"
-#include "services/log.h"
 
 namespace plat {
 namespace {
@@ -426,7 +425,7 @@ Font::Font(const FontDesc& desc) {
     for (const std::string& bad : failed)
       reports.push_back(Utf8ToCp932(bad) + " のフォントを開けません。" + instead);
   }
-  for (const std::string& line : reports) WriteReport("%s", line.c_str());
+  openReports_ = std::move(reports);
   impl_ = std::move(impl);
 }
 

@@ -103,10 +103,15 @@ class Font {
   // The text drawn at (0, 0) into a fresh mask of its measured size.
   TextMask Render(std::string_view cp932) const;
 
+  // The report lines (CP932) of the faces this font could not open, for the
+  // caller's log; each failing file is named by one font only.
+  const std::vector<std::string>& OpenReports() const { return openReports_; }
+
   struct Impl;
 
  private:
   std::shared_ptr<const Impl> impl_;
+  std::vector<std::string> openReports_;
 };
 
 }  // namespace plat

@@ -1,7 +1,5 @@
 #include "records/block_data.h"
 
-#include "graphics/blit.h"
-#include "objects/sprite_source.h"
 #include "records/item_data.h"
 #include "records/template_links.h"
 
@@ -140,13 +138,3 @@ BYTE cBlockData::GetHitKind(int faction) {
 void SetBlockAppearanceTest(BlockAppearanceTest test) { g_pfnBlockAppearanceTest = test; }
 BlockAppearanceTest GetBlockAppearanceTest() { return g_pfnBlockAppearanceTest; }
 
-void cBlockData::DrawIcon(DDSURFACEDATA* target, int x, int y) {
-  SPRITESRC src;
-  src.Lookup(kSpriteModeStill, m_byGraphicKind, m_sGraphic, m_sGraphicFrame, nullptr);
-  DDBlt(target, x, y, 32, 32, src.lpSD, src.nX, src.nY, 1);
-  if (m_bIcon == 1) {
-    // Icons run down columns of 15.
-    const int n = m_sIcon;
-    DDBlt(target, x, y, 32, 32, MarkSheetSurface(), (n / 15) * 32, (n % 15) * 32, 1);
-  }
-}

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "records/block_data.h"
 #include "records/database.h"
 #include "records/template_links.h"

@@ -1,6 +1,6 @@
 #include "records/database.h"
 
-#include "app/project_paths.h"
+#include "records/path_table.h"
 #include "platform/paths.h"
 #include "services/log.h"
 

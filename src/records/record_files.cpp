@@ -4,8 +4,8 @@
 // with DumpRecordFile<cClass>, a bare list with DumpRecordListFile<cElement>,
 // a database file with DumpDatabaseFile<cElement> (the database loader's own
 // checks included), a file of templates with DumpTemplateFile<cClass>.
-#include "app/boot_data.h"
-#include "app/window_data.h"
+#include "records/boot_data.h"
+#include "records/window_data.h"
 #include "records/database.h"
 #include "records/option_data.h"
 #include "records/palette_data.h"

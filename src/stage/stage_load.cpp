@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "platform/files.h"
 #include "platform/messages.h"
 #include "records/stage_data.h"

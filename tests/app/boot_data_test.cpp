@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/boot_data.h"
+#include "records/boot_data.h"
 #include "records/record_dump.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/boot_data.h"
+#include "records/boot_data.h"
 #include "app/boot_dialog.h"
-#include "app/start_option.h"
+#include "records/start_option.h"
 #include "platform/answers.h"
 #include "platform/dialog_input.h"
 #include "platform/input.h"

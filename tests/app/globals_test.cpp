@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "app/builtin_tables.h"
-#include "app/game_threads.h"
+#include "graphics/builtin_tables.h"
+#include "services/game_threads.h"
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "frontend/menu_cursor.h"

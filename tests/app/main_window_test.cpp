@@ -8,10 +8,10 @@
 #include <fstream>
 #include <thread>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "app/main_window.h"
-#include "app/start_option.h"
-#include "app/window_data.h"
+#include "records/start_option.h"
+#include "records/window_data.h"
 #include "platform/answers.h"
 #include "platform/input.h"
 #include "platform/messages.h"

@@ -9,7 +9,7 @@
 #include "app/hbt_palette.h"
 #include "app/placeholder_scenes.h"
 #include "app/scene_manager.h"
-#include "app/start_option.h"
+#include "records/start_option.h"
 #include "graphics/bmp_bytes.h"
 #include "graphics/display_fixture.h"
 #include "graphics/fill.h"

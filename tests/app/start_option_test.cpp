@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/start_option.h"
+#include "records/start_option.h"
 #include "records/system_data.h"
 #include "support/project_writer.h"
 #include "support/temp_folder.h"

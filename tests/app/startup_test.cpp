@@ -16,7 +16,7 @@
 
 #include "app/init_game.h"
 #include "app/project_paths.h"
-#include "app/window_data.h"
+#include "records/window_data.h"
 #include "platform/video.h"
 #include "records/database.h"
 #include "records/option_data.h"

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "app/window_data.h"
+#include "records/window_data.h"
 #include "records/record_dump.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "flow/flow_records.h"
 #include "flow/flow_test_io.h"
 #include "flow/flow_words.h"

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "frontend/progress_data.h"
 #include "platform/messages.h"
 #include "platform/msgbox.h"

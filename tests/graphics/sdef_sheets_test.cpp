@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/builtin_tables.h"
+#include "graphics/builtin_tables.h"
 #include "display_fixture.h"
 #include "draw_helpers.h"
 #include "graphics/bitmap_load.h"

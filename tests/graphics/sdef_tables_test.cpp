@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/builtin_tables.h"
+#include "graphics/builtin_tables.h"
 #include "platform/text.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/builtin_tables.h"
+#include "graphics/builtin_tables.h"
 #include "app/globals.h"
-#include "app/start_option.h"
+#include "records/start_option.h"
 #include "graphics/surface.h"
 #include "records/block_data.h"
 #include "records/database.h"

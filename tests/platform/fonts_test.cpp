@@ -20,7 +20,13 @@ using plat::TextMask;
 
 namespace {
 
-Font Gothic(int height) { return Font(FontDesc{"ＭＳ ゴシック", height, 0, plat::kDefaultPitch}); }
+// A font as the text renderers make one: the faces it could not open go to
+// the report log.
+Font Gothic(int height) {
+  Font font(FontDesc{"ＭＳ ゴシック", height, 0, plat::kDefaultPitch});
+  for (const std::string& line : font.OpenReports()) WriteReport("%s", line.c_str());
+  return font;
+}
 
 uint64_t Fnv1a(const TextMask& m) {
   uint64_t h = 14695981039346656037ull;

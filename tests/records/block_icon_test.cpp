@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "app/builtin_tables.h"
-#include "app/start_option.h"
+#include "graphics/builtin_tables.h"
+#include "records/start_option.h"
 #include "graphics/bitmap_load.h"
 #include "graphics/blit.h"
 #include "../graphics/display_fixture.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "platform/messages.h"
 #include "platform/msgbox.h"
 #include "platform/paths.h"

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "app/game_threads.h"
+#include "services/game_threads.h"
 #include "flow/flow_test_io.h"
 #include "records/chara_data.h"
 #include "records/template_test_support.h"

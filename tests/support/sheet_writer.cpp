@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/builtin_tables.h"
+#include "graphics/builtin_tables.h"
 #include "graphics/bmp_bytes.h"
 #include "platform/text.h"
 

@@ -1,4 +1,4 @@
-#include "app/start_option.h"
+#include "records/start_option.h"
 
 #include <climits>
 #include <cstdint>

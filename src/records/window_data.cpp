@@ -1,4 +1,4 @@
-#include "app/window_data.h"
+#include "records/window_data.h"
 
 #include <algorithm>
 

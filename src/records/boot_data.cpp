@@ -1,4 +1,4 @@
-#include "app/boot_data.h"
+#include "records/boot_data.h"
 
 cBootData g_Boot;
 
