@@ -88,7 +88,7 @@ cScene* CreateScene(int type) {
     case SCENE_WORLDMAP: return new cWorldMapScene;
     case SCENE_WORLDMENU: return new cWorldMenuScene;
     case SCENE_CHALLENGE: return new cChallengeScene;
-    case SCENE_GAME: return new cGameScene;
+    case SCENE_GAME: return new cStagePlayPlaceholder;
     case SCENE_OPTION: return new cOptionScene;
     default: return nullptr;
   }

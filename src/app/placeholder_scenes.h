@@ -9,7 +9,7 @@
 #pragma once
 #include <cstdint>
 
-#include "app/scene.h"
+#include "stage/scene.h"
 
 // Stand-in for one scene type.
 class cPlaceholderScene : public cScene {
@@ -50,9 +50,9 @@ class cChallengeScene : public cPlaceholderScene {
  public:
   cChallengeScene() : cPlaceholderScene(SCENE_CHALLENGE, "Challenge select") {}
 };
-class cGameScene : public cPlaceholderScene {
+class cStagePlayPlaceholder : public cPlaceholderScene {
  public:
-  cGameScene() : cPlaceholderScene(SCENE_GAME, "Stage play") {}
+  cStagePlayPlaceholder() : cPlaceholderScene(SCENE_GAME, "Stage play") {}
 };
 class cOptionScene : public cPlaceholderScene {
  public:

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/scene.h"
+#include "stage/scene.h"
 #include "graphics/bitmap_load.h"
 #include "graphics/display.h"
 

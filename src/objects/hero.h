@@ -1,9 +1,9 @@
-// STAND-IN until the hero issue: the player hero. Only its container exists
-// so far.
+// STAND-IN until the hero issue: the player hero, so far only its chara base.
 #pragma once
+#include "objects/chara_base.h"
 #include "records/checked.h"
 
-class cHero {};
+class cHero : public cCharaBase {};
 
 // The player heroes; element 0 is player 1.
 extern cCheckedVector<cHero> Player;

@@ -1,0 +1,223 @@
+// The flow-owning object base: placed and summoned charas (cChara) and the
+// hero (cHero). A chara owns its own copy of its template, whose flow list is
+// its flows, one run state per flow, switches, links to other charas, life
+// and SP with their gauges, and the airborne and knockback state its physics
+// works with.
+#pragma once
+#include <cstdint>
+#include <list>
+#include <vector>
+
+#include "flow/flow_state.h"
+#include "objects/game_object.h"
+#include "records/chara_data.h"
+#include "records/effect_state.h"
+
+class cBlockCell;
+struct DDSURFACEDATA;
+class cCharaBase;
+class cItem;
+class cShot;
+
+// A chara that links to another, and in which slot: 0..3 link slots 1..4,
+// 4 the parent link.
+struct LINKPAIR {
+  cCharaBase* pChara = nullptr;
+  int nSlot = 0;
+  bool operator==(const LINKPAIR&) const = default;
+};
+
+// A shot that points at a chara: kind 0 as its target, 4 as its shooter.
+struct SHOTLINK {
+  cShot* pShot = nullptr;
+  int nKind = 0;
+  bool operator==(const SHOTLINK&) const = default;
+};
+
+// The animation of a life or SP change shown on the gauge.
+struct GAUGEANIM {
+  int nFrames = 0;        // frames left
+  double dChange = 0.0;   // pixels, negative = loss
+  double dStep = 0.0;     // shrink per frame
+  int nWidth = 0;         // bar width in pixels
+};
+
+// A rectangle tested against charas or shots.
+struct HITRECT {
+  double dLeft = 0.0, dTop = 0.0, dRight = 0.0, dBottom = 0.0;  // map pixels
+  int nOffX = 0, nOffY = 0, nW = 0, nH = 0;                     // scaled, from the box's top-left
+  int nBaseOffX = 0, nBaseOffY = 0, nBaseW = 0, nBaseH = 0;     // at scale 1
+};
+
+// A hit cooldown against one attacker.
+struct HITCOOLDOWN {
+  cCharaBase* pAttacker = nullptr;
+  int nFrames = 0;
+};
+
+// An animation started by a flow, running over the chara's own.
+struct RUNNINGANIME {
+  cAnimePattern Pattern;
+  int bTimed = 0;
+  int nFramesLeft = 0;
+  int nHoldFrames = 0;
+  int nFlowId = 0;
+  int bPaused = 0;
+};
+
+// Block contacts of this sub-step.
+struct LRUDFLAGS {
+  int l = 0, r = 0, u = 0, d = 0;
+};
+
+class cCharaBase : public cGameObject {
+ public:
+  int m_bUnlinked = 0;
+  std::vector<cCharaBase*> m_vecLink;   // link slots 1..4; null = empty
+  cCharaBase* m_pParent = nullptr;
+  std::vector<LINKPAIR> m_vecBackRef;
+  std::vector<SHOTLINK> m_vecShotLink;
+  int m_bCreditParent = 0;
+  BYTE m_byCreditValue = 0;
+  cCharaData m_Data;                    // the chara's own template copy
+  int m_nNextFlowId = 0;
+  cCheckedVector<cFlowState> m_vecFlowState;
+  std::vector<BYTE> m_vecSwitchLatch;   // 27 entries, by switch number
+  std::vector<BYTE> m_vecSwitchSet;
+  std::vector<BYTE> m_vecSwitchFrame;
+  int m_bSwitchChanged = 0;
+  int m_bFlowDeleted = 0;
+  double m_dHomeX = 0.0;
+  double m_dHomeY = 0.0;
+  int m_bMoved = 0;
+  double m_dForcedVX = 0.0;
+  double m_dForcedVY = 0.0;
+  int m_bKnockedBack = 0;
+  double m_dPrevForcedVY = 0.0;
+  int m_bGravityHold = 0;
+  int m_nWallSide = -1;
+  int m_bFalling = 0;
+  int m_bRising = 0;
+  int m_bJumping = 0;
+  int m_bWorld1 = 0;
+  int m_bJumpBlocked = 0;
+  int m_bAirState2 = 0;
+  cBlockCell* m_pFootBlock = nullptr;
+  int m_nContact = 0;
+  int m_nPrevContact = 0;
+  int m_nFlowLockTimer = 0;
+  int m_bFixedScreenX = 0;
+  int m_nFixedScreenX = 0;
+  int m_bFixedScreenY = 0;
+  int m_nFixedScreenY = 0;
+  int m_bDead = 0;
+  int m_nDeathWait = 0;
+  LRUDFLAGS LRUD;
+  int m_bStopHit = 0;
+  int m_bOnChara = 0;
+  int m_nWorld2 = 0;
+  int m_aWorld3[8] = {};
+  double m_rcPrev[4] = {};              // x, y, right, bottom
+  int m_nLife = 0;
+  GAUGEANIM m_LifeGauge;
+  int m_nSP = 0;
+  GAUGEANIM m_SPGauge;
+  std::vector<int> m_vecVar;            // 9 entries; 1..8 are "v1".."v8"
+  int m_nInvincible = 0;
+  std::list<HITCOOLDOWN> m_lstCooldown;
+  std::list<RUNNINGANIME> m_lstAnime;
+  cCharaEffectState m_EffectState;
+  int m_bVanish = 0;
+  int m_nSightRadius = 0;
+  int m_bHidden2 = 0;
+  HITRECT m_HitChara;
+  HITRECT m_HitShot;
+
+  cCharaBase();
+  // A copy made for a test or a collision trial: it holds the same links as
+  // the source but is marked unlinked, so destroying it touches no other
+  // chara's links.
+  cCharaBase(const cCharaBase& other);
+  ~cCharaBase() override;
+
+  // --- chara_base.cpp ---
+  void AdjustYForScale(int newFactor, int oldFactor) override;
+  void SetCenter(int x, int y) override;
+  void SetCenterStopMove(int x, int y, cCmdState* state) override;
+  void SetCenterX(int x) override;
+  void SetCenterXStopMove(int x, cCmdState* state) override;
+  void SetCenterY(int y) override;
+  void SetCenterYStopMove(int y, cCmdState* state) override;
+  virtual void CopyFrom(const cCharaBase& source);
+  virtual cItem* GetDropItem() { return nullptr; }
+  virtual int OnMovedX() { return 0; }
+  virtual int OnMovedY() { return 0; }
+  virtual int MoveX() { return 0; }
+  virtual int MoveY() { return 0; }
+  virtual int Update(int dying) { return 0; }
+  virtual void Jump(cCmdState* state) {}
+
+  void Reset(const cCharaData* templ, double homeX, double homeY, int cloneValue, int spare);
+  void SetParentLink(cCharaBase* parent);
+  void ClearLinks();
+  void SetAnimeSet(int16_t id, int force);
+  void SetHitBoxCentred(int footAligned, int width, int height);
+
+  // --- chara_flows.cpp ---
+  int InsertFlows(cCheckedVector<cFlow>& flows, int insert, int position);
+  void RemoveFlow(int index);
+  int RemoveFlowGroup(BYTE group);
+  void AssignFlowStates(const cCheckedVector<cFlowState>& states);
+  void RelinkFlowStates();
+  void ApplyFlowAnimations();
+
+  // --- chara_physics.cpp ---
+  double JumpSpeedForDots(double height) const;
+  double JumpSpeedForHeight(int8_t halfBlocks) const;
+  int JumpTime(double speed) const;
+  int JumpHeightToFrames(int8_t halfBlocks) const;
+  void PlaceAtCell(int x, int y);
+  void PlaceAtCellX(int x);
+  void PlaceAtCellY(int y);
+  void ClearMoveRequests();
+  void ApplyGravityIfFree();
+  int IsOnGround() const;
+  void OnLand();
+  void OnHitCeiling();
+  void OnHitStop(int setHit);
+  void SavePrevPosition();
+  void RestorePrevRect();
+  int ChangeLife(int delta, int force, int showGauge);
+  void StartLifeGaugeAnim(int delta);
+  int ChangeGauge2(int delta, int showGauge);
+  void StartGauge2Anim(int delta);
+  void ApplyKnockback(int8_t strength, double dx, double dy);
+  void KnockbackFromChara(const cCharaBase& attacker);
+  void ApplyForcedVelocity();
+  void DecayForcedVX();
+  void DecayForcedVY();
+
+  // --- chara_triggers.cpp ---
+  // Runs the flows of `trigger` at once (landing, ceilings and the rest).
+  void RunFlowsByTrigger(int trigger);
+};
+
+// Unit conversions of the stage's physics (N = the stage's sub-steps).
+int BlockToHalfBlock(int8_t halfBlocks);
+double PercentToFrameStep(int16_t percent);
+double PerSecondToPerFrame(double v);
+// The velocity and the acceleration of a x sin(h t) per sub-step; `angle`
+// advances by `step` and wraps at 360 x N.
+double WaveStep(int amplitude, int frequency, double& angle, double step, double phase);
+double WaveStep2(int amplitude, int frequency, double& angle, double step, double phase);
+
+// The built-in surfaces for the marks and the chara-effect work surfaces of
+// the current display mode; the stage scene picks them when it is entered.
+void SelectSpriteSurfaces();
+DDSURFACEDATA* SelectedMarkSurface();
+DDSURFACEDATA* SelectedWorkSurface1();
+DDSURFACEDATA* SelectedWorkSurface2();
+// entry or entry + 18 (the second set), as the shot drawing wants it.
+int PickSheetSurface(int entry, int second);
+// The graphic as a 16x16 icon at (x, y) of `target`.
+void DrawSmallIcon(DDSURFACEDATA* target, int x, int y, int kind, int index, int cell);

@@ -1,0 +1,42 @@
+// The stage-play scene: the running stage's world state that the objects,
+// their flows and the world rules share. The scene manager's stage-play slot
+// still runs a stand-in; the objects and their tests work on a scene made
+// for them and reached through g_pGameScene.
+#pragma once
+#include "stage/scene.h"
+#include "stage/scroll_axis.h"
+
+class cCharaBase;
+class cFlowState;
+class cCmdState;
+
+class cGameScene : public cScene {
+ public:
+  cGameScene();
+  ~cGameScene() override;
+
+  // The view over the map, horizontal first.
+  cScrollAxis m_ScrollX;
+  cScrollAxis m_ScrollY;
+
+  // What the flow runner and the trigger passes are working on; cleared
+  // after each pass.
+  cCharaBase* m_pCurChara = nullptr;
+  cFlowState* m_pCurFlow = nullptr;
+  cCmdState* m_pCurCmd = nullptr;
+
+  // Sets both axes up for a stage of `width` x `height` cells without
+  // scroll limits, the view at the stage's top-left: the part of the stage
+  // set-up that the objects' own rules need.
+  void SetUpAxes(int width, int height);
+};
+
+// The running play scene; null while no stage is played.
+extern cGameScene* g_pGameScene;
+
+// Stage physics as the objects use it: N sub-steps per frame (at least 1),
+// gravity and the speed limit per sub-step, and the gravity setting itself.
+int StageSubSteps();
+double StageStepGravity();
+double StageStepSpeedLimit();
+double StageGravitySetting();
