@@ -10,7 +10,7 @@
 #include "services/game_threads.h"
 #include "app/main_window.h"
 #include "frontend/menu_cursor.h"
-#include "frontend/progress_data.h"
+#include "records/progress_data.h"
 #include "frontend/ranking_data.h"
 #include "frontend/save_slot.h"
 #include "objects/chara.h"

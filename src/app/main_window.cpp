@@ -7,7 +7,7 @@
 #include "records/start_option.h"
 #include "records/window_data.h"
 #include "frontend/free_stage.h"
-#include "frontend/progress_data.h"
+#include "records/progress_data.h"
 #include "graphics/display.h"
 #include "graphics/mesbox.h"
 #include "graphics/restore.h"

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "services/game_threads.h"
-#include "frontend/progress_data.h"
+#include "records/progress_data.h"
 #include "records/stage_data.h"
 #include "records/system_data.h"
 #include "services/log.h"

@@ -15,7 +15,7 @@
 #include "app/globals.h"
 #include "app/main_window.h"
 #include "frontend/menu_cursor.h"
-#include "frontend/progress_data.h"
+#include "records/progress_data.h"
 #include "frontend/ranking_data.h"
 #include "frontend/save_slot.h"
 #include "graphics/font.h"

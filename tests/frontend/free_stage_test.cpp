@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "services/game_threads.h"
-#include "frontend/progress_data.h"
+#include "records/progress_data.h"
 #include "platform/messages.h"
 #include "platform/msgbox.h"
 #include "platform/paths.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/progress_data.h"
+#include "records/progress_data.h"
 #include "platform/paths.h"
 #include "records/stage_data.h"
 #include "support/project_writer.h"

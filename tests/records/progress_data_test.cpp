@@ -1,4 +1,4 @@
-#include "frontend/progress_data.h"
+#include "records/progress_data.h"
 
 #include <gtest/gtest.h>
 
