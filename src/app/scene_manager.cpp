@@ -13,7 +13,6 @@
 #include "services/timing.h"
 
 cSceneManager g_SceneManager;
-cScene* g_pGameScene = nullptr;
 int g_bBlitPresent = 0;
 
 namespace {
@@ -70,7 +69,7 @@ void cSceneManager::SetScene(int type) {
   int slot = SlotOf(type);
   if (slot < 0 || m_lpScene[slot]) return;
   m_lpScene[slot] = g_factory ? g_factory(type) : CreateScene(type);
-  if (type == SCENE_GAME) g_pGameScene = m_lpScene[slot];
+  if (type == SCENE_GAME) g_pGameScene = dynamic_cast<cGameScene*>(m_lpScene[slot]);
 }
 
 void WaitFrame() {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "stage/game_scene.h"
 #include "stage/scene.h"
 #include "graphics/bitmap_load.h"
 #include "graphics/display.h"
@@ -56,8 +57,6 @@ class cSceneManager {
 };
 
 extern cSceneManager g_SceneManager;
-// The stage-play scene while it exists.
-extern cScene* g_pGameScene;
 // DirectDraw full screen: 1 when the present copies the back buffer
 // instead of flipping. Set by start-up.
 extern int g_bBlitPresent;

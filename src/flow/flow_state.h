@@ -57,6 +57,13 @@ class cCmdState {
   double m_dSpeed2 = 0.0;  // second (maximum) speed, pixels per sub-step
   int m_nLastFacing = 0;
   int m_bCircleReverse = 0;  // direction flag of the circle move
+
+  // --- flow_runner.cpp ---
+  // Prepares the command for a new run; applies and empties the current
+  // flow's arrange list unless the command is an arrange itself.
+  void Reset();
+  // One sub-step of the command: 1 when it has finished.
+  int Run();
 };
 
 class cFlowState {
@@ -82,6 +89,11 @@ class cFlowState {
   int m_bMessageWait = 0;
   int m_bInterrupted = 0;
   std::list<ARRANGEENTRY> m_lstArrange;
+
+  // --- flow_runner.cpp ---
+  void Start();
+  // One sub-step of a running flow: 1 when it has finished.
+  int Step();
 
   // Ends a running flow: the arrange list emptied, every command's frames
   // left 0, the flow's switch set on the chara. Nothing when not running.

@@ -25,6 +25,12 @@ class cGameScene : public cScene {
   cFlowState* m_pCurFlow = nullptr;
   cCmdState* m_pCurCmd = nullptr;
 
+  // Requests the commands leave for the play state: the stage-clear
+  // request (0 none, 1 stage clear, 2 the hero died) and whether an item's
+  // command list has shown a message.
+  int m_nStageClearRequest = 0;
+  int m_bMessageShown = 0;
+
   // Sets both axes up for a stage of `width` x `height` cells without
   // scroll limits, the view at the stage's top-left: the part of the stage
   // set-up that the objects' own rules need.

@@ -75,7 +75,20 @@ class RecordingScene : public cScene {
   void (*onUpdate)(RecordingScene*) = nullptr;
 };
 
-cScene* MakeRecordingScene(int type) { return new RecordingScene(type); }
+// The stage-play slot holds a play scene, which the manager publishes.
+class RecordingGameScene : public cGameScene {
+ public:
+  RecordingGameScene() { Log("new"); }
+  ~RecordingGameScene() override { Log("delete"); }
+  void Log(const char* what) {
+    if (g_events) g_events->push_back(std::string(what) + " " + std::to_string(SCENE_GAME));
+  }
+};
+
+cScene* MakeRecordingScene(int type) {
+  if (type == SCENE_GAME) return new RecordingGameScene;
+  return new RecordingScene(type);
+}
 
 class SceneSwitchTest : public ::testing::Test {
  protected:

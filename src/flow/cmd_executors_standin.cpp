@@ -1,0 +1,46 @@
+// STAND-INS: executors whose commands come with the charas, combat, effects
+// and flow-operation work. Until each lands here it does nothing, so its
+// command only lasts its duration. Each is removed from this file when its
+// real executor is written.
+#include "flow/cmd_executors.h"
+
+int ExecStraightMove(cCharaBase*, cCmdState*) { return 0; }
+int ExecGroundTurnMove(cCharaBase*, cCmdState*) { return 0; }
+int ExecCircleMove(cCharaBase*, cCmdState*) { return 0; }
+int ExecChargeMove(cCharaBase*, cCmdState*) { return 0; }
+int ExecHomingMove(cCharaBase*, cCmdState*) { return 0; }
+int ExecAvoidOffscreenMove(cCharaBase*, cCmdState*) { return 0; }
+int ExecDisableMove(cCharaBase*, cCmdState*) { return 0; }
+int ExecChangeDirection(cCharaBase*, cCmdState*) { return 0; }
+int ExecJump(cCharaBase*, cCmdState*) { return 0; }
+int ExecShot(cCharaBase*, cCmdState*) { return 0; }
+int ExecSword(cCharaBase*, cCmdState*) { return 0; }
+int ExecSummonBlock(cCharaBase*, cCmdState*) { return 0; }
+int ExecSummonChara(cCharaBase*, cCmdState*) { return 0; }
+int ExecSummonItem(cCharaBase*, cCmdState*) { return 0; }
+int ExecFlowOperation(cCharaBase*, cCmdState*) { return 0; }
+int ExecStageClear(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecGameWait(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecMessage(cCharaBase*, cFlowCmd*, int*) { return 0; }
+int ExecWarp(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecSetTarget(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecStatusOp(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecStatusOp2(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecVanish(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecGetItem(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecChangeGraphic(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecChangeBaseAnimeSet(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecRunAnime(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecRunEffect(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecRunCharaEffect(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecRunScrEffect(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecShowPicture(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecChangeScreenColor(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecChangeBackground(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecPlaySound(cFlowCmd*, cCharaBase*) { return 0; }
+int ExecPlayBgm(cFlowCmd*) { return 0; }
+int ExecRunCode(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecArrange(cCharaBase*, cFlowCmd*) { return 0; }
+int ExecFlowChange(cCharaBase*, cFlowCmd*, int) { return 0; }
+void ApplyArrangeList(cFlowCmd*, cCharaBase*, cFlowState*) {}
+void ApplyCharaArrangeList(cFlowCmd*, cCharaBase*) {}
