@@ -38,7 +38,7 @@ class cCmdState {
   int m_bDone = 0;
   int m_nDuration = 0;     // sub-steps
   int m_nFramesLeft = 0;   // sub-steps left; 0 = not started
-  BYTE m_byDir = 0;
+  BYTE m_byDir = 0;        // direction code; circle moves: rotation sense
   int m_nTargetX = 0;
   int m_nTargetY = 0;
   double m_dSpeed = 0.0;   // pixels per sub-step
@@ -56,7 +56,6 @@ class cCmdState {
   double m_dAccY = 0.0;
   double m_dSpeed2 = 0.0;  // second (maximum) speed, pixels per sub-step
   int m_nLastFacing = 0;
-  int m_bCircleReverse = 0;  // direction flag of the circle move
 
   // --- flow_runner.cpp ---
   // Prepares the command for a new run; applies and empties the current

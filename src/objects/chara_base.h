@@ -162,6 +162,9 @@ class cCharaBase : public cGameObject {
   void ClearLinks();
   void SetAnimeSet(int16_t id, int force);
   void SetHitBoxCentred(int footAligned, int width, int height);
+  // What the anime set adds to the graphic number while the chara flies, is
+  // a block chara or is invincible, when the project turns the offsets on.
+  int GetGraphicOffset() const;
 
   // --- chara_flows.cpp ---
   int InsertFlows(cCheckedVector<cFlow>& flows, int insert, int position);
@@ -219,5 +222,3 @@ DDSURFACEDATA* SelectedWorkSurface1();
 DDSURFACEDATA* SelectedWorkSurface2();
 // entry or entry + 18 (the second set), as the shot drawing wants it.
 int PickSheetSurface(int entry, int second);
-// The graphic as a 16x16 icon at (x, y) of `target`.
-void DrawSmallIcon(DDSURFACEDATA* target, int x, int y, int kind, int index, int cell);

@@ -3,13 +3,12 @@
 #include "graphics/builtin_tables.h"
 #include "records/start_option.h"
 #include "graphics/blit.h"
+#include "objects/chara_base.h"
 #include "records/block_data.h"
 #include "records/database.h"
 #include "stage/stage_surfaces.h"
 
 namespace {
-
-SpriteFacingResolver g_facingResolver = nullptr;
 
 DDSURFACEDATA* Sheet(int entry) { return &g_SD[entry]; }
 
@@ -30,11 +29,8 @@ void DedicatedCell(const cBmpCharaExcData& bmp, int cell, uint8_t* scale, int* x
 }  // namespace
 
 int SpriteFacingOf(const cCharaBase* obj) {
-  if (!obj || !g_facingResolver) return kSpriteFacingLeft;
-  return g_facingResolver(obj);
+  return obj && obj->m_bRight ? kSpriteFacingRight : kSpriteFacingLeft;
 }
-
-void SetSpriteFacingResolver(SpriteFacingResolver resolver) { g_facingResolver = resolver; }
 
 DDSURFACEDATA* DedicatedBitmapSurface(int n, int which) {
   if (n < 1 || which < 0 || which > 3) return nullptr;

@@ -52,13 +52,8 @@ struct SPRITESRC {
   void Lookup(int mode, int kind, int index, int cell, const cCharaBase* obj, int extra = 0);
 };
 
-// Facing of `obj` (kSpriteFacing*). cCharaBase does not exist yet: until it
-// does, the facing comes from the resolver installed below (left when none
-// is installed). When cCharaBase arrives this function reads its facing
-// directly and the resolver goes; callers of Lookup stay as they are.
+// Facing of `obj` (kSpriteFacing*); left when there is no object.
 int SpriteFacingOf(const cCharaBase* obj);
-using SpriteFacingResolver = int (*)(const cCharaBase* obj);
-void SetSpriteFacingResolver(SpriteFacingResolver resolver);
 
 // Surface `which` (0..3) of dedicated chara bitmap n (from 1): normal and
 // mirrored of the first set, normal and mirrored of the second set, at

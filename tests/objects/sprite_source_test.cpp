@@ -9,15 +9,19 @@
 #include "app/globals.h"
 #include "records/start_option.h"
 #include "graphics/surface.h"
+#include "objects/chara_base.h"
 #include "records/block_data.h"
 #include "records/database.h"
 
 namespace {
 
-// Objects stand in for charas by a facing word the resolver reads.
-int FacingWord(const cCharaBase* obj) { return *reinterpret_cast<const int*>(obj); }
 const int kLeft = kSpriteFacingLeft, kRight = kSpriteFacingRight;
-const cCharaBase* Obj(const int& facing) { return reinterpret_cast<const cCharaBase*>(&facing); }
+// A chara facing the given way.
+const cCharaBase* Obj(const int& facing) {
+  static cCharaBase charas[2];
+  charas[1].m_bRight = 1;
+  return &charas[facing == kRight ? 1 : 0];
+}
 
 int Entry(const DDSURFACEDATA* sd) { return sd ? static_cast<int>(sd - g_SD) : -1; }
 
@@ -36,12 +40,10 @@ class SpriteSourceTest : public ::testing::Test {
         g_SD[e].nWidth = 256;
         g_SD[e].nHeight = 256;
       }
-    SetSpriteFacingResolver(&FacingWord);
   }
   void TearDown() override {
     for (int i = kSheetChara; i < kSheetChara + 2 * kCharaSheetCount; ++i)
       for (int e : {i, i + kSheetCharaSecond}) g_SD[e].nWidth = g_SD[e].nHeight = 0;
-    SetSpriteFacingResolver(nullptr);
     g_vecCharaExcSD.clear();
     g_StartOption.DD_VideoStretch = savedStretch_;
     g_bD3D = savedD3D_;
