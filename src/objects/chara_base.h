@@ -200,6 +200,20 @@ class cCharaBase : public cGameObject {
   void DecayForcedVX();
   void DecayForcedVY();
 
+  // --- move_toward.cpp ---
+  int ComputeMoveVelocityX(double& vx, double& vy, int& dir, const cCharaBase* mover, double ownX, double targetX,
+                           double speed, int relative, int checkArrival) const;
+  int ComputeMoveVelocityY(double& vx, double& vy, int& dir, const cCharaBase* mover, double ownY, double targetY,
+                           double speed, int relative, int checkArrival) const;
+  // The aim point plus the command's target offset, for the axes its move
+  // settings leave free.
+  void GetTargetPoint(double& x, double& y, const cCmdState& state) const;
+  // Sets the command's velocity toward the point; on arrival, when the
+  // command stops there, puts the chara onto it. 1 on arrival.
+  int MoveToward(cCmdState& state, cCharaBase* mover, double targetX, double targetY, int relative, int checkArrival);
+  int MoveTowardX(cCmdState& state, cCharaBase* mover, double targetX, int relative, int checkArrival);
+  int MoveTowardY(cCmdState& state, cCharaBase* mover, double targetY, int relative, int checkArrival);
+
   // --- chara_triggers.cpp ---
   // Runs the flows of `trigger` at once (landing, ceilings and the rest).
   void RunFlowsByTrigger(int trigger);
