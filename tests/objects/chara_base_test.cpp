@@ -8,6 +8,8 @@
 #include "objects/stage_fixture.h"
 #include "records/database.h"
 #include "records/system_data.h"
+#include "support/stage_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -55,9 +57,29 @@ cCharaData Template(int control) {
 }
 
 TEST_F(CharaBaseTest, ResetStartsEveryStateAfreshFromTheTemplate) {
-  for (int control : {kCharaControlPlayer, kCharaControlComputer}) {
+  // The hero and a computer chara of a stage file written and read back.
+  t4test::TempFolder dir;
+  cStageData written = MakeTestStage();
+  PlaceHero(written, 1, 13);
+  PlaceChara(written, 5, 13);
+  for (cCharaData& t : written.m_vecChara) {
+    const cCharaData look = Template(t.m_byControl);
+    t.m_nMaxHp = look.m_nMaxHp;
+    t.m_nMaxSp = look.m_nMaxSp;
+    t.m_bScrollSync = look.m_bScrollSync;
+    t.m_bySightRange = look.m_bySightRange;
+    t.m_sStopEase = look.m_sStopEase;
+    t.m_sAnimeSet = look.m_sAnimeSet;
+  }
+  const std::string path = dir / "reset.stg4_001";
+  ASSERT_TRUE(WriteStage(path, written));
+  cStageData stage;
+  ASSERT_TRUE(stage.LoadFromFile(path.c_str()));
+  ASSERT_EQ(stage.m_vecChara.Size(), 2);
+  for (const cCharaData& placed : stage.m_vecChara) {
+    const int control = placed.m_byControl;
     for (int effect : {0, 2}) {
-      cCharaData t = Template(control);
+      cCharaData t = placed;
       t.m_sStartEffect = static_cast<int16_t>(effect);
       t.m_cStartEffectDir = 0;
       t.m_byStartEffectMode = 1;
