@@ -12,8 +12,10 @@
 #include "objects/game_object.h"
 #include "records/chara_data.h"
 #include "records/effect_state.h"
+#include "services/input.h"
 
 class cBlockCell;
+class cCond;
 struct DDSURFACEDATA;
 class cCharaBase;
 class cItem;
@@ -214,10 +216,42 @@ class cCharaBase : public cGameObject {
   int MoveTowardX(cCmdState& state, cCharaBase* mover, double targetX, int relative, int checkArrival);
   int MoveTowardY(cCmdState& state, cCharaBase* mover, double targetY, int relative, int checkArrival);
 
+  // --- chara_conditions.cpp ---
+  // Condition kinds 5 (flags against a constant), 6 (a linked chara's
+  // state) and 7 (a chara within an area around this one).
+  int TestVariableCondition(const cCond& cond);
+  int TestLinkCondition(const cCond& cond);
+  int TestPositionCondition(const cCond& cond);
+
   // --- chara_triggers.cpp ---
-  // Runs the flows of `trigger` at once (landing, ceilings and the rest).
+  // Starts the flows of `trigger` whose conditions and keys hold, once per
+  // frame each; `partner` goes into the flow's link slot when it asks for
+  // it; a group above 0 starts only flows of that group.
+  void StartFlowsByTrigger(int trigger, cCharaBase* partner, int group);
   void RunFlowsByTrigger(int trigger);
+  // Once a frame, before the sub-steps.
+  void ResetFlowTriggerFlags();
+  // Link slot 0..3 (the targets 1..4) now names `target`; other slots are
+  // empty ones and keep nothing.
+  void SetTargetLink(int slot, cCharaBase* target);
+  int TestFlowKeyInput(cFlowState& state);
+  static constexpr int kKeyStates = 19;
+  // Per press history (10 direction states, 9 button states): the run the
+  // cursor is in (0 the newest) and its frames up to the cursor.
+  struct KEYCURSORS {
+    int pos[kKeyStates];
+    int frames[kKeyStates];
+  };
+  int MatchKeySequence(cFlowState& state, const std::vector<cKeyTrigger*>& steps, int tolerance) const;
+  int MatchKeyStep(const cKeyTrigger& k, const KEYCURSORS& c, const cInput& input, int& duration) const;
+  int TestKeyHold(const PRESSRUN& run, int frames, const cKeyTrigger& k, int wanted) const;
+  void TestKeyTiming(KEYCURSORS& c, const cInput& input, int frames) const;
+  // The step against the current key states only, without times.
+  int TestKeyFlags(const cInput& input, const cKeyTrigger& k) const;
 };
+
+// The lowest direction state 0..9 whose newest run is pressed; 0 when none.
+int GetFirstPressedKey(const cInput& input);
 
 // Unit conversions of the stage's physics (N = the stage's sub-steps).
 int BlockToHalfBlock(int8_t halfBlocks);

@@ -4,6 +4,7 @@
 
 #include "platform/numeric.h"
 #include "records/stage_data.h"
+#include "records/system_data.h"
 #include "stage/block_cell.h"
 #include "stage/game_scene.h"
 
@@ -324,4 +325,27 @@ int cGameObject::IsInActiveRange(const cStageQuad& r) const {
   if (m_dY <= 0) return 1;
   if (m_dBottom >= AxisY().m_nOuter - 1) return 1;
   return 0;
+}
+
+void SenseInterval(int& lo, int& hi, int start, int size, int back, int front, int whole) {
+  const int half = size / 2;
+  const int centre = start + half;
+  if (whole && back == 0 && front == 0) {
+    lo = start;
+    hi = start + 2 * half;
+    return;
+  }
+  lo = (back != 0 ? start : centre) - back;
+  hi = (front != 0 ? centre + half : centre) + front;
+}
+
+int cGameObject::TestAreaOverlap(int start, int size, int targetStart, int targetEnd, int targetOffset, int back,
+                                 int front, int whole, int vertical, const cGameObject& target) const {
+  int lo = 0, hi = 0;
+  SenseInterval(lo, hi, start, size, back, front, whole);
+  int lowEnd = targetEnd - targetOffset;
+  // The older rule (kept by a project switch) tests the box on both axes.
+  if (vertical && !g_SystemData.m_bCompat733 && target.m_nH + target.m_nImgOffY + 1 >= target.m_nImgH)
+    lowEnd = targetEnd;
+  return lo <= lowEnd && targetStart + targetOffset <= hi;
 }

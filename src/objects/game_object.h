@@ -107,6 +107,13 @@ class cGameObject {
   int IsInsideBounds(int world) const;
   int OverlapsRect(double left, double top, double right, double bottom) const;
 
+  // Whether `target` reaches into the area around an own extent (start,
+  // size) on one axis; see SenseInterval. On the vertical axis a target
+  // whose box stands on its image bottom is taken down to that bottom,
+  // unless the project keeps the plain rule.
+  int TestAreaOverlap(int start, int size, int targetStart, int targetEnd, int targetOffset, int back, int front,
+                      int whole, int vertical, const cGameObject& target) const;
+
   void ApplyGravity();
   void ApplyDeceleration(double& component, int enable) const;
   int GetDirSign() const { return m_bRight ? 1 : -1; }
@@ -121,3 +128,8 @@ class cGameObject {
  protected:
   void CopyFields(const cGameObject& source);
 };
+
+// The interval an area covers around [start, start + size): from the
+// centre, or from the near edge when that side reaches, out by back (lower
+// coordinates) and front (higher); `whole` with no reach is the extent.
+void SenseInterval(int& lo, int& hi, int start, int size, int back, int front, int whole);

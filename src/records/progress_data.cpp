@@ -13,6 +13,7 @@ constinit const RecordField kProgressFields[] = {
     T4_FIELD(cProgressData, m_nStageCount),    T4_FIELD(cProgressData, m_nStartLives),
     T4_FIELD(cProgressData, m_nLives),         T4_FIELD(cProgressData, m_nChallengeOpen),
     T4_FIELD(cProgressData, m_nSaveSlot),      T4_FIELD(cProgressData, m_strRankingName),
+    T4_FIELD(cProgressData, m_nScore),
 };
 constexpr int kWorldFlags = 1000;
 constexpr int kVariables = 1001;

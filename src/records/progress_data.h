@@ -27,6 +27,7 @@ class cProgressData : public cRecordOf<cProgressData> {
   int m_nChallengeOpen = 0;     // challenge stages open
   int m_nSaveSlot = 0;          // story slot in use, -1 = none yet
   std::string m_strRankingName;  // the player's ranking name
+  int m_nScore = 0;             // total score of the run, 0..999999
   cCheckedVector<int> m_vecCarryFlag;  // carry mark per carry kind (25)
   cCheckedVector<int> m_vecWorldFlag;  // stage-clear flags of the world (1000)
   cCheckedVector<int> m_vecVar;        // the common variables (1001)

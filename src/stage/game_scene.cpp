@@ -9,6 +9,7 @@ cGameScene::cGameScene() {
   m_ScrollX.m_nView = 640;
   m_ScrollY.m_nAxis = 1;
   m_ScrollY.m_nView = 480;
+  m_vecStageVar.assign(kStageVariableCount, 0);
 }
 
 cGameScene::~cGameScene() {

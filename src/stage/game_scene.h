@@ -3,12 +3,16 @@
 // still runs a stand-in; the objects and their tests work on a scene made
 // for them and reached through g_pGameScene.
 #pragma once
+#include <vector>
+
+#include "records/checked.h"
 #include "stage/scene.h"
 #include "stage/scroll_axis.h"
 
 class cCharaBase;
 class cFlowState;
 class cCmdState;
+class cCond;
 
 class cGameScene : public cScene {
  public:
@@ -31,6 +35,25 @@ class cGameScene : public cScene {
   int m_nStageClearRequest = 0;
   int m_bMessageShown = 0;
 
+  // The stage variables ("S" in run code), cleared for every stage.
+  cCheckedVector<int> m_vecStageVar;
+  // Remaining time 0..999, and whether the stage runs without a limit
+  // (the counter then shows 999 and never counts down).
+  int m_nTimeLimit = 999;
+  int m_bNoTimeLimit = 1;
+  // Set while an object updates when a command changed another object's
+  // life or removed it: the hero's death is checked after that update.
+  int m_bHeroDeathCheck = 0;
+
+  // --- scene_conditions.cpp ---
+  // A flow may start as far as its conditions go: no conditions, a latch
+  // that already held, or its list holding now (which sets the latch).
+  bool CheckFlowCondList(cFlowState& state, cCharaBase* chara);
+  // Mode 0: every condition holds (an empty list does); 1: one holds (an
+  // empty list does not); other modes: false.
+  bool CheckCondList(const std::vector<cCond>& conds, int mode, cCharaBase* chara);
+  bool CheckCond(const cCond& cond, cCharaBase* chara);
+
   // Sets both axes up for a stage of `width` x `height` cells without
   // scroll limits, the view at the stage's top-left: the part of the stage
   // set-up that the objects' own rules need.
@@ -46,3 +69,7 @@ int StageSubSteps();
 double StageStepGravity();
 double StageStepSpeedLimit();
 double StageGravitySetting();
+
+// Rebuilds the limited-sight masks around the hero after a player-side
+// chara's sight changed.
+void CreateSightMask(cGameScene* scene);
