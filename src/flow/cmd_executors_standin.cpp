@@ -24,8 +24,6 @@ int ExecGameWait(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecMessage(cCharaBase*, cFlowCmd*, int*) { return 0; }
 int ExecWarp(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecSetTarget(cCharaBase*, cFlowCmd*) { return 0; }
-int ExecStatusOp(cCharaBase*, cFlowCmd*) { return 0; }
-int ExecStatusOp2(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecVanish(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecGetItem(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecChangeGraphic(cCharaBase*, cFlowCmd*) { return 0; }
@@ -39,7 +37,6 @@ int ExecChangeScreenColor(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecChangeBackground(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecPlaySound(cFlowCmd*, cCharaBase*) { return 0; }
 int ExecPlayBgm(cFlowCmd*) { return 0; }
-int ExecRunCode(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecArrange(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecFlowChange(cCharaBase*, cFlowCmd*, int) { return 0; }
 void ApplyArrangeList(cFlowCmd*, cCharaBase*, cFlowState*) {}

@@ -167,3 +167,28 @@ int RoundHalfAway(double x) {
   if (!(r < INT_MAX + 1.0)) return INT_MAX;
   return static_cast<int>(r);
 }
+
+int PercentOf(long long a, long long b) {
+  const long long p = a * b;  // |a|, |b| < 2^31: fits
+  long long q = p / 100;
+  const long long rem = p % 100;
+  if (rem >= 50) ++q;
+  else if (rem <= -50) --q;
+  return ClampValue(q, INT_MIN, INT_MAX);
+}
+
+int ApplyOperator(int current, int op, int operand, int lo, int hi) {
+  const long long a = current, b = operand;
+  long long v = a;
+  switch (op) {
+    case 0: v = b; break;
+    case 1: v = a + b; break;
+    case 2: v = a - b; break;
+    case 3: v = a * b; break;
+    case 4: if (b != 0) v = a / b; break;
+    case 5: if (b != 0) v = a % b; break;
+    case 6: v = PercentOf(a, b); break;
+    default: break;
+  }
+  return ClampValue(v, lo, hi);
+}

@@ -73,3 +73,10 @@ bool CompareValue(int a, int b, int relation);
 int ClampValue(long long v, int lo, int hi);
 // x rounded half away from zero, kept within the int range.
 int RoundHalfAway(double x);
+
+// a x b / 100 rounded half away from zero, in 64 bits, held at the int range.
+int PercentOf(long long a, long long b);
+// The status operators: 0 set, 1 add, 2 subtract, 3 multiply, 4 divide and
+// 5 remainder (both skipped for 0), 6 percent; then the range. Computed in
+// 64 bits, so products and narrow fields clamp instead of wrapping.
+int ApplyOperator(int current, int op, int operand, int lo, int hi);

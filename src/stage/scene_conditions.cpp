@@ -1,6 +1,9 @@
 #include "flow/cond_list.h"
 #include "flow/flow_records.h"
 #include "flow/flow_state.h"
+#include "flow/status_ops.h"
+#include "flow/status_values.h"
+#include "objects/chara_base.h"
 #include "stage/game_scene.h"
 
 bool cGameScene::CheckFlowCondList(cFlowState& state, cCharaBase* chara) {
@@ -24,4 +27,17 @@ bool cGameScene::CheckCondList(const std::vector<cCond>& conds, int mode, cChara
     return false;
   }
   return false;
+}
+
+bool cGameScene::CheckCond(const cCond& c, cCharaBase* chara) {
+  switch (c.m_byKind) {
+    case 1: return CompareValue(VariableRef(0, c.m_sVarIndex), c.m_nConst, c.m_byRelation);
+    case 2: return CompareValue(VariableRef(1, c.m_sVarIndex), c.m_nConst, c.m_byRelation);
+    case 3: return chara && CompareValue(ReadStatus(*chara, kStatusVar, c.m_sVarIndex), c.m_nConst, c.m_byRelation);
+    case 4: return TestStatusCond(c, chara);
+    case 5: return chara && chara->TestVariableCondition(c);
+    case 6: return chara && chara->TestLinkCondition(c);
+    case 7: return chara && chara->TestPositionCondition(c);
+    default: return false;
+  }
 }
