@@ -37,7 +37,4 @@ int ExecChangeScreenColor(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecChangeBackground(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecPlaySound(cFlowCmd*, cCharaBase*) { return 0; }
 int ExecPlayBgm(cFlowCmd*) { return 0; }
-int ExecArrange(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecFlowChange(cCharaBase*, cFlowCmd*, int) { return 0; }
-void ApplyArrangeList(cFlowCmd*, cCharaBase*, cFlowState*) {}
-void ApplyCharaArrangeList(cFlowCmd*, cCharaBase*) {}

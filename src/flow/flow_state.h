@@ -26,10 +26,11 @@ struct ANIMESCHEDULE {
 // A parameter change recorded by the arrange command for the next command
 // that starts.
 struct ARRANGEENTRY {
-  int nKind = 0;     // unified command kind the change is for
-  int nParam = 0;    // descriptor index within that kind
-  int nValue = 0;
-  int nMode = 0;     // how the value applies
+  int nKind = 0;      // unified command kind the change is for
+  int nParam = 0;     // descriptor index within that kind
+  int nOp = 0;        // 0 set, 1 add, 2 subtract, 3 multiply, 4 divide, 5 remainder, 6 percent
+  int nSource = 0;    // the operand: 0 common, 1 stage, 2 chara variable
+  int nVarIndex = 0;  // of that variable
 };
 
 class cCmdState {

@@ -143,3 +143,34 @@ int CreateEdShot(cPartHolder<cEdShot>& holder) {
   holder.reset(std::make_unique<cEdShot>());
   return 1;
 }
+
+namespace {
+constexpr PARAMDEF kNone = {"", 0, 0, 0};
+constexpr PARAMDEF kGap = {"間隔(hbl)", 0, 40, 0};
+constexpr PARAMDEF kCourse = {"軌道変更(hbl)", 0, 40, 0};
+constexpr PARAMDEF kHomingStart = {"誘導開始(hbl)", 0, 40, 0};
+constexpr PARAMDEF kHomingEnd = {"誘導終了(hbl)", 0, 999, 999};
+constexpr PARAMDEF kTargetFaction = {"対象勢力", 0, 7, 0};
+}  // namespace
+
+const PARAMDEF g_FormationSchema[kFormationCount][3] = {
+    {kGap, kNone, kNone},
+    {kGap, kNone, kNone},
+    {{"角度", 0, 180, 30}, kNone, kNone},
+    {kGap, {"列の数", 1, 50, 1}, {"列の間隔(hbl)", 0, 40, 0}},
+    {kNone, kNone, kNone},
+    {{"距離(hbl)", 0, 40, 6}, kNone, kNone},
+};
+
+const PARAMDEF g_TrajectorySchema[kTrajectoryCount][3] = {
+    {kNone, kNone, kNone},
+    {kCourse, kNone, kNone},
+    {kCourse, kTargetFaction, kNone},
+    {kCourse, kNone, kNone},
+    {kHomingStart, kHomingEnd, kNone},
+    {kHomingStart, kHomingEnd, kTargetFaction},
+    {kHomingStart, kHomingEnd, kNone},
+    {kHomingStart, kHomingEnd, kTargetFaction},
+    {{"波の最大(hbl)", 0, 100, 4}, {"波の速度", 0, 100, 4}, {"開始角度", 0, 359, 0}},
+    {kCourse, kNone, kNone},
+};

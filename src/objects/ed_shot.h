@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "flow/part_holder.h"
+#include "records/effect_schema.h"
 #include "records/record.h"
 
 class cEdShot : public cRecordOf<cEdShot> {
@@ -91,3 +92,11 @@ class cEdShot : public cRecordOf<cEdShot> {
 
 // Puts new shot settings with their defaults into the holder; returns 1.
 int CreateEdShot(cPartHolder<cEdShot>& holder);
+
+// The three own parameters of each formation (0..5) and trajectory (0..9):
+// label, range and default; an empty label marks an unused parameter, whose
+// range is 0..0.
+inline constexpr int kFormationCount = 6;
+inline constexpr int kTrajectoryCount = 10;
+extern const PARAMDEF g_FormationSchema[kFormationCount][3];
+extern const PARAMDEF g_TrajectorySchema[kTrajectoryCount][3];
