@@ -198,6 +198,7 @@ class cCharaBase : public cGameObject {
   void StartGauge2Anim(int delta);
   void ApplyKnockback(int8_t strength, double dx, double dy);
   void KnockbackFromChara(const cCharaBase& attacker);
+  void KnockbackFromShot(const cShot& shot);
   void ApplyForcedVelocity();
   void DecayForcedVX();
   void DecayForcedVY();
@@ -222,6 +223,10 @@ class cCharaBase : public cGameObject {
   int TestVariableCondition(const cCond& cond);
   int TestLinkCondition(const cCond& cond);
   int TestPositionCondition(const cCond& cond);
+  // The area of a distance condition drawn over the screen, when its
+  // display mode and the chara's state let it show; `counter` 0..31 cycles
+  // the colour.
+  void DrawOverlayMark(DDSURFACEDATA* target, const cCond& cond, int counter);
 
   // --- chara_triggers.cpp ---
   // Starts the flows of `trigger` whose conditions and keys hold, once per

@@ -7,7 +7,11 @@
 #include "flow/status_values.h"
 #include "objects/chara_base.h"
 #include "objects/hero.h"
+#include "graphics/fill.h"
+#include "graphics/prim.h"
 #include "records/stage_data.h"
+#include "records/system_data.h"
+#include "services/game_threads.h"
 
 namespace {
 
@@ -18,6 +22,36 @@ cCharaBase* LinkSlot(const cCharaBase& self, int slot) {
   if (slot < 1 || static_cast<size_t>(slot) > self.m_vecLink.size()) return nullptr;
   return self.m_vecLink[static_cast<size_t>(slot - 1)];
 }
+
+// The sense area of a distance condition kinds 0..5: the reaches toward
+// lower and higher coordinates, whether it spans the whole extent, and the
+// axis.
+struct SENSEAREA {
+  int back = 0;
+  int front = 0;
+  int whole = 0;
+  int vertical = 0;
+};
+
+SENSEAREA AreaOf(int area, int r, bool facingRight) {
+  SENSEAREA a;
+  switch (area) {
+    case kAreaSides:
+    case kAreaVertical:
+      a.back = a.front = r;
+      a.whole = 1;
+      break;
+    case kAreaFront: (facingRight ? a.front : a.back) = r; break;
+    case kAreaBack: (facingRight ? a.back : a.front) = r; break;
+    case kAreaFrontY: (facingRight ? a.front : a.back) = r; break;  // facing right: below
+    case kAreaBackY: (facingRight ? a.back : a.front) = r; break;   // facing right: above
+    default: break;
+  }
+  a.vertical = area >= kAreaVertical;
+  return a;
+}
+
+int ReachOf(const cCond& c) { return c.m_nConst * 16 + c.m_sRightVarIndex; }
 
 }  // namespace
 
@@ -69,7 +103,7 @@ int cCharaBase::TestPositionCondition(const cCond& c) {
   if (c.m_byTarget == 0) target = Player.empty() ? nullptr : &Player[0];
   else target = LinkSlot(*this, c.m_byTarget);
   if (!target) return 0;
-  const int r = c.m_nConst * 16 + c.m_sRightVarIndex;
+  const int r = ReachOf(c);
   bool inside = false;
   const int area = c.m_byDistanceMode;
   if (area == kAreaCircle) {
@@ -78,24 +112,48 @@ int cCharaBase::TestPositionCondition(const cCond& c) {
     inside = std::sqrt(dx * dx + dy * dy) <= r;
   } else if (area >= kAreaSides && area <= kAreaBackY) {
     UpdateScreenRect();
-    const bool right = m_bRight != 0;
-    int back = 0, front = 0, whole = 0;
-    switch (area) {
-      case kAreaSides:
-      case kAreaVertical: back = front = r; whole = 1; break;
-      case kAreaFront: (right ? front : back) = r; break;
-      case kAreaBack: (right ? back : front) = r; break;
-      case kAreaFrontY: (right ? front : back) = r; break;  // facing right: below
-      case kAreaBackY: (right ? back : front) = r; break;   // facing right: above
-      default: break;
-    }
+    const SENSEAREA a = AreaOf(area, r, m_bRight != 0);
     const RECT& t = target->m_rcScreen;
-    if (area <= kAreaBack)
-      inside = TestAreaOverlap(m_rcScreen.left, m_nImgW, t.left, t.right, target->m_nImgOffX, back, front, whole, 0, *target);
+    if (!a.vertical)
+      inside = TestAreaOverlap(m_rcScreen.left, m_nImgW, t.left, t.right, target->m_nImgOffX, a.back, a.front, a.whole,
+                               0, *target);
     else
-      inside = TestAreaOverlap(m_rcScreen.top, m_nImgH, t.top, t.bottom, target->m_nImgOffY, back, front, whole, 1, *target);
+      inside = TestAreaOverlap(m_rcScreen.top, m_nImgH, t.top, t.bottom, target->m_nImgOffY, a.back, a.front, a.whole,
+                               1, *target);
   } else {
     return 0;
   }
   return c.m_byRelation == 0 ? inside : !inside;
+}
+
+void cCharaBase::DrawOverlayMark(DDSURFACEDATA* t, const cCond& c, int counter) {
+  // Kind 7 keeps its overlay settings in fields the distance test does not
+  // use: the display mode, whether to show before the chara appeared and
+  // while it is hidden, and the colour 0..7.
+  const int mode = c.m_byLeftSource;
+  if (mode == 0 || (mode == 2 && !g_bTestPlay)) return;
+  if (!c.m_byRightSource && !m_bAppeared) return;
+  if (!c.m_byRightTarget && m_Data.m_bTransparent) return;
+  const bool frozen = g_nBpp == 8 && !g_SystemData.m_bPaletteCycle;
+  const DWORD colour = 208 + 4 * (c.m_byRightStatus & 7) + (frozen ? 0 : counter / 8);
+  const int r = ReachOf(c);
+  const int area = c.m_byDistanceMode;
+  if (area == kAreaCircle) {
+    const int cx = (m_rcScreen.left + m_rcScreen.right) / 2;
+    const int cy = (m_rcScreen.top + m_rcScreen.bottom) / 2;
+    DDCircle(t, cx, cy, r, colour);
+    return;
+  }
+  if (area < kAreaSides || area > kAreaBackY) return;
+  const SENSEAREA a = AreaOf(area, r, m_bRight != 0);
+  int lo = 0, hi = 0;
+  if (!a.vertical) {
+    SenseInterval(lo, hi, m_rcScreen.left, m_nImgW, a.back, a.front, a.whole);
+    DDFillRect(t, lo, 0, 1, 480, colour);
+    DDFillRect(t, hi, 0, 1, 480, colour);
+  } else {
+    SenseInterval(lo, hi, m_rcScreen.top, m_nImgH, a.back, a.front, a.whole);
+    DDFillRect(t, 0, lo, 640, 1, colour);
+    DDFillRect(t, 0, hi, 640, 1, colour);
+  }
 }

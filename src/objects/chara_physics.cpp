@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "objects/chara_base.h"
+#include "objects/shot.h"
 #include "platform/numeric.h"
 #include "stage/block_cell.h"
 #include "stage/game_scene.h"
@@ -230,6 +231,13 @@ void cCharaBase::KnockbackFromChara(const cCharaBase& a) {
   double dy = a.m_dVY;
   if (a.m_Data.m_byFlight == 0 && a.m_dVY < 8 * StageSubSteps() * StageStepGravity()) dy = 0;
   ApplyKnockback(static_cast<int8_t>(a.m_Data.m_byBodyImpact), a.m_dVX, dy);
+}
+
+void cCharaBase::KnockbackFromShot(const cShot& s) {
+  // A sword pushes along its owner's facing; a shot along its flight.
+  const int8_t strength = static_cast<int8_t>(s.m_Settings.m_byImpact);
+  if (s.m_bFree) ApplyKnockback(strength, s.m_dVX, s.m_dVY);
+  else ApplyKnockback(strength, s.GetDirSign(), 0);
 }
 
 void cCharaBase::ApplyForcedVelocity() {

@@ -13,6 +13,7 @@ class cCharaBase;
 class cFlowState;
 class cCmdState;
 class cCond;
+struct DDSURFACEDATA;
 
 class cGameScene : public cScene {
  public:
@@ -44,6 +45,8 @@ class cGameScene : public cScene {
   // Set while an object updates when a command changed another object's
   // life or removed it: the hero's death is checked after that update.
   int m_bHeroDeathCheck = 0;
+  // Cycles 0..31, one step a frame: the colour of the distance overlays.
+  int m_nOverlayCounter = 0;
 
   // --- scene_conditions.cpp ---
   // A flow may start as far as its conditions go: no conditions, a latch
@@ -69,6 +72,11 @@ int StageSubSteps();
 double StageStepGravity();
 double StageStepSpeedLimit();
 double StageGravitySetting();
+
+// Draws the areas of the distance conditions of every living chara on
+// screen (those of appearance lists and flows that have not latched), for
+// authors trying their stage.
+void DrawEditorOnlyOverlays(DDSURFACEDATA* target);
 
 // Rebuilds the limited-sight masks around the hero after a player-side
 // chara's sight changed.

@@ -8,6 +8,7 @@
 #include "flow/flow_state.h"
 #include "objects/chara_base.h"
 #include "objects/stage_fixture.h"
+#include "records/progress_data.h"
 
 namespace {
 
@@ -169,6 +170,25 @@ TEST_F(RunnerTest, HaltingReleasesTheSwitchOfARunningFlowAndStaysFinal) {
   EXPECT_EQ(state_.m_bRunning, 1);
   EXPECT_EQ(state_.m_vecCmdState[0].m_nFramesLeft, 0);
   EXPECT_EQ(chara_.m_vecSwitchSet[4], 1);
+}
+
+TEST_F(RunnerTest, RunCodeRunsOncePerSubStepOfItsCommand) {
+  const int saved = g_Progress.m_vecVar[1];
+  struct Case {
+    int subSteps;
+    int parallel;
+    int runs;
+  };
+  const Case cases[] = {{0, 0, 1}, {1, 0, 1}, {5, 0, 5}, {5, 1, 5}};
+  for (const Case& c : cases) {
+    Build({{37, c.subSteps, c.parallel}, {1, 10, 0}});
+    flow_.m_vecCmd[0].m_strText = "C1 = C1 + 1";
+    g_Progress.m_vecVar[1] = 0;
+    state_.Start();
+    RunToEnd(100);
+    EXPECT_EQ(g_Progress.m_vecVar[1], c.runs) << c.subSteps << " " << c.parallel;
+  }
+  g_Progress.m_vecVar[1] = saved;
 }
 
 TEST(CmdDispatch, KindsOutsideTheTableDoNothingAndItemKindsAreUnified) {

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "objects/chara_base.h"
+#include "objects/shot.h"
 #include "objects/stage_fixture.h"
 
 namespace {
@@ -284,3 +285,35 @@ TEST(CharaPhysics, WaveStepsFollowTheSine) {
 }
 
 }  // namespace
+
+TEST(CharaPhysics, KnockbackFollowsAShotsFlightOrASwordsFacing) {
+  t4test::StageFixture stage(40, 20, 1, 0.5);
+  auto pushed = [](double dx, double dy) {
+    cCharaBase want;
+    want.ApplyKnockback(3, dx, dy);
+    return std::pair<double, double>{want.m_dForcedVX, want.m_dForcedVY};
+  };
+  cShot shot;
+  shot.m_Settings.m_byImpact = 3;
+  shot.m_dVX = -2;
+  shot.m_dVY = 1;
+  cCharaBase c;
+  c.KnockbackFromShot(shot);
+  EXPECT_EQ((std::pair<double, double>{c.m_dForcedVX, c.m_dForcedVY}), pushed(-2, 1));
+  EXPECT_NE(c.m_dForcedVX, 0);
+  shot.m_bFree = 0;  // a sword swung to the right
+  shot.m_bRight = 1;
+  cCharaBase d;
+  d.KnockbackFromShot(shot);
+  EXPECT_EQ((std::pair<double, double>{d.m_dForcedVX, d.m_dForcedVY}), pushed(1, 0));
+  EXPECT_GT(d.m_dForcedVX, 0);
+
+  // A walking attacker's small downward speed does not push down.
+  cCharaBase attacker;
+  attacker.m_Data.m_byBodyImpact = 3;
+  attacker.m_dVX = 1.5;
+  attacker.m_dVY = 0.5;
+  cCharaBase e;
+  e.KnockbackFromChara(attacker);
+  EXPECT_EQ((std::pair<double, double>{e.m_dForcedVX, e.m_dForcedVY}), pushed(1.5, 0));
+}
