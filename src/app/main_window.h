@@ -8,6 +8,7 @@
 
 #include "platform/messages.h"
 #include "services/gui_window.h"
+#include "services/sound.h"
 
 // Private messages, sent with SendMessage to g_hWnd; the sender waits until
 // the window thread has handled them.
@@ -83,10 +84,6 @@ extern cMainWindow g_MainWindow;
 // The registered procedure of the main window: forwards to g_MainWindow.
 LRESULT WndProc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l);
 
-// Sound effect `id` (slot of g_vecSound) through message 1029.
-void PlaySE(int id);
-// Sound database entry `id`: 0 plays nothing, else slot id + 16.
-void PlayDbSE(int16_t id);
 
 // The sender's side of 1025-1028: clears the message's done flag, sends it
 // to the main window and waits in 1 ms steps until the flag is set; returns

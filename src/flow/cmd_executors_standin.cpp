@@ -4,15 +4,6 @@
 // real executor is written.
 #include "flow/cmd_executors.h"
 
-int ExecStraightMove(cCharaBase*, cCmdState*) { return 0; }
-int ExecGroundTurnMove(cCharaBase*, cCmdState*) { return 0; }
-int ExecCircleMove(cCharaBase*, cCmdState*) { return 0; }
-int ExecChargeMove(cCharaBase*, cCmdState*) { return 0; }
-int ExecHomingMove(cCharaBase*, cCmdState*) { return 0; }
-int ExecAvoidOffscreenMove(cCharaBase*, cCmdState*) { return 0; }
-int ExecDisableMove(cCharaBase*, cCmdState*) { return 0; }
-int ExecChangeDirection(cCharaBase*, cCmdState*) { return 0; }
-int ExecJump(cCharaBase*, cCmdState*) { return 0; }
 int ExecShot(cCharaBase*, cCmdState*) { return 0; }
 int ExecSword(cCharaBase*, cCmdState*) { return 0; }
 int ExecSummonBlock(cCharaBase*, cCmdState*) { return 0; }
@@ -22,10 +13,6 @@ int ExecFlowOperation(cCharaBase*, cCmdState*) { return 0; }
 int ExecStageClear(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecGameWait(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecMessage(cCharaBase*, cFlowCmd*, int*) { return 0; }
-int ExecWarp(cCharaBase*, cFlowCmd*) { return 0; }
-int ExecSetTarget(cCharaBase*, cFlowCmd*) { return 0; }
-int ExecVanish(cCharaBase*, cFlowCmd*) { return 0; }
-int ExecGetItem(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecChangeGraphic(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecChangeBaseAnimeSet(cCharaBase*, cFlowCmd*) { return 0; }
 int ExecRunAnime(cCharaBase*, cFlowCmd*) { return 0; }

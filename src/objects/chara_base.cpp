@@ -3,11 +3,14 @@
 #include <algorithm>
 
 #include "graphics/builtin_tables.h"
+#include "flow/flow_records.h"
 #include "graphics/display.h"
 #include "objects/hero.h"
 #include "objects/sprite_source.h"
+#include "platform/numeric.h"
 #include "records/database.h"
 #include "records/system_data.h"
+#include "services/sound.h"
 
 namespace {
 
@@ -165,6 +168,8 @@ void cCharaBase::CopyFrom(const cCharaBase& s) {
   LRUD = s.LRUD;
   m_bStopHit = s.m_bStopHit;
   m_bOnChara = s.m_bOnChara;
+  m_nCarrierId = s.m_nCarrierId;
+  std::copy(std::begin(s.m_rcCarrier), std::end(s.m_rcCarrier), std::begin(m_rcCarrier));
   m_nWorld2 = s.m_nWorld2;
   std::copy(std::begin(s.m_aWorld3), std::end(s.m_aWorld3), std::begin(m_aWorld3));
   std::copy(std::begin(s.m_rcPrev), std::end(s.m_rcPrev), std::begin(m_rcPrev));
@@ -327,4 +332,20 @@ int PickSheetSurface(int entry, int second) {
   if (second == 0 && !has(entry)) return entry + kSheetCharaSecond;
   if (second == 1 && has(entry + kSheetCharaSecond)) return entry + kSheetCharaSecond;
   return entry;
+}
+
+void PlayCmdSound(const cCharaBase& chara, const cFlowCmd& cmd) {
+  if (cmd.m_sSound == 0) return;
+  if (cmd.m_bSoundOnScreen && !chara.IsOnScreen()) return;
+  PlayDbSE(cmd.m_sSound);
+}
+
+void HITRECT::PlaceX(double x) {
+  dLeft = plat::TruncToInt(x) + nOffX;
+  dRight = dLeft + nW - 1;
+}
+
+void HITRECT::PlaceY(double y) {
+  dTop = plat::TruncToInt(y) + nOffY;
+  dBottom = dTop + nH - 1;
 }

@@ -16,6 +16,7 @@
 
 class cBlockCell;
 class cCond;
+class cFlowCmd;
 struct DDSURFACEDATA;
 class cCharaBase;
 class cItem;
@@ -49,6 +50,23 @@ struct HITRECT {
   double dLeft = 0.0, dTop = 0.0, dRight = 0.0, dBottom = 0.0;  // map pixels
   int nOffX = 0, nOffY = 0, nW = 0, nH = 0;                     // scaled, from the box's top-left
   int nBaseOffX = 0, nBaseOffY = 0, nBaseW = 0, nBaseH = 0;     // at scale 1
+
+  // Offsets and size at scale 1 (and as scaled).
+  void Set(int offX, int offY, int w, int h) {
+    nBaseOffX = nOffX = offX;
+    nBaseOffY = nOffY = offY;
+    nBaseW = nW = w;
+    nBaseH = nH = h;
+  }
+  void Scale(int factor) {
+    nOffX = factor * nBaseOffX;
+    nOffY = factor * nBaseOffY;
+    nW = factor * nBaseW;
+    nH = factor * nBaseH;
+  }
+  // Places the rectangle on a box whose left (top) is at x (y), whole pixels.
+  void PlaceX(double x);
+  void PlaceY(double y);
 };
 
 // A hit cooldown against one attacker.
@@ -175,6 +193,22 @@ class cCharaBase : public cGameObject {
   void AssignFlowStates(const cCheckedVector<cFlowState>& states);
   void RelinkFlowStates();
   void ApplyFlowAnimations();
+  // The flow part of an update: each running flow steps once (only death
+  // flows while dying); 1 as soon as the chara must go (a vanish request
+  // when `vanishCheck`, or its life ran out outside a death flow).
+  int StepFlows(int dying, int vanishCheck);
+  // The frame of an update: this chara becomes the scene's current one
+  // (its message flag cleared), and afterwards the scene points at no chara,
+  // flow or command again whichever way the update ends.
+  void BeginUpdate();
+  // The per-sub-step words the flows start from, and the flows' animations.
+  void PrepareFlowPass();
+  int EndFlowPass(int result);
+  // Standing still without acceleration shows the idle pose.
+  void SettleIdlePose();
+  // After the flows: flows marked for deletion removed, switches the flows
+  // set released.
+  void ApplyFlowEdits();
 
   // --- chara_physics.cpp ---
   double JumpSpeedForDots(double height) const;
@@ -253,6 +287,41 @@ class cCharaBase : public cGameObject {
   void TestKeyTiming(KEYCURSORS& c, const cInput& input, int frames) const;
   // The step against the current key states only, without times.
   int TestKeyFlags(const cInput& input, const cKeyTrigger& k) const;
+
+  // --- command_list.cpp ---
+  // Runs an item's command list on this chara (the hero) at once: 0, 1 when
+  // a command cleared the stage, 2 when the hero's life ran out. The list is
+  // the one that runs: parameter changes are written into it.
+  int RunCommandList(cCheckedVector<cFlowCmd>& list);
+
+  // --- move_executors.cpp ---
+  // The block chara this chara rides (while m_bOnChara) and its box as last
+  // seen (x, y, right, bottom), kept by the stage's riding rules: a turning
+  // walker carries the platform's own step along.
+  int m_nCarrierId = 0;
+  double m_rcCarrier[4] = {};
+  // The run angle: step x clone value + angle, mirrored for a chara whose
+  // template faces right, reduced below 360 (a negative angle stays).
+  void ComputeMoveAngle(cCmdState& state) const;
+  // The target offset in dots, flipped for a chara whose template faces right.
+  void ComputeMoveTargetOffset(cCmdState& state) const;
+  // Front, back and the input direction turned into a plain direction code.
+  int ResolveMoveDir(int dir, int useLiveInput, int flying) const;
+  // The command's velocity and facing request for a direction code, without
+  // and with the run angle, and toward the target point of the settings.
+  void DirToVelocity(cCmdState& state, int dir) const;
+  void DirAngleToVelocity(cCmdState& state, int dir) const;
+  void TargetToVelocity(cCmdState& state) const;
+  // Hands a wanted velocity to the chara: its displacement this sub-step, or
+  // under inertia an acceleration of its kept velocity; turns it and starts
+  // its walking pose.
+  void ApplyMoveVelocity(const cCmdState& state, double vx, double vy, int facingReq, int force);
+  // Walks on, turning back at walls and ledges.
+  void GroundTurnStep(cCmdState& state);
+  // Moves back inside the view when the chara is about to leave it.
+  void AvoidOffscreenStep(cCmdState& state) const;
+  // Toward the point on the axes the move settings leave free.
+  int MoveTowardByLocks(cCmdState& state, double x, double y);
 };
 
 // The lowest direction state 0..9 whose newest run is pressed; 0 when none.
@@ -275,3 +344,7 @@ DDSURFACEDATA* SelectedWorkSurface1();
 DDSURFACEDATA* SelectedWorkSurface2();
 // entry or entry + 18 (the second set), as the shot drawing wants it.
 int PickSheetSurface(int entry, int second);
+
+// Plays the command's sound (a Sound database entry; 0 none), unless it is
+// meant for a chara on screen and this one is not.
+void PlayCmdSound(const cCharaBase& chara, const cFlowCmd& cmd);

@@ -345,3 +345,64 @@ void SetupJumpCmd(cCmdState& state, cCharaBase& chara) {
   const long long d = static_cast<long long>(cmd->m_sTime) * StageSubSteps() * 6;
   state.m_nDuration = static_cast<int>(std::clamp<long long>(d, INT32_MIN, INT32_MAX));
 }
+
+int cCharaBase::StepFlows(int dying, int vanishCheck) {
+  constexpr int kTriggerDeath = 3;
+  for (int i = 0; i < m_vecFlowState.Size(); ++i) {
+    cFlowState& s = m_vecFlowState[static_cast<size_t>(i)];
+    if (!s.m_bRunning) continue;
+    if (s.m_vecCmdState.empty()) {
+      s.Stop(this);
+      continue;
+    }
+    const int trigger = s.m_pFlow ? s.m_pFlow->m_byTrigger : 0;
+    if (s.m_bPaused || s.m_bHalted || (dying && trigger != kTriggerDeath)) continue;
+    if (s.Step()) s.Stop(this);
+    if ((vanishCheck && m_bVanish) || (!dying && trigger != kTriggerDeath && m_nLife <= 0)) return 1;
+  }
+  return 0;
+}
+
+void cCharaBase::ApplyFlowEdits() {
+  if (m_bFlowDeleted) {
+    for (int i = m_vecFlowState.Size() - 1; i >= 0; --i)
+      if (m_vecFlowState[static_cast<size_t>(i)].m_bDeleteMark) RemoveFlow(i);
+    m_bFlowDeleted = 0;
+  }
+  if (m_bSwitchChanged) {
+    for (size_t i = 0; i < m_vecSwitchSet.size(); ++i) {
+      if (!m_vecSwitchSet[i]) continue;
+      m_vecSwitchSet[i] = 0;
+      if (i < m_vecSwitchLatch.size()) m_vecSwitchLatch[i] = 0;
+    }
+    m_bSwitchChanged = 0;
+  }
+}
+
+void cCharaBase::BeginUpdate() {
+  if (!g_pGameScene) return;
+  g_pGameScene->m_pCurChara = this;
+  g_pGameScene->m_bMessageShown = 0;
+}
+
+void cCharaBase::PrepareFlowPass() {
+  m_bGravityHold = 0;
+  m_bDecelX = m_bDecelY = 1;
+  m_bHidden2 = 0;
+  m_bMoved = 0;
+  if (m_nFlowLockTimer > 0) --m_nFlowLockTimer;
+  ApplyFlowAnimations();
+}
+
+int cCharaBase::EndFlowPass(int result) {
+  if (g_pGameScene) {
+    g_pGameScene->m_pCurChara = nullptr;
+    g_pGameScene->m_pCurFlow = nullptr;
+    g_pGameScene->m_pCurCmd = nullptr;
+  }
+  return result;
+}
+
+void cCharaBase::SettleIdlePose() {
+  if (!m_bMoved && m_dAX == 0 && m_dAY == 0) m_Anime.ChangePattern(m_bNoGravity ? 2 : 0, 0);
+}

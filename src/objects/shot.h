@@ -8,4 +8,8 @@ class cShot : public cGameObject {
  public:
   int m_bFree = 1;       // 1 a shot; 0 a sword, which follows its owner
   cEdShot m_Settings;    // the settings copy
+
+  // read by the vanish command
+  // (its team is m_nBlockSide, its activity m_bActive)
+  int m_bRemoved = 0;    // leaves the stage once the walk over the shot list ends
 };

@@ -55,3 +55,9 @@ int DSGetVolume(const DSSOUNDDATA* slot, int copy);
 // Menu cursor sound: once for a horizontal press when axes bit 1 is set, once
 // more for a vertical press when axes bit 2 is set.
 void PlayCursorSE(const uint16_t* dirBits, int axes, int soundIndex);
+
+// Sound effect `id` (slot of g_vecSound), played by the main window on its
+// own thread (defined with it); callable from the game-side threads.
+void PlaySE(int id);
+// Sound database entry `id`: 0 plays nothing, else slot id + 16.
+void PlayDbSE(int16_t id);

@@ -1,6 +1,9 @@
 #include "stage/game_scene.h"
 
+#include "objects/chara_base.h"
+#include "objects/shot.h"
 #include "records/stage_data.h"
+#include "stage/block_cell.h"
 
 cGameScene* g_pGameScene = nullptr;
 
@@ -42,4 +45,56 @@ int StageSubSteps() { return g_Stage.m_nSubSteps > 0 ? g_Stage.m_nSubSteps : 1; 
 double StageStepGravity() { return g_Stage.m_dStepGravity; }
 double StageStepSpeedLimit() { return g_Stage.m_dStepSpeedLimit; }
 double StageGravitySetting() { return g_Stage.m_dGravity; }
+
+// Object lists by team
+
+std::list<cCharaBase*>* cGameScene::TeamCharas(int team) {
+  if (team < 0 || static_cast<size_t>(team) >= m_vecTeamChara.size()) return nullptr;
+  return &m_vecTeamChara[static_cast<size_t>(team)];
+}
+
+std::list<cShot*>* cGameScene::TeamShots(int team) {
+  if (team < 0 || static_cast<size_t>(team) >= m_vecTeamShot.size()) return nullptr;
+  return &m_vecTeamShot[static_cast<size_t>(team)];
+}
+
+void cGameScene::RemoveShot(cShot* shot) {
+  if (!shot) return;
+  if (m_ShotWalk.nDepth > 0) {
+    shot->m_bRemoved = 1;
+    return;
+  }
+  // Every team list, not only the shot's own: its team may have changed
+  // since it joined.
+  for (std::list<cShot*>& team : m_vecTeamShot) team.remove(shot);
+  m_lstShot.remove_if([shot](const cShot& s) { return &s == shot; });
+}
+
+void cGameScene::SweepRemovedShots() {
+  if (m_ShotWalk.nDepth > 0) return;
+  for (std::list<cShot*>& team : m_vecTeamShot) team.remove_if([](const cShot* s) { return s->m_bRemoved != 0; });
+  SweepRemoved(m_lstShot, m_ShotWalk, [](const cShot& s) { return s.m_bRemoved != 0; });
+}
+
+int cGameScene::IsBlockedAt(const cCharaBase* chara) {
+  if (!chara) return 0;
+  const int shift = m_ScrollX.m_nRowShift;
+  const long long rowWidth = 1LL << shift;
+  const long long cells = static_cast<long long>(g_vecBlockMap.size());
+  const int corners[4][2] = {{chara->m_nCellL, chara->m_nCellT},
+                             {chara->m_nCellR, chara->m_nCellT},
+                             {chara->m_nCellL, chara->m_nCellB},
+                             {chara->m_nCellR, chara->m_nCellB}};
+  for (const auto& c : corners) {
+    const long long index = c[0] + (static_cast<long long>(c[1]) << shift);
+    if (c[0] < 0 || c[0] >= rowWidth || c[1] < 0 || index >= cells) return 1;
+    if (g_vecBlockMap[static_cast<size_t>(index)].GetHitKind(chara->m_nBlockSide) != 0) return 1;
+  }
+  for (const std::list<cCharaBase*>& team : m_vecTeamChara)
+    for (const cCharaBase* other : team) {
+      if (!other || other == chara || !other->m_Data.m_bBlockChara || !other->m_bActive || other->m_bDead) continue;
+      if (chara->OverlapsRect(other->m_dX, other->m_dY, other->m_dRight, other->m_dBottom)) return 1;
+    }
+  return 0;
+}
 

@@ -3,13 +3,16 @@
 // still runs a stand-in; the objects and their tests work on a scene made
 // for them and reached through g_pGameScene.
 #pragma once
+#include <list>
 #include <vector>
 
+#include "objects/object_walk.h"
 #include "records/checked.h"
 #include "stage/scene.h"
 #include "stage/scroll_axis.h"
 
 class cCharaBase;
+class cShot;
 class cFlowState;
 class cCmdState;
 class cCond;
@@ -47,6 +50,51 @@ class cGameScene : public cScene {
   int m_bHeroDeathCheck = 0;
   // Cycles 0..31, one step a frame: the colour of the distance overlays.
   int m_nOverlayCounter = 0;
+  // The physics sub-step being run, 1..N.
+  int m_nSubStepIndex = 1;
+
+  // --- block_collision.cpp ---
+  // An object's collision box against the block map and the view. Kinds
+  // rank deadly (2) above solid (1) above empty (0); results are 0, or 2
+  // when the object is killed. A flying object (m_bNoGravity) is treated by
+  // its block mode: 0 passes every block, 1 collides, 2 dies on touching
+  // one. Operator 1 (m_nTeam) lands on deadly blocks; any other dies.
+  // A landing keeps the cell landed on in m_nContact as its map index + 1
+  // (0: none yet); the air counter is m_bAirState2 and the grace counter
+  // m_nFlowLockTimer.
+  //
+  // The cell of the strongest block along a vertical (x1 == x2, from y1
+  // down) or horizontal (y1 == y2, from x1 right, ties to the sample nearer
+  // the centre) edge, sampled at the unscaled size; 0 for other lines.
+  int GetBlockOnLine(cCharaBase* chara, int x1, int y1, int x2, int y2);
+  // The strongest cell under the box's bottom edge, sampled more finely.
+  int GetFloorCell(cCharaBase* chara);
+  // The strongest of the four corner cells of a cell rectangle.
+  int GetBlockAtCorners(int left, int top, int right, int bottom, int faction);
+  // One edge: stopped by a block, the box is pushed out to the cell line.
+  int HitBlockLeft(cCharaBase* chara);
+  int HitBlockRight(cCharaBase* chara);
+  int HitBlockTop(cCharaBase* chara);
+  // Also counts the sub-steps without floor, marking the object as falling.
+  int HitBlockBottom(cCharaBase* chara);
+  // Both edges of an axis, the one the object moves toward first.
+  int HitBlocksX(cCharaBase* chara);
+  int HitBlocksY(cCharaBase* chara);
+  // Both edges in a fixed order (right then left; floor then ceiling), for
+  // an object already stopped on that axis in this sub-step.
+  int CheckBlocksX(cCharaBase* chara);
+  int CheckBlocksY(cCharaBase* chara);
+  // Keeps the box inside the view while the axis scrolls by itself or the
+  // object flies; 2 when a walking object leaves it at the bottom.
+  void CheckScreenEdgeX(cCharaBase* chara);
+  int CheckScreenEdgeY(cCharaBase* chara);
+  // The hero's moves of one sub-step against the map and the view, up to
+  // the first crush test; then, given what the contacts with the charas
+  // returned, the repeated block tests and the second crush test. Each
+  // returns 0, or 2 with the death's debug-log text in `death`: the caller
+  // writes it, plays the death sound and lets the hero die.
+  int MoveHeroThroughMap(cCharaBase* hero, const char** death);
+  int SettleHeroAfterContacts(cCharaBase* hero, int charaResult, const char** death);
 
   // --- scene_conditions.cpp ---
   // A flow may start as far as its conditions go: no conditions, a latch
@@ -61,6 +109,31 @@ class cGameScene : public cScene {
   // scroll limits, the view at the stage's top-left: the part of the stage
   // set-up that the objects' own rules need.
   void SetUpAxes(int width, int height);
+
+  // Object lists by team
+  static constexpr int kTeamCount = 8;
+  // The charas (the hero in its team's list) and the shots of each team
+  // 0..7, in the order they joined the stage.
+  std::vector<std::list<cCharaBase*>> m_vecTeamChara = std::vector<std::list<cCharaBase*>>(kTeamCount);
+  std::vector<std::list<cShot*>> m_vecTeamShot = std::vector<std::list<cShot*>>(kTeamCount);
+  // Every shot of the stage. Node-based, so the team lists' pointers stay
+  // valid while shots come and go.
+  std::list<cShot> m_lstShot;
+  // The walks running over m_lstShot: while one runs, a removed shot is
+  // only marked, and the outermost walk's sweep takes it out.
+  WALKDEPTH m_ShotWalk;
+  // The team's list; null for a team outside 0..7.
+  std::list<cCharaBase*>* TeamCharas(int team);
+  std::list<cShot*>* TeamShots(int team);
+  // Takes the shot out of the team lists and deletes it from the shot
+  // list, or, while the shot list is walked, only marks it for removal.
+  void RemoveShot(cShot* shot);
+  // Takes every marked shot out, unless a walk over the shot list runs.
+  void SweepRemovedShots();
+  // 1 when the chara's cell rectangle touches a block that stops it, or
+  // its box overlaps an active block chara; a rectangle outside the block
+  // map counts as blocked.
+  int IsBlockedAt(const cCharaBase* chara);
 };
 
 // The running play scene; null while no stage is played.
