@@ -341,11 +341,11 @@ void PlayCmdSound(const cCharaBase& chara, const cFlowCmd& cmd) {
 }
 
 void HITRECT::PlaceX(double x) {
-  dLeft = plat::TruncToInt(x) + nOffX;
+  dLeft = static_cast<double>(plat::TruncToInt(x)) + nOffX;
   dRight = dLeft + nW - 1;
 }
 
 void HITRECT::PlaceY(double y) {
-  dTop = plat::TruncToInt(y) + nOffY;
+  dTop = static_cast<double>(plat::TruncToInt(y)) + nOffY;
   dBottom = dTop + nH - 1;
 }

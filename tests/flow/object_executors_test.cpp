@@ -282,6 +282,9 @@ TEST_F(ObjectExecTest, BlockedRectangles) {
   // Outside the block map (a rectangle nothing should have) counts as blocked.
   ch.m_nCellR = 1 << Scene().m_ScrollX.m_nRowShift;
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 1);
+  // An object flying through blocks is blocked by nothing.
+  ch.SetPlacementMode(kPlaceFree);
+  EXPECT_EQ(Scene().IsBlockedAt(&ch), 0);
 }
 
 // --- target ----------------------------------------------------------------
