@@ -192,3 +192,15 @@ int ApplyOperator(int current, int op, int operand, int lo, int hi) {
   }
   return ClampValue(v, lo, hi);
 }
+
+#include "platform/numeric.h"
+
+int CalcPercent(int value, int percent) {
+  // Below 2^38 in magnitude the product converts exactly, which covers every
+  // result inside the int range; larger ones only decide the clamp.
+  const double p = static_cast<double>(static_cast<long long>(value) * percent) * 0.01;
+  const double r = p >= 0 ? p + 0.5 : p - 0.5;
+  if (r >= 2147483648.0) return INT_MAX;
+  if (r <= -2147483649.0) return INT_MIN;
+  return plat::TruncToInt(r);
+}

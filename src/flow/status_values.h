@@ -80,3 +80,8 @@ int PercentOf(long long a, long long b);
 // 5 remainder (both skipped for 0), 6 percent; then the range. Computed in
 // 64 bits, so products and narrow fields clamp instead of wrapping.
 int ApplyOperator(int current, int op, int operand, int lo, int hi);
+
+// value x percent x 0.01 rounded half away from zero, the way the condition
+// tests of the world rules scale values. The product is formed in 64 bits so
+// no operand traps or wraps; a result past the int range is held at it.
+int CalcPercent(int value, int percent);

@@ -96,6 +96,50 @@ class cGameScene : public cScene {
   int MoveHeroThroughMap(cCharaBase* hero, const char** death);
   int SettleHeroAfterContacts(cCharaBase* hero, int charaResult, const char** death);
 
+  // --- block_chara.cpp ---
+  // Objects against the charas that act as blocks (active, living and not
+  // the object itself), visited in the order of `charas` (the team lists).
+  // An object flying through blocks passes them all. The contact flags
+  // collect what was touched; the pushed flag is m_bStopHit.
+  //
+  // The hero's solid collision of one sub-step, after its block tests:
+  // landing, riding upkeep, ceilings, side pushes, squeezes. 2 when crushed.
+  int HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas);
+  // Before a riding object's horizontal move: the carrier's displacement
+  // since it was last seen goes into the object's speed.
+  int CarryRiders(cCharaBase* rider, const std::vector<std::list<cCharaBase*>>& charas);
+  int HitsBlockChara(const cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas);
+  int OverlapsBlockCharaExcept(const cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas, int id);
+  // Whether the 5 pixels under the feet reach the carrier (by id); the
+  // first block chara there.
+  int IsOnCarrier(const cCharaBase* chara);
+  cCharaBase* FindCarrierBelow(const cCharaBase* chara);
+  // Places the object against the block charas it overlaps on one axis
+  // (0 horizontal, 1 vertical).
+  void SettleOnBlockCharas(cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas, int axis);
+  // 1 when each corner of the box, now or as given (x, y, right, bottom),
+  // lies in some block chara.
+  int IsEnclosedByBlockCharas(const cCharaBase* chara, const double box[4]);
+
+  // --- special_blocks.cpp ---
+  // The appearance lists of the stage's owners: an empty list holds; a
+  // latched list that held once holds without being evaluated; otherwise
+  // the list is evaluated (a block's and an item's for the first hero, a
+  // chara's for itself) and holding sets the owner's latched state.
+  bool CheckBlockCondList(class cBlockCell& cell);
+  bool CheckCharaCondList(cCharaBase& chara);
+  bool CheckItemCondList(class cItem& item);
+  // The block appearance test the cells' hit kinds ask (install it with
+  // SetBlockAppearanceTest while a stage plays). Data outside the block map
+  // has no latch of its own and is only evaluated.
+  static int BlockAppearanceTest(class cBlockData& block);
+  // Once per sub-step, before the hero moves: the effect of the block the
+  // hero stands on (jump pad, no jump, speed, conveyors). Always 0.
+  int ApplyBlockEffect(class cHero& hero);
+  // Once per sub-step: the item of the block the hero stands on, again
+  // every 60 frames while it stays there. 0, or the item's stage result.
+  int ApplyBlockItem(class cHero& hero);
+
   // --- scene_conditions.cpp ---
   // A flow may start as far as its conditions go: no conditions, a latch
   // that already held, or its list holding now (which sets the latch).
