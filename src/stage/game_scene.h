@@ -121,7 +121,7 @@ class cGameScene : public cScene {
   // lies in some block chara.
   int IsEnclosedByBlockCharas(const cCharaBase* chara, const double box[4]);
 
-  // --- special_blocks.cpp ---
+  // --- block_effects.cpp ---
   // The appearance lists of the stage's owners: an empty list holds; a
   // latched list that held once holds without being evaluated; otherwise
   // the list is evaluated (a block's and an item's for the first hero, a
