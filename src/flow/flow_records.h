@@ -73,6 +73,10 @@ class cFlowCmd : public cRecordOf<cFlowCmd> {
 
   // Every field 0, no text, no parts, no parameters, sound only on screen.
   void Init();
+  // Parameter i of the int vector; 0 for a slot the command does not have.
+  int Param(int i) const {
+    return i >= 0 && static_cast<size_t>(i) < m_vecParam.size() ? m_vecParam[static_cast<size_t>(i)] : 0;
+  }
 
   RecordFieldTable FieldTable() const override;
   void Appended(cRecordIO& io) override;

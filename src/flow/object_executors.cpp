@@ -24,11 +24,6 @@ constexpr int kChildLink = 4;  // the back-reference a summoned child leaves on 
 constexpr int kMaxChildDepth = 1000;
 constexpr int kMaxItemGetDepth = 32;
 
-int Param(const cFlowCmd& cmd, int i) {
-  const cCheckedVector<int32_t>& p = cmd.m_vecParam;
-  return i >= 0 && static_cast<size_t>(i) < p.size() ? p[static_cast<size_t>(i)] : 0;
-}
-
 cCharaBase* Hero() { return Player.empty() ? nullptr : &Player[0]; }
 
 cCharaBase* LinkSlot(const cCharaBase& chara, int slot) {
@@ -114,26 +109,26 @@ void KillChildren(cCharaBase* chara, const cCharaBase* runner, bool shots, int d
 
 CHARAFILTER TargetFilter(const cFlowCmd& cmd, const cCharaBase& chara) {
   CHARAFILTER f;
-  f.bExcludeId = Param(cmd, 5);
+  f.bExcludeId = cmd.Param(5);
   f.nExcludeId = chara.m_nId;
-  f.bSkipInvincible1 = Param(cmd, 6);
-  f.bSkipInvincible2 = Param(cmd, 7);
-  f.bSkipNoContact = Param(cmd, 8);
-  f.bTeam = Param(cmd, 9);
-  f.nTeam = Param(cmd, 10);
-  f.bVariable = Param(cmd, 11);
-  f.nVarIndex = Param(cmd, 12);
-  f.nValue = Param(cmd, 13);
-  f.nRelation = Param(cmd, 14);
+  f.bSkipInvincible1 = cmd.Param(6);
+  f.bSkipInvincible2 = cmd.Param(7);
+  f.bSkipNoContact = cmd.Param(8);
+  f.bTeam = cmd.Param(9);
+  f.nTeam = cmd.Param(10);
+  f.bVariable = cmd.Param(11);
+  f.nVarIndex = cmd.Param(12);
+  f.nValue = cmd.Param(13);
+  f.nRelation = cmd.Param(14);
   return f;
 }
 
 cCharaBase* FindNearestTarget(const cCharaBase& chara, const cFlowCmd& cmd, const CHARAFILTER& f) {
   if (!g_pGameScene) return nullptr;
   const double x = AimX(chara), y = AimY(chara);
-  const int mode = Param(cmd, 4);
-  if (!Param(cmd, 3)) {
-    std::list<cCharaBase*>* team = g_pGameScene->TeamCharas(Param(cmd, 2));
+  const int mode = cmd.Param(4);
+  if (!cmd.Param(3)) {
+    std::list<cCharaBase*>* team = g_pGameScene->TeamCharas(cmd.Param(2));
     return team ? FindNearestChara(x, y, *team, mode, f) : nullptr;
   }
   std::list<cCharaBase*> winners;
@@ -144,8 +139,8 @@ cCharaBase* FindNearestTarget(const cCharaBase& chara, const cFlowCmd& cmd, cons
 
 cCharaBase* FindTargetById(const cFlowCmd& cmd, const CHARAFILTER& f) {
   if (!g_pGameScene) return nullptr;
-  if (!Param(cmd, 3)) {
-    std::list<cCharaBase*>* team = g_pGameScene->TeamCharas(Param(cmd, 2));
+  if (!cmd.Param(3)) {
+    std::list<cCharaBase*>* team = g_pGameScene->TeamCharas(cmd.Param(2));
     return team ? FindCharaInList(*team, f) : nullptr;
   }
   for (std::list<cCharaBase*>& team : g_pGameScene->m_vecTeamChara)
@@ -253,7 +248,7 @@ int ExecWarp(cCharaBase* chara, cFlowCmd* cmd) {
 int ExecSetTarget(cCharaBase* chara, cFlowCmd* cmd) {
   const CHARAFILTER filter = TargetFilter(*cmd, *chara);
   cCharaBase* found = nullptr;
-  switch (const int whom = Param(*cmd, 1)) {
+  switch (const int whom = cmd->Param(1)) {
     case 0: found = Hero(); break;
     case 1: found = chara; break;
     case 2: found = FindNearestTarget(*chara, *cmd, filter); break;
@@ -267,17 +262,17 @@ int ExecSetTarget(cCharaBase* chara, cFlowCmd* cmd) {
     case 10: found = LinkSlot(*chara, whom - 7); break;
     default: break;
   }
-  const int ifNone = Param(*cmd, 15);
+  const int ifNone = cmd->Param(15);
   if (ifNone != 0 && ifNone != 1) return 0;
-  const int slot = Param(*cmd, 0);
+  const int slot = cmd->Param(0);
   if (found) chara->SetTargetLink(slot, found);
   else if (ifNone == 0) chara->SetTargetLink(slot, nullptr);
   return 0;
 }
 
 int ExecVanish(cCharaBase* chara, cFlowCmd* cmd) {
-  const int what = Param(*cmd, 0), team = Param(*cmd, 1);
-  const bool everywhere = Param(*cmd, 2) == 1;
+  const int what = cmd->Param(0), team = cmd->Param(1);
+  const bool everywhere = cmd->Param(2) == 1;
   switch (what) {
     case 0: {
       std::list<cCharaBase*>* list = g_pGameScene ? g_pGameScene->TeamCharas(team) : nullptr;
@@ -309,7 +304,7 @@ int ExecVanish(cCharaBase* chara, cFlowCmd* cmd) {
 }
 
 int ExecGetItem(cCharaBase*, cFlowCmd* cmd) {
-  const int palette = Param(*cmd, 0), index = Param(*cmd, 1);
+  const int palette = cmd->Param(0), index = cmd->Param(1);
   cCheckedVector<cItemData>& items = palette == 0 ? g_CommonPalette.m_vecItem : g_Stage.m_vecPaletteItem;
   if (index < 0 || index >= items.Size()) {
     ReportError("アイテムの取得：パレット %d にアイテム %d がありません！", palette, index);

@@ -366,8 +366,7 @@ void ApplyCharaArrangeList(cFlowCmd* cmd, cCharaBase* chara) {
 }
 
 int ExecArrange(cCharaBase*, cFlowCmd* cmd) {
-  const cCheckedVector<int32_t>& p = cmd->m_vecParam;
-  auto P = [&p](int i) { return static_cast<size_t>(i) < p.size() ? p[static_cast<size_t>(i)] : 0; };
+  auto P = [cmd](int i) { return cmd->Param(i); };
   const ARRANGEENTRY entry{P(0), P(1), P(2), P(3), P(4)};
   if (cmd->m_byCategory == 0) {
     cFlowState* flow = g_pGameScene ? g_pGameScene->m_pCurFlow : nullptr;

@@ -95,8 +95,7 @@ bool TestStatusCond(const cCond& c, cCharaBase* chara) {
 }
 
 int ExecStatusOp(cCharaBase* chara, cFlowCmd* cmd) {
-  const cCheckedVector<int32_t>& p = cmd->m_vecParam;
-  auto P = [&p](int i) { return static_cast<size_t>(i) < p.size() ? p[static_cast<size_t>(i)] : 0; };
+  auto P = [cmd](int i) { return cmd->Param(i); };
   const OPERAND o{P(6), P(7), P(8), P(9), P(12), P(13), P(10), P(11)};
   int v = 0;
   if (!ReadOperand(chara, o, v)) return 0;
@@ -145,8 +144,7 @@ int ExecStatusOp(cCharaBase* chara, cFlowCmd* cmd) {
 }
 
 int ExecStatusOp2(cCharaBase* chara, cFlowCmd* cmd) {
-  const cCheckedVector<int32_t>& p = cmd->m_vecParam;
-  auto P = [&p](int i) { return static_cast<size_t>(i) < p.size() ? p[static_cast<size_t>(i)] : 0; };
+  auto P = [cmd](int i) { return cmd->Param(i); };
   const int which = P(1), value = P(2);
   if (P(0) == kObjectSystem) {
     if (which == 0) {

@@ -15,10 +15,6 @@ namespace {
 const cScrollAxis& AxisX() { return g_pGameScene->m_ScrollX; }
 const cScrollAxis& AxisY() { return g_pGameScene->m_ScrollY; }
 
-// The axis moves by itself, so objects riding it are placed from the exact
-// view position rather than its whole pixels.
-bool ScrollsByItself(const cScrollAxis& a) { return a.m_dAutoStep != 0.0 && !a.m_bAtLimit; }
-
 }  // namespace
 
 cGameObject::cGameObject(const cGameObject& other) {
@@ -252,11 +248,11 @@ void cGameObject::UpdateScreenRect() {
     left = TruncToInt((m_dX - m_nImgOffX) - TruncToInt(sx));
     top = TruncToInt((m_dY - m_nImgOffY) - TruncToInt(sy));
   } else {
-    if (ScrollsByItself(ax))
+    if (ax.ScrollsByItself())
       left = m_bScrollLock ? TruncToInt(m_dX - sx) - m_nImgOffX : TruncToInt((m_dX - m_nImgOffX) - TruncToInt(sx));
     else
       left = TruncToInt(m_dX) - TruncToInt(sx) - m_nImgOffX;
-    if (ScrollsByItself(ay))
+    if (ay.ScrollsByItself())
       top = TruncToInt(m_dY - sy) - m_nImgOffY + 1;
     else
       top = TruncToInt(m_dY) - TruncToInt(sy) - m_nImgOffY;

@@ -24,8 +24,6 @@ struct HITSIZE {
   int w = 32, h = 32, foot = 0;
 };
 
-bool ScrollsByItself(const cScrollAxis& a) { return a.m_dAutoStep != 0.0 && !a.m_bAtLimit; }
-
 // The view position that centres `pos` (size `size`), kept within the
 // scroll bounds.
 double FollowView(const cScrollAxis& a, double pos, int size) {
@@ -176,7 +174,7 @@ void cHero::RebuildOverlayList() {
 int cHero::OnMovedX() {
   if (g_pGameScene) {
     cScrollAxis& a = g_pGameScene->m_ScrollX;
-    if (!ScrollsByItself(a)) a.m_dPos = FollowView(a, m_dX, m_nW);
+    if (!a.ScrollsByItself()) a.m_dPos = FollowView(a, m_dX, m_nW);
   }
   return ClampX(m_bNoGravity ? 0 : 1);
 }
@@ -184,7 +182,7 @@ int cHero::OnMovedX() {
 int cHero::OnMovedY() {
   if (g_pGameScene) {
     cScrollAxis& a = g_pGameScene->m_ScrollY;
-    if (!ScrollsByItself(a)) a.m_dPos = FollowView(a, m_dY, m_nH);
+    if (!a.ScrollsByItself()) a.m_dPos = FollowView(a, m_dY, m_nH);
   }
   return ClampY(m_bNoGravity ? 0 : 1);
 }
@@ -193,9 +191,9 @@ void cHero::UpdateScreenRect() {
   if (!g_pGameScene) return;
   const cScrollAxis& ax = g_pGameScene->m_ScrollX;
   const cScrollAxis& ay = g_pGameScene->m_ScrollY;
-  const int left = ScrollsByItself(ax) ? plat::TruncToInt(m_dX) - plat::TruncToInt(ax.m_dPos) - m_nImgOffX
+  const int left = ax.ScrollsByItself() ? plat::TruncToInt(m_dX) - plat::TruncToInt(ax.m_dPos) - m_nImgOffX
                                        : plat::TruncToInt(m_dX - ax.m_dPos - m_nImgOffX);
-  const int top = ScrollsByItself(ay) ? plat::TruncToInt(m_dY) - plat::TruncToInt(ay.m_dPos) - m_nImgOffY
+  const int top = ay.ScrollsByItself() ? plat::TruncToInt(m_dY) - plat::TruncToInt(ay.m_dPos) - m_nImgOffY
                                       : plat::TruncToInt(m_dY - ay.m_dPos - m_nImgOffY);
   m_rcScreen.left = left;
   m_rcScreen.top = top;
@@ -304,9 +302,7 @@ int cHero::Update(int dying) {
 void cHero::Jump(cCmdState* r) {
   if (!r || m_bNoGravity || m_bJumpHandled) return;
   const cFlowCmd* cmd = r->m_pCmd;
-  auto P = [cmd](int i) {
-    return cmd && static_cast<size_t>(i) < cmd->m_vecParam.size() ? cmd->m_vecParam[static_cast<size_t>(i)] : 0;
-  };
+  auto P = [cmd](int i) { return cmd ? cmd->Param(i) : 0; };
   const int mode = P(0);
   const cFlowState* flow = g_pGameScene ? g_pGameScene->m_pCurFlow : nullptr;
   const bool hasKeys = flow && !flow->m_vecKeyTrigger.empty() && flow->m_vecKeyTrigger.back();

@@ -27,6 +27,8 @@ class cScrollAxis {
   // The automatic speed as the objects' speed corrections see it: 0 while
   // the axis is held at a scroll limit.
   double CarrySpeed() const { return m_bAtLimit ? 0.0 : m_dAutoStep; }
+  // The view moves on its own on this axis: an automatic step, not held.
+  bool ScrollsByItself() const { return m_dAutoStep != 0.0 && !m_bAtLimit; }
 
   // On: the automatic step becomes speed (tenths of a pixel per frame) x
   // 0.1 / N pixels per sub-step; off: 0.
