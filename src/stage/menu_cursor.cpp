@@ -1,4 +1,4 @@
-#include "frontend/menu_cursor.h"
+#include "stage/menu_cursor.h"
 
 namespace {
 constexpr int kDirLeft = 1, kDirRight = 2, kDirUp = 4, kDirDown = 8;

@@ -1,4 +1,4 @@
-#include "frontend/ranking_data.h"
+#include "records/ranking_data.h"
 
 namespace {
 constinit const RecordField kRankingEntryFields[] = {

@@ -1,4 +1,4 @@
-#include "app/system_menu.h"
+#include "stage/system_menu.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/system_menu.h"
+#include "stage/system_menu.h"
 #include "graphics/display_fixture.h"
 #include "graphics/draw_helpers.h"
 #include "graphics/fill.h"

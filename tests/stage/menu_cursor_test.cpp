@@ -1,4 +1,4 @@
-#include "frontend/menu_cursor.h"
+#include "stage/menu_cursor.h"
 
 #include <gtest/gtest.h>
 
