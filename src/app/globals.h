@@ -17,6 +17,3 @@ struct sWindowList {
 };
 extern sWindowList g_vecDialog;
 
-extern cFont g_TextRenderer[3];        // the three built-in fonts
-// Their digit strips; no destructor: the shutdown releases them.
-extern DDSURFACEDATA (&g_NumberSD)[3];

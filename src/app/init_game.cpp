@@ -8,16 +8,17 @@
 #include "graphics/builtin_tables.h"
 #include "services/game_threads.h"
 #include "app/globals.h"
-#include "app/hbt_palette.h"
+#include "stage/hbt_palette.h"
 #include "app/main_window.h"
 #include "app/project_paths.h"
-#include "app/scene_manager.h"
+#include "stage/game_scene.h"
+#include "stage/scene_manager.h"
 #include "app/screen_mode.h"
 #include "records/start_option.h"
 #include "records/window_data.h"
 #include "flow/cmd_param_table.h"
 #include "flow/flow_records.h"
-#include "frontend/free_stage.h"
+#include "stage/free_stage.h"
 #include "graphics/bitmap_load.h"
 #include "graphics/colorkey.h"
 #include "graphics/display.h"
@@ -233,6 +234,7 @@ bool InitGame(const char* cmdLine, int showCmd) {
 
   g_SceneManager.m_nFps = 60;
   g_SceneManager.m_nFadeSpeed = 10;
+  InitMenuAnchors();
   for (cInput& input : g_vecInput) input.SetRepeat(18, 6);
 
   ScreenModeRequest request;

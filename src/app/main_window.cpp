@@ -6,7 +6,7 @@
 #include "services/game_threads.h"
 #include "records/start_option.h"
 #include "records/window_data.h"
-#include "frontend/free_stage.h"
+#include "stage/free_stage.h"
 #include "records/progress_data.h"
 #include "graphics/display.h"
 #include "graphics/mesbox.h"
@@ -22,14 +22,9 @@
 #include "services/file_chooser.h"
 #include "services/log.h"
 #include "services/sound.h"
+#include "stage/game_scene.h"
 #include "stage/replay_data.h"
 
-std::atomic<int> g_bNameDone{0};
-std::atomic<int> g_bReplyDone{0};
-std::atomic<int> g_nReplyResult{0};
-int g_bBgmLoop = 1;
-int g_nStageBgm = 0;
-std::atomic<int> g_bPlayQuit{0};
 
 namespace {
 
@@ -191,7 +186,7 @@ LRESULT cMainWindow::OnClose(HWND hwnd) {
   // for the play scene to ask again.
   if (thPause.IsRunning() && !plat::IsClosing()) {
     WriteECLog("WM_CLOSE thPause.m_hThread");
-    g_bPlayQuit = 1;
+    if (g_pGameScene) g_pGameScene->m_bQuit = 1;
     plat::PostThreadMessage(thPause.m_dwThreadId, WM_QUIT, 0, 0);
     return 0;
   }
@@ -316,13 +311,3 @@ void PlayDbSE(int16_t id) {
   if (id != 0) PlaySE(id + 16);
 }
 
-int SendWindowRequest(uint32_t msg, WPARAM w) {
-  std::atomic<int>& done = msg == WM_T4_NAMEENTRY ? g_bNameDone : g_bReplyDone;
-  done = 0;
-  plat::SendMessage(g_hWnd.load(), msg, w, 0);
-  // The send returns once the flag is set (or the close refused it and set
-  // the flag); the wait is the senders' protocol, kept for their sake.
-  while (!done.load() && !plat::QuitRequested()) plat::Sleep(1);
-  if (!done.load()) return 0;
-  return msg == WM_T4_NAMEENTRY ? 1 : g_nReplyResult.load();
-}

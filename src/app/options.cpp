@@ -28,6 +28,7 @@ const char* UsageText() {
          "  --answers FILE         scripted answers for boxes and dialogs, one per line\n"
          "  --screenshot N:FILE    write presented frame N as PNG (repeatable)\n"
          "  --frame-hashes FILE    one line per presented frame: number and pixel hash\n"
+         "  --state-log FILE       while a stage plays, one JSON line of its state per presented frame\n"
          "  --audio-out FILE       write everything the player sounds as a WAV file\n"
          "  --soundfont FILE       SoundFont for MIDI music (default: TimGM6mb)\n"
          "  --test-play            start as the editor's test play\n"
@@ -51,6 +52,7 @@ bool ParseCommandLine(int argc, char** argv, CommandLine* out, std::string* erro
   } textOptions[] = {
       {"--project", &CommandLine::project},         {"--input", &CommandLine::inputScript},
       {"--answers", &CommandLine::answers},         {"--frame-hashes", &CommandLine::frameHashes},
+      {"--state-log", &CommandLine::stateLog},
       {"--audio-out", &CommandLine::audioOut},     {"--soundfont", &CommandLine::soundFont},
       {"--editor-socket", &CommandLine::editorSocket},
   };

@@ -13,6 +13,7 @@ struct CommandLine {
   std::string answers;
   std::vector<std::pair<uint64_t, std::string>> screenshots;
   std::string frameHashes;
+  std::string stateLog;     // JSON Lines of the play state, one per presented frame
   std::string audioOut;     // WAV file of everything the mixer plays
   std::string soundFont;     // SoundFont for MIDI music; empty = the system's default
   bool testPlay = false;

@@ -1,6 +1,6 @@
-// STAND-INS: the six scenes until the issues of the title, world map,
-// world-map menu, challenge select, stage play and options screens replace
-// them. Each draws its name on a plain screen and keeps the scene contract:
+// STAND-INS: the five front-end scenes until the issues of the title, world
+// map, world-map menu, challenge select and options screens replace them.
+// Each draws its name on a plain screen and keeps the scene contract:
 // fade-in, running, fade-out that hands over to m_nNextScene. Confirm
 // (button 1) asks for the next type in order, cancel (button 2) for the
 // title. The title stand-in also offers what the real title's menu items
@@ -49,10 +49,6 @@ class cWorldMenuScene : public cPlaceholderScene {
 class cChallengeScene : public cPlaceholderScene {
  public:
   cChallengeScene() : cPlaceholderScene(SCENE_CHALLENGE, "Challenge select") {}
-};
-class cStagePlayPlaceholder : public cPlaceholderScene {
- public:
-  cStagePlayPlaceholder() : cPlaceholderScene(SCENE_GAME, "Stage play") {}
 };
 class cOptionScene : public cPlaceholderScene {
  public:

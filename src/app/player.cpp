@@ -18,6 +18,7 @@
 #include "platform/signals.h"
 #include "platform/text.h"
 #include "platform/video.h"
+#include "stage/state_log.h"
 #include "services/file_chooser_ui.h"
 #include "services/log.h"
 #include "services/strings.h"
@@ -54,6 +55,13 @@ bool ApplyCaptureOptions(const CommandLine& cl) {
     std::fprintf(stderr, "tarvamo4: cannot write frame hashes to %s\n", cl.frameHashes.c_str());
     return false;
   }
+  if (!cl.stateLog.empty()) {
+    if (!OpenStateLog(cl.stateLog)) {
+      std::fprintf(stderr, "tarvamo4: cannot write the state log to %s\n", cl.stateLog.c_str());
+      return false;
+    }
+    plat::SetFramePresentedHook(WriteStateLog);
+  }
   if (!cl.audioOut.empty() && !plat::SetAudioCaptureFile(cl.audioOut)) {
     std::fprintf(stderr, "tarvamo4: cannot write the sound dump %s\n", cl.audioOut.c_str());
     return false;
@@ -87,6 +95,7 @@ int RunPlayer(int argc, char** argv) {
   cl.inputScript = Absolute(cl.inputScript);
   cl.answers = Absolute(cl.answers);
   cl.frameHashes = Absolute(cl.frameHashes);
+  cl.stateLog = Absolute(cl.stateLog);
   cl.audioOut = Absolute(cl.audioOut);
   cl.soundFont = Absolute(cl.soundFont);
   cl.editorSocket = Absolute(cl.editorSocket);

@@ -1,4 +1,4 @@
-#include "app/scene_manager.h"
+#include "stage/scene_manager.h"
 
 #include "app/globals.h"
 #include "records/start_option.h"

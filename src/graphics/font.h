@@ -163,3 +163,7 @@ int DrawDigitsToSurface(DDSURFACEDATA* lpSD, cFont* font);
 const char* PreloadedFullWidthChars();
 // Bytes up to the first newline or the end.
 int GetLineLength(const char* text);
+
+extern cFont g_TextRenderer[3];        // the three built-in fonts
+// Their digit strips; no destructor: the shutdown releases them.
+extern DDSURFACEDATA (&g_NumberSD)[3];

@@ -18,6 +18,7 @@ class cChara : public cCharaBase {
   int m_bIgnoreX = 0;           // the screen test ignores this axis
   int m_bIgnoreY = 0;
   int m_bAppearedC = 0;
+  int m_bRemoved = 0;           // off the stage once the walk over the charas ends
 
   cChara() = default;
   // Temporary copies (collision trials) are unlinked copies of the base.

@@ -217,9 +217,8 @@ void cCharaBase::ClearLinks() {
     RemoveBackRef(m_pParent, this, kParentSlot);
     m_pParent = nullptr;
   }
-  // The shots' own target and shooter links are cleared by the shots, which
-  // come with the combat rules; here the list only empties.
-  m_vecShotLink.clear();
+  // The shots that aim at or were fired by this chara forget it.
+  ClearShotLinks();
 }
 
 void cCharaBase::SetAnimeSet(int16_t id, int force) {

@@ -71,7 +71,7 @@ struct HITRECT {
 
 // A hit cooldown against one attacker.
 struct HITCOOLDOWN {
-  cCharaBase* pAttacker = nullptr;
+  int nAttackerId = 0;  // the attacker's m_nId: a chara made later at the same address is another
   int nFrames = 0;
 };
 
@@ -322,7 +322,77 @@ class cCharaBase : public cGameObject {
   void AvoidOffscreenStep(cCmdState& state) const;
   // Toward the point on the axes the move settings leave free.
   int MoveTowardByLocks(cCmdState& state, double x, double y);
+
+  // ===== chara_damage.cpp =====
+  // Invincibility after a hit, for the stage's frames of this chara's side
+  // counted in sub-steps; a new hit restarts it. Against one attacker the
+  // cooldown of the side follows as well.
+  void StartInvincibility();
+  void StartInvincibilityAgainst(const cCharaBase* attacker);
+  // Once per sub-step: the timers count down, ended cooldowns go.
+  void UpdateInvincibility();
+  bool IsInvincible() const;
+  bool IsImmuneTo(const cCharaBase* attacker) const;
+  // Damage, hit spark and knockback of a contact or a shot; 1 when the
+  // chara has no life left.
+  int TakeCharaDamage(const cCharaBase& attacker);
+  int TakeShotDamage(const cShot& shot);
+  // The hit triggers of both sides after a damage.
+  void RunHitFlowsByChara(cCharaBase& attacker);
+  void RunHitFlowsByShot(const cShot& shot);
+  // Death flows, the final update, the score and the drop item; 1 when the
+  // stage ends at this death (the chara then stays alive and linked).
+  int Die();
+  // The shots aiming at this chara or fired by it forget it.
+  void ClearShotLinks();
+
+  // ===== chara_draw.cpp =====
+  // The Direct3D highlight an invincible chara's sprite is drawn with.
+  struct COLORPAIR {
+    int bOn = 0;
+    D3DCOLOR dwDrawColor = 0;
+    DWORD dwColorOp = 0;
+  };
+  // Steps the chara's own animation and its running animations (not while
+  // paused) and gives the value to show: the running animation that wins the
+  // choice, else the chara's own.
+  int UpdateEffectInstances(int paused);
+  // The cell of the current frame with the anime set's offsets; `pair` gets
+  // the highlight of an invincible chara, or is turned off.
+  int GetGraphicNumber(COLORPAIR& pair) const;
+  // A living chara: its sprite through its chara effect, then its mark. A
+  // hidden one only keeps its effect running.
+  virtual void Draw(DDSURFACEDATA* target, int paused);
+  // The effect of a hidden chara, advanced without drawing; 1 when it ended.
+  int DrawEffectOnly(int paused);
+  // The death drawing of a dead chara; 1 when it is over and the chara goes.
+  int DrawEffectStep(DDSURFACEDATA* target, int paused);
+  // The gauges over the chara for a while after a change: life (bar 0) and
+  // the second gauge (bar 1, 4 pixels higher). Each draw ages the gauge.
+  void DrawLifeGauge(DDSURFACEDATA* target);
+  void DrawGauge2(DDSURFACEDATA* target);
+  void DrawGaugeBar(DDSURFACEDATA* target, GAUGEANIM& gauge, int which);
+  // Runs the renderer of the chara effect in play (with `draw` 0 nothing is
+  // drawn, the effect still advances); 1 when the effect has ended. `src`
+  // may be null when nothing is drawn.
+  int RunEffectRenderer(DDSURFACEDATA* target, const struct SPRITESRC* src, const COLORPAIR& pair, int paused,
+                        int draw);
+  // The sprite as it is, at the chara's scale; never ends.
+  int DrawPlain(DDSURFACEDATA* target, const SPRITESRC* src, const COLORPAIR& pair, int paused, int draw);
+  // Pausing a flow drops its running animations whose time is up and holds
+  // the others; resuming lets them run on.
+  void RemoveFinishedEffectsOfFlow(int flowId);
+  void ResumeEffectsOfFlow(int flowId);
+
+  // ===== message.cpp =====
+  // A value popup over this chara: a message of kind 2 with the three
+  // values, anchored to the chara, for 30 frames.
+  void ShowValuePopup(int value1, int value2, int value3);
 };
+
+// The hero or a chara of the running stage with that object id, skipping
+// removed charas; null when there is none.
+cCharaBase* FindCharaByObject(int id);
 
 // The lowest direction state 0..9 whose newest run is pressed; 0 when none.
 int GetFirstPressedKey(const cInput& input);

@@ -392,3 +392,8 @@ void cHero::DrawOverlays(DDSURFACEDATA* t) {
     o.nCounter = (o.nCounter + 1) % 32;
   }
 }
+
+void cHero::Draw(DDSURFACEDATA* target, int paused) {
+  cCharaBase::Draw(target, paused);
+  DrawOverlays(target);
+}

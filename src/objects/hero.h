@@ -80,6 +80,13 @@ class cHero : public cCharaBase {
   void Jump(cCmdState* state) override;
   // The hit-box overlays of a test play over the drawn hero.
   void DrawOverlays(DDSURFACEDATA* target);
+  // The sprite as every chara draws, then the hit-box displays of a test play.
+  void Draw(DDSURFACEDATA* target, int paused) override;
+  // ===== hero_sight.cpp =====
+  // Covers the screen outside the hero's limited sight (nothing without a
+  // sight shape): the mask's hole lies on the hero, or ahead of it for the
+  // shapes that look forward.
+  void DrawSightPicture(DDSURFACEDATA* target);
 
  private:
   void CopyHeroFields(const cHero& other);

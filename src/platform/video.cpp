@@ -432,6 +432,10 @@ bool WritePng(const std::string& osPath, const uint32_t* argb, int width, int he
   return std::fclose(f) == 0;
 }
 
+namespace {
+std::atomic<FramePresentedHook> g_presentedHook{nullptr};
+}  // namespace
+
 void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) {
   uint64_t frame;
   bool close = false;
@@ -456,6 +460,7 @@ void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) 
       if (g_capture.hashes) std::fflush(g_capture.hashes);
     }
   }
+  if (FramePresentedHook hook = g_presentedHook.load()) hook(frame);
   // The state of the next frame's input is set before its step reads it.
   ApplyInputScript(frame + 1);
   PostScriptedKeyDowns();
@@ -542,6 +547,8 @@ void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixel
   }
   WakeEvents();
 }
+
+void SetFramePresentedHook(FramePresentedHook hook) { g_presentedHook = hook; }
 
 uint64_t PresentedFrameCount() {
   std::lock_guard<std::mutex> g(g_capture.lock);

@@ -37,6 +37,10 @@ void DestroyWindow(HWND hwnd);
 // on the calling thread and handed to the window thread to be shown.
 void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels);
 uint64_t PresentedFrameCount();
+// Called on the presenting thread with the number of each counted frame,
+// after the frame was captured and before the next frame's input is set.
+using FramePresentedHook = void (*)(uint64_t frame);
+void SetFramePresentedHook(FramePresentedHook hook);
 
 // Capture settings, set before the first frame.
 void SetFrameLimit(uint64_t frames);  // WM_CLOSE after this many frames

@@ -1,5 +1,10 @@
 #include "records/ranking_data.h"
 
+#include "records/path_table.h"
+#include "records/progress_data.h"
+#include "services/log.h"
+#include "services/strings.h"
+
 namespace {
 constinit const RecordField kRankingEntryFields[] = {
     T4_FIELD(cRankingEntry, m_bValid),
@@ -46,3 +51,22 @@ cRankingData::cRankingData() {
 }
 
 void cRankingData::Appended(cRecordIO& io) { io.List("m_vecList", m_vecList); }
+
+int MakeRankingFileName(std::string& out, int mode, const std::string& stem, int mapStage, int x, int y) {
+  // Path-table entries 38-40: user_data\story\, user_data\challenge\, user_data\free\.
+  constexpr int kFirstRankingFolder = 38;
+  constexpr int kRankingExtension = 3;
+  out.clear();
+  if (mode < 0 || mode > 2) return 0;
+  std::string name = stem;
+  if (mode == 0) AppendMapPosition(name, mapStage, x, y);
+  StripPath(name);
+  FormatString(&out, "%s%s%s", g_szPathTable[kFirstRankingFolder + mode], name.c_str(), g_szExtTable[kRankingExtension]);
+  return 1;
+}
+
+bool SaveRanking(cRankingData& ranking, int mode, const std::string& stem, int mapStage, int x, int y) {
+  std::string file;
+  if (!MakeRankingFileName(file, mode, stem, mapStage, x, y)) return false;
+  return ranking.SaveToFile(file.c_str());
+}

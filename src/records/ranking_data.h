@@ -2,9 +2,9 @@
 // ranking kind (0 score, 1 time left, 2 clear time, 3 remaining life,
 // 4 remaining second gauge), and the search and insertion of a new result.
 //
-// STAND-IN beyond construction, FindInsertPos and Insert: the ranking
-// files (their old-version upgrade, LoadRanking, SaveRanking) and the
-// ranking display come with the rankings issue.
+// STAND-IN beyond construction, FindInsertPos, Insert and SaveRanking:
+// reading the ranking files (their old-version upgrade, LoadRanking) and
+// the ranking display come with the rankings issue.
 #pragma once
 #include <string>
 
@@ -49,3 +49,12 @@ class cRankingData : public cRecordOf<cRankingData> {
 };
 
 extern cRankingData g_Ranking;
+
+// The ranking file of a stage: the game mode's folder (story, challenge,
+// free play; other modes have none), the stage stem without its folders
+// (in story mode with the key numbers appended) and "rkg". 0 when the mode
+// has no ranking file.
+int MakeRankingFileName(std::string& out, int mode, const std::string& stem, int mapStage, int x, int y);
+// Writes the ranking to its file through the atomic writer; false when the
+// mode has no file or the write failed (the old file then stays).
+bool SaveRanking(cRankingData& ranking, int mode, const std::string& stem, int mapStage, int x, int y);

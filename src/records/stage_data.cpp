@@ -528,7 +528,7 @@ int cStageData::FindHero() const {
   return -1;
 }
 
-void cStageData::CopySettingsFrom(const cStageData& from) {
+void cStageData::RestoreSettingsFrom(const cStageData& from) {
   if (&from == this) return;
   CopyRegisteredFields(*this, from);
   m_nSubStepsX6 = 6 * m_nSubSteps;
@@ -536,6 +536,11 @@ void cStageData::CopySettingsFrom(const cStageData& from) {
   CopyRecordVector(m_vecStageString, from.m_vecStageString);
   for (int i = 0; i < kQuadCount; ++i) m_Quad[i] = from.m_Quad[i];
   m_vecRanking = from.m_vecRanking;
+}
+
+void cStageData::CopySettingsFrom(const cStageData& from) {
+  if (&from == this) return;
+  RestoreSettingsFrom(from);
   DestroyRecordVector(m_vecBlock);
   DestroyRecordVector(m_vecChara);
   DestroyRecordVector(m_vecItem);

@@ -256,7 +256,12 @@ class cStageData : public cRecordOf<cStageData> {
   // The settings part into this record (for the start copy): registered
   // fields and name, backgrounds, variable names, removal ranges and ranking
   // switches; this record's placed and palette lists end up empty.
+  // The settings, backgrounds, variable names, removal ranges and ranking
+  // switches of `from`; the palettes and placed objects are dropped.
   void CopySettingsFrom(const cStageData& from);
+  // The same settings of `from` put back, the palettes and placed objects
+  // kept: the start of every attempt.
+  void RestoreSettingsFrom(const cStageData& from);
 
  private:
   void Upgrade(uint32_t fileVersion);

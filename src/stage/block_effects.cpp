@@ -45,20 +45,6 @@ cBlockCell* CellOfMap(cBlockData& block) {
   return static_cast<cBlockData*>(&cell) == &block ? &cell : nullptr;
 }
 
-// The value popup of a taken item. The play scene has no message list to
-// put it in yet, so until it has one a taken item shows no popup.
-void ShowItemPopupHook(cCharaBase& /*hero*/, const cItem& /*item*/) {}
-
-// The item pick-up rule as the block items need it: nothing for a missing
-// item, number 0, an item that cannot be taken or one that is not active;
-// else the popup, the item's sound and its command list on the hero.
-int ApplyItemToHero(cItem& item, cHero& hero) {
-  if (item.m_nId == 0 || item.m_Data.m_byPickKind == kItemPickNever || !item.m_bActive) return 0;
-  if (item.m_Data.m_bPopup) ShowItemPopupHook(hero, item);
-  PlayDbSE(item.m_Data.m_sSound);
-  return hero.RunCommandList(item.m_Data.m_vecCmd);
-}
-
 // The hero keeps the effect's kind, amount and sub-steps left, and whether
 // an effect runs: its own braking on speed blocks reads that.
 void SetEffectStepsLeft(cHero& hero, int steps) {
@@ -166,7 +152,7 @@ int cGameScene::ApplyBlockItem(cHero& hero) {
       cItem item;
       item.InitFromTemplate(kBlockItemId, copy, 0);
       item.m_bActive = 1;
-      const int r = ApplyItemToHero(item, hero);
+      const int r = ApplyItem(&item, &hero);
       if (r != 0) return r;
       cooldown = kBlockItemFrames * StageSubSteps();
       applied = true;

@@ -1,6 +1,8 @@
 #include "stage/game_scene.h"
 
 #include "objects/chara_base.h"
+#include "objects/effect.h"
+#include "objects/message.h"
 #include "objects/shot.h"
 #include "records/stage_data.h"
 #include "stage/block_cell.h"

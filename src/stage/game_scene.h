@@ -3,25 +3,322 @@
 // still runs a stand-in; the objects and their tests work on a scene made
 // for them and reached through g_pGameScene.
 #pragma once
+#include <atomic>
 #include <list>
+#include <string>
 #include <vector>
 
 #include "objects/object_walk.h"
 #include "records/checked.h"
+#include "records/cmd_entry.h"
+#include "records/effect_state.h"
 #include "stage/scene.h"
 #include "stage/scroll_axis.h"
 
 class cCharaBase;
+class cChara;
+class cHero;
+class cItem;
 class cShot;
+class cEdShot;
+class cCharaData;
+class cItemData;
+class cBlockData;
+class cMessage;
+class cEffect;
+class cPicture;
 class cFlowState;
 class cCmdState;
 class cCond;
 struct DDSURFACEDATA;
 
+// The modal-wait record of the play scene: what PauseThreadProc waits for.
+struct WAITINFO {
+  int nMode = 0;      // 0 game wait, 1 message, 2 effect, 3 picture
+  int nKeyDelay = 0;  // frames in which keys are ignored
+  int bKeyWait = 0;   // end on a new press of the first button
+  int nFrames = 0;    // without a key wait: frames to wait
+  int nLast = 0;
+  // Key delay 10 for a key wait in mode 1 that does not continue a message.
+  void Set(int mode, int keyWait, int frames, int continuing) {
+    nMode = mode;
+    bKeyWait = keyWait;
+    nFrames = frames;
+    nLast = 0;
+    nKeyDelay = (keyWait != 0 && mode == 1 && continuing == 0) ? 10 : 0;
+  }
+};
+
 class cGameScene : public cScene {
  public:
   cGameScene();
   ~cGameScene() override;
+
+  // ===== the scene and its states (game_scene.cpp, play_states.cpp) =====
+  int m_nState = -1;       // 0..7; -1: the next update enters the scene
+  int m_nSubState = 0;     // 0 the first frame of a state
+  int m_nSavedState = 0;   // where the pause menu returns to
+  int m_nSavedSubState = 0;
+  WAITINFO m_Wait;
+  // Set by the window thread when the window closes while thPause runs.
+  std::atomic<int> m_bQuit{0};
+  // Set when a modal key wait ended on a key.
+  int m_bMesClosed = 0;
+  int m_bFailed = 0;       // Enter or SetStage failed: the scene stays idle
+  int m_nPlayFrames = 0;   // frames played
+  int m_nPlayTime = 0;     // hundredths of a second, at most 599999
+  int m_nBannerCount = 0;
+  int m_nStartBannerCount = 0;
+  int m_bButtonLock = 0;   // player 0's buttons cleared until all are up
+  int m_nFrameCounter = 0; // raised once per play frame
+  int m_bRankingPossible = 0;
+  int m_bRankingEntered = 0;
+  std::vector<int> m_vecRankPlace;  // per ranking kind, -1 none
+  std::vector<int> m_vecResult;     // per ranking kind
+  int m_bStatusBar = 1;
+  int m_bResultHint = 0;
+  // Per sub-step: 1 where shots are tested against charas.
+  std::vector<int> m_vecShotTestStep;
+  std::vector<BYTE> m_vecGroupFlag;  // appearance groups marked this sub-step
+  int m_bRemoveRange[3] = {};        // charas, block charas, items
+  int m_nHeroCount = 1;
+  int m_nCharaId = 0, m_nItemId = 0, m_nShotId = 0;
+  unsigned m_nSeed = 0;              // the attempt's random seed
+  int m_nSubStepCount = 0;
+  // The stage-clear command's choice of the next stage.
+  int m_nNextStage = 0;
+  std::string m_strNextStage;
+  // Walks over g_lstChara and g_lstItem (see object_walk.h).
+  WALKDEPTH m_CharaWalk;
+  WALKDEPTH m_ItemWalk;
+  int m_bContactRunning = 0;  // while StepCharas runs
+  double m_dFadeAngle = 0.0;              // the fades' angle, 0 black .. 90 the picture
+  cCheckedVector<cCmd> m_vecPauseMenu;    // quit, continue, retry, back to the map
+
+  void Update() override;
+  void Enter() override;
+  void FadeIn() override;
+  void FadeOut() override;
+  void StateReady();
+  void StatePlay();
+  void StatePause();
+  void StateStageClear();
+  void StateRetryQuery();
+  void StateGameOver();
+  void ResetPlayState();
+  int UseLife();
+  int CheckPauseKey();
+  int CountDownTimeLimit(int delta);
+  void CountPlayTime();
+  // Runs PauseThreadProc on thPause with m_Wait as set, the game thread
+  // waiting; `post` posts the thread message 0x8000 first. 1 when it ran.
+  int RunModalWait(int post);
+  // Draws a frame of the stage (play_step.cpp).
+  void Draw(int live, int frozen, int timeWarning, int hint);
+  void DrawHero(int frozen);
+  int DrawChara(cChara& chara, int frozen);
+  void UpdateActiveObjects();
+  // Takes a chara off the stage: its links cleared, out of its team list,
+  // out of g_lstChara (only marked while the list is walked).
+  void RemoveChara(cChara* chara);
+  void RemoveItem(cItem* item);
+  void SweepRemovedObjects();
+  // The steps of a play frame (play_step.cpp): how a sub-step ended.
+  enum { kSubStepGoOn = 0, kSubStepFrameEnd = 1, kSubStepStageEnd = 2 };
+  int RunSubStep(int index);
+  int RunSubStepWalks(int index, cHero& hero);
+  int StepHero(cHero& hero);
+  int StepChara(cChara& chara, int blockChara);
+  // A chara whose update said it must go, and one dying in its moves.
+  int SettleGoneChara(cChara& chara);
+  int SettleDyingChara(cChara& chara);
+  // The hero's death, with its debug-log text (none for some causes).
+  int HeroDeath(const char* text);
+  // A stage result of a contact rule (1 stage end, 2 the hero dies) as a
+  // sub-step's end.
+  int StageResult(int result);
+
+  // --- set_stage.cpp ---
+  // 1 on success; 0 when the stage could not be built (the scene is failed).
+  int SetStage(int restore, int restartMusic);
+  void PlaceStageCharas(std::list<cChara>& list, int x, int y, int& counter, const cCharaData& r, const cItem* item);
+  void PlaceStageItems(std::list<cItem>& list, int x, int y, int& counter, const cItemData& r);
+
+  // ===== spawns.cpp =====
+  // The summons of the fire patterns, at map pixel (x, y): the top-left of
+  // the new object's 32x32 cell area. `callerFacing` is not read. A chara
+  // copy or item outside the map, and a chara copy standing in a block, is
+  // dropped without using an id.
+  void SpawnChara(std::list<cChara>& list, double x, double y, BYTE faction, BYTE facing, int callerFacing,
+                  const cEdShot& settings, const cCharaData& templ, int& counter, cCharaBase* summoner);
+  void SpawnItem(std::list<cItem>& list, double x, double y, int callerFacing, const cEdShot& settings,
+                 cItemData& templ, int& counter);
+  // Places, erases or toggles the block of the cell holding the area's
+  // centre; a cell index outside the map is ignored.
+  void SummonBlock(double x, double y, int callerFacing, const cEdShot& settings, const cBlockData& block);
+  // 1 when the block just put into the cell must be undone. Every living
+  // hero and appeared chara the block lands on is spared the crush test,
+  // refused or not.
+  int CheckBlockSummonOverlap(int index, int cx, int cy, const cEdShot& settings);
+  // The cells toggled in this attempt: a cell toggles once. SetStage empties
+  // it, so that a restart plays as the first attempt did.
+  std::vector<int> m_vecToggle;
+
+  // ===== stage_resources.cpp =====
+  // The shot cell sheets (g_SD 63 and 64): every 16x16 shot cell centred in
+  // a 32x32 cell of palette colour 0.
+  void BuildTileSheets();
+  // The surfaces that depend on the databases, made on entering the scene
+  // and kept over its stages; each call releases the previous set first.
+  void LoadStageCharaBmps();
+  void LoadStageSwords();
+  void LoadStageEffects();
+  // The picture and message-text surfaces of the stage that ends.
+  void ReleaseStageBmps();
+  void ReleaseStageLists();
+  // The limited-sight mask as CreateSightMask last built it: (1280 + 2r) x
+  // (960 + 2r) pixels of colour 16 around a transparent hole of radius r at
+  // its centre. Only the 640 x 480 part the screen shows is ever made (in
+  // m_pSightMask), so a wide sight costs no more memory than a narrow one.
+  DDSURFACEDATA* m_pSightMask = nullptr;
+  int m_nSightMaskW = 0;      // 0 while there is no mask
+  int m_nSightMaskH = 0;
+  int m_nSightHoleR = 0;
+  int m_bSightHoleRound = 0;  // a disc; otherwise a square of side 2r
+  int m_nSightWindowX = -1;   // the part m_pSightMask holds; -1 none yet
+  int m_nSightWindowY = -1;
+  // Copies the 640 x 480 part of the mask at (x, y) over the target, keyed.
+  void DrawSightWindow(DDSURFACEDATA* target, int x, int y);
+
+  // ===== stage_end.cpp =====
+  // The name a ranking entry registers under; the name-entry dialog edits it.
+  std::string m_strRankingName;
+  // A cleared stage: the results added to the run (with extra lives for
+  // each score step passed), then the places the results would take in the
+  // stage's rankings when this is the last stage of its series.
+  void BeginStageEnd();
+  void AwardExtraLives();
+  // 1 and the newest numbered file of the next stage of the series (by
+  // number, or by the next-stage name), or 0 and an empty name.
+  int MakeStageFileName(std::string& out, int number) const;
+  int IsFinalStage(int number) const;
+  // Once per clear: the name, the entries, the ranking file, the display.
+  void EnterRanking();
+  // Where play goes after the clear screen (4 play, 3 challenge select,
+  // 1 world map, 0 title), with the progress updated for it.
+  int GoToNextStage();
+  // Tests: the extra-life notice's modal wait runs `wait` instead of the
+  // frame loop on thPause (null restores it).
+  static void SetNoticeWaitForTest(int (*wait)(cGameScene& scene));
+
+  // ===== contacts.cpp =====
+  // The contact rules of a sub-step. Stage results: 0 nothing, 1 the stage
+  // is cleared, 2 the hero dies (the caller ends the stage or lets the hero
+  // die).
+  //
+  // The hero's death, removal requests and charas without life, when a
+  // command asked for the check: 1 ends the frame's play step.
+  int CheckHeroDeath();
+  // Shots against charas, charas against charas, shots against shots.
+  int StepCharas();
+  int PickUpItems(cHero& hero);
+  // 0 died (or was dead already), 1 its death cleared the stage, 2 it is
+  // player-operated: the hero dies instead.
+  int KillChara(cCharaBase* chara);
+  // The same, acted on: 1 begins the stage end, 2 lets the hero die.
+  int KillCharaAndSettle(cCharaBase* chara);
+  // An item taken by the hero: its popup, sound and command list. 0 when
+  // nothing was applied, else the command list's result.
+  static int ApplyItem(cItem* item, cHero* hero);
+  // The numbers of the items of kind "any number of times" the hero touched
+  // in the previous sub-steps: such an item acts again only once the hero
+  // has left it.
+  std::list<int> m_lstItemContact;
+
+  // ===== frame_draw.cpp =====
+  // Drawing steps of the stage view, in the order Draw calls them. Targets
+  // are 640x480 screens (the back buffer).
+  //
+  // Once per drawn frame: the auto-scrolling backgrounds move by their rate
+  // and wrap once around their picture size.
+  void ScrollBackgrounds();
+  // Layer 0 (behind the map) or 1 (in front). Behind the map, palette
+  // colour 16 shows where no background was drawn.
+  void DrawBackgrounds(DDSURFACEDATA* target, int layer);
+  // The visible cells of the block map's back (0) or front (1) half.
+  void DrawBlockMap(DDSURFACEDATA* target, int part);
+  // Scores, the hero's two gauges and the lives, spaced evenly across the
+  // bar; nothing while the stage turns the status line off.
+  void DrawStatusBar(DDSURFACEDATA* target);
+  // The remaining seconds (999 without a limit); with `warn`, the warning
+  // sound once a second under the stage's threshold.
+  void DrawTimeLimit(DDSURFACEDATA* target, int warn);
+  // The screen-colour command: R, G, B, percent, restore flag, time in
+  // tenths of a second, flash flag, repeat count.
+  void StartScreenTint(const class cFlowCmd& cmd);
+  // `drawOnly` draws the tint as it stands without advancing it.
+  void DrawScreenTint(int drawOnly);
+  // One frame of the running screen effect; `frozen` draws it without
+  // advancing it. Its end clears the number and leaves the virtual back
+  // buffer.
+  void RunScrEffect(int frozen);
+  // No screen effect and no screen tint: the state of a new attempt.
+  void InitDrawState();
+  // The fourteen screen-effect kinds (screen_effects.cpp): each draws the
+  // frame drawn so far again, transformed; 1 when the effect has ended.
+  int ScrEffectNone(int frozen);
+  int ScrEffectMove(int frozen);
+  int ScrEffectShakeX(int frozen);
+  int ScrEffectShakeY(int frozen);
+  int ScrEffectSlideX(int frozen);
+  int ScrEffectSlideY(int frozen);
+  int ScrEffectWaveX(int frozen);
+  int ScrEffectWaveY(int frozen);
+  int ScrEffectBlink(int frozen);
+  int ScrEffectRotate(int frozen);
+  int ScrEffectCircle(int frozen);
+  int ScrEffectZoom(int frozen);
+  int ScrEffectLens(int frozen);
+  int ScrEffectMosaic(int frozen);
+
+  // The running screen effect; number (m_nId) 0 while none runs. The
+  // screen-effect command starts it.
+  cScrEffectState m_ScrEffect;
+  // The screen tint. A new tint keeps the colour, percent and weight of the
+  // one before it, which a restore fades back to.
+  int m_bTinted = 0;  // a tint was started since the attempt began
+  BYTE m_byTintR = 0, m_byTintG = 0, m_byTintB = 0;
+  int m_nTintPercent = 0;
+  int m_bTintRestore = 0;
+  int m_nTintDuration = 0;  // frames
+  int m_bTintFlash = 0;
+  int m_nTintRepeat = 0;
+  int m_bTintActive = 0;
+  int m_nTintFrame = 0;
+  int m_nTintRepeatCount = 0;
+  int m_nTintWeight = 0;  // of the untinted picture last drawn; 255 untouched
+  BYTE m_byTintPrevR = 0, m_byTintPrevG = 0, m_byTintPrevB = 0;
+  int m_nTintPrevPercent = 0;
+  int m_nTintPrevWeight = 255;
+
+  // ===== effects and messages =====
+  // Node-based: an instance never moves while the frame works on it.
+  std::list<cMessage> m_lstMessage;
+  std::list<cEffect> m_lstEffect;
+  // Parallel to g_lstPictureSD and g_lstPictureSDDef: picture n shows
+  // surface n.
+  std::list<cPicture> m_lstPicture;
+  // --- effect.cpp ---
+  // Draws every effect, deleting those that have ended.
+  void DrawEffects(DDSURFACEDATA* target, int paused);
+  // Draws the pictures of layer 0 (behind the map) or 1 (in front); a
+  // picture whose time is over goes with its surface and definition.
+  void DrawPictures(DDSURFACEDATA* target, int layer, int paused);
+  // --- message.cpp ---
+  // UpdateMessages for every message, deleting those that have ended.
+  void UpdateMessageList(DDSURFACEDATA* target, int paused);
+  // Every message gone, their text surfaces released.
+  void ClearMessages();
 
   // The view over the map, horizontal first.
   cScrollAxis m_ScrollX;
@@ -182,6 +479,24 @@ class cGameScene : public cScene {
 
 // The running play scene; null while no stage is played.
 extern cGameScene* g_pGameScene;
+
+// The places of the scene's boxes: the pause menu, the retry query and the
+// ranking display.
+struct MENUANCHOR {
+  int x = 0, y = 0, a = 0, b = 0;
+};
+extern MENUANCHOR g_ptMenuAnchor[3];
+void InitMenuAnchors();
+
+// Which of N sub-steps test shots against charas when K of them do (every
+// one for K = 0); K is taken within 0..N.
+std::vector<int> BuildShotTestSchedule(int n, int k);
+
+// The modal frame loops run on thPause and thRanking.
+unsigned PauseThreadProc(void* scene);
+unsigned RankingThreadProc(void* scene);
+// Stores the loop flag and asks the main window for stage music `bgm`.
+void PlayStageBgm(int bgm, int loop);
 
 // Stage physics as the objects use it: N sub-steps per frame (at least 1),
 // gravity and the speed limit per sub-step, and the gravity setting itself.

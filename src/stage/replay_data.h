@@ -12,6 +12,7 @@
 
 class cStageData;
 class cProgressData;
+class cInput;
 
 class cReplayData : public cRecordOf<cReplayData> {
  public:
@@ -28,6 +29,12 @@ class cReplayData : public cRecordOf<cReplayData> {
 
   cReplayData();
   RecordFieldTable FieldTable() const override;
+  // Seed 0, both channels and their runs empty, playback at the start.
+  void Reset();
+  // Appends one frame of player 0's direction and button bits.
+  void RecordFrame(const cInput& input);
+  // 0 when the next frame went into the input's two channels, 1 at the end.
+  int PlayFrame(cInput& input);
   // 1 when the replay, its stage and its progress were read.
   int LoadFile(const char* path, cStageData* stage, cStageData* stageStart, cProgressData* progress);
   // 1 when the replay was written.
@@ -41,3 +48,7 @@ extern cReplayData g_ReplayPrev;  // the previous attempt
 // The save-replay chooser: 1 with the chosen path (stored form) in *path,
 // 0 when cancelled. `defaultName` is the current stage's name.
 int ShowSaveReplayDialog(std::string* path, const char* defaultName);
+
+// F1 (this attempt) and F2 (the previous one) held during play: the replay
+// is offered for saving through the main window. 1 when it was sent.
+int CheckReplayKeys();

@@ -33,4 +33,12 @@ class cScrollAxis {
   // On: the automatic step becomes speed (tenths of a pixel per frame) x
   // 0.1 / N pixels per sub-step; off: 0.
   void SetAutoSpeed(int on, int speed);
+  // Keeps the view within its bounds; touching a bound (the upper one
+  // exactly included) sets the at-limit flag. The argument is not read.
+  void Clamp(int unused);
+  // One automatic step, then the clamp.
+  void Step();
+  // The scroll limits: first and last cell of the stage the view may show,
+  // each only when its switch is on.
+  void SetBounds(int first, int last, int firstOn, int lastOn);
 };

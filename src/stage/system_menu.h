@@ -11,3 +11,13 @@
 // cursor) x 16 and height count x 16 at (x, y). Nothing for count 0.
 void DrawSystemMenu(const cSystemData& system, cFont& font, DDSURFACEDATA* dst, int x, int y, int start, int count,
                     int cursor);
+
+class cCmd;
+template <class T> class cCheckedVector;
+
+// The box of a command menu's enabled entries: as wide as the longest
+// enabled caption plus one character (the cursor's column), one 16-pixel
+// row per enabled entry; nothing when every enabled caption is empty.
+void DrawCmdMenu(cFont& font, DDSURFACEDATA* dst, int x, int y, const cCheckedVector<cCmd>& list);
+// The left edge that centres that box on `centreX`.
+int GetCmdMenuLeft(int centreX, const cCheckedVector<cCmd>& list);

@@ -10,6 +10,7 @@
 
 #include "services/game_threads.h"
 #include "app/main_window.h"
+#include "stage/game_scene.h"
 #include "records/start_option.h"
 #include "records/window_data.h"
 #include "platform/answers.h"
@@ -447,12 +448,14 @@ unsigned ModalSequence(void*) {
 }
 
 TEST_F(MainWindowProc, CloseDuringAModalSequenceOnlyAsksThePlaySceneToQuit) {
-  g_bPlayQuit = 0;
+  cGameScene scene;
+  cGameScene* saved = g_pGameScene;
+  g_pGameScene = &scene;
   g_sequenceEnded = false;
   ASSERT_EQ(thPause.Start(ModalSequence, nullptr), 1);
   Send(WM_CLOSE);
   // The sequence is asked to end and the play scene to quit; the window stays.
-  EXPECT_EQ(g_bPlayQuit.load(), 1);
+  EXPECT_EQ(scene.m_bQuit.load(), 1);
   ASSERT_TRUE(t4test::WaitUntil([] { return g_sequenceEnded.load(); }, 2s));
   thPause.Wait();
   EXPECT_FALSE(plat::IsClosing());
@@ -463,7 +466,7 @@ TEST_F(MainWindowProc, CloseDuringAModalSequenceOnlyAsksThePlaySceneToQuit) {
   EXPECT_TRUE(plat::IsClosing());
   EXPECT_EQ(g_hWnd.load(), nullptr);
   EXPECT_EQ(Posted(), std::vector<uint32_t>{WM_QUIT});
-  g_bPlayQuit = 0;
+  g_pGameScene = saved;
 }
 
 // ---- the window's own messages -----------------------------------------------

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "app/globals.h"
-#include "app/hbt_palette.h"
+#include "stage/hbt_palette.h"
 #include "app/placeholder_scenes.h"
-#include "app/scene_manager.h"
+#include "stage/scene_manager.h"
 #include "records/start_option.h"
 #include "graphics/bmp_bytes.h"
 #include "graphics/display_fixture.h"

@@ -1,4 +1,4 @@
-#include "frontend/free_stage.h"
+#include "stage/free_stage.h"
 
 #include <string>
 

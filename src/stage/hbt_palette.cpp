@@ -1,11 +1,11 @@
-#include "app/hbt_palette.h"
+#include "stage/hbt_palette.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
 #include "graphics/builtin_tables.h"
-#include "app/scene_manager.h"
+#include "stage/scene_manager.h"
 #include "graphics/palette.h"
 #include "platform/paths.h"
 #include "records/system_data.h"

@@ -1,0 +1,11 @@
+// STAND-IN until the palette fades DDFadeIn / DDFadeOut: a fade by an angle
+// from black (0) to the picture (90) that the scenes step once a frame.
+#pragma once
+
+// Fading in, the angle rises by `step` to 90 and completion comes on the
+// call after it got there; fading out it falls to 0 the same way.
+bool FadeStepStandIn(double* angle, double step, bool fadeIn);
+// The frame as a fade at `angle` shows it: in 8-bit DirectDraw through the
+// working palette, as the real fades do; elsewhere the drawn frame is
+// darkened.
+void ShadeFrame(double angle);
