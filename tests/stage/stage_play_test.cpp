@@ -1,0 +1,228 @@
+// Stage play as a player meets it, through the real program run headless on
+// stages written by the test project writer: the banners, the pause menu,
+// the time limit and the state log.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "records/stage_data.h"
+#include "support/headless_runner.h"
+#include "support/project_writer.h"
+#include "support/stage_writer.h"
+
+using t4test::ReadFile;
+using t4test::ReadLines;
+using t4test::RunPlayer;
+using t4test::TempFolder;
+
+namespace {
+
+// One line of the state log, the fields the tests read.
+struct StateLine {
+  long frame = -1, play = -1, state = -1, time = -1, lives = -1, score = -1;
+  bool hero = false;
+  std::string heroText;  // the hero object as written
+  double x = 0, y = 0;
+  std::string rest;  // everything after "frame": a run's state without its frame number
+};
+
+long IntField(const std::string& line, const char* name) {
+  const std::regex re(std::string("\"") + name + "\":(-?[0-9]+)");
+  std::smatch m;
+  return std::regex_search(line, m, re) ? std::stol(m[1]) : -1;
+}
+
+StateLine Parse(const std::string& line) {
+  StateLine s;
+  s.frame = IntField(line, "frame");
+  s.play = IntField(line, "play");
+  s.state = IntField(line, "state");
+  s.time = IntField(line, "time");
+  s.lives = IntField(line, "lives");
+  s.score = IntField(line, "score");
+  const std::regex hero("\"hero\":(\\{[^}]*\\})");
+  std::smatch m;
+  if (std::regex_search(line, m, hero)) {
+    s.hero = true;
+    s.heroText = m[1];
+    s.x = std::strtod(s.heroText.c_str() + s.heroText.find("\"x\":") + 4, nullptr);
+    s.y = std::strtod(s.heroText.c_str() + s.heroText.find("\"y\":") + 4, nullptr);
+  }
+  const size_t comma = line.find(',');
+  s.rest = comma == std::string::npos ? line : line.substr(comma);
+  return s;
+}
+
+class StagePlay : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(WriteProject(dir.path())); }
+
+  // A 20 x 15 stage with a floor along row 14 and the hero at (1, 13).
+  static cStageData FloorStage() {
+    cStageData stage = MakeTestStage(20, 15, "Stage1");
+    for (int x = 0; x < 20; ++x) PlaceBlock(stage, x, 14);
+    PlaceHero(stage, 1, 13);
+    return stage;
+  }
+  void Write(cStageData& stage) { ASSERT_TRUE(WriteStage(dir / "data/stg4/Stage1.stg4_778", stage)); }
+
+  // Runs the stage given on the command line for `frames` frames with the
+  // input script `input` (may be empty); the state log's lines.
+  std::vector<StateLine> Play(int frames, const std::string& input, bool testPlay, const char* log = "state.jsonl") {
+    std::vector<std::string> args = {"--headless", "--frames", std::to_string(frames), "--state-log", log,
+                                     "--frame-hashes", "hashes.txt"};
+    if (testPlay) args.push_back("--test-play");
+    if (!input.empty()) {
+      EXPECT_TRUE(t4test::WriteFile(dir / "input.txt", input));
+      args.push_back("--input");
+      args.push_back("input.txt");
+    }
+    args.push_back("data\\stg4\\Stage1.stg4");
+    result = RunPlayer(args, dir.path(), std::chrono::seconds(120));
+    EXPECT_FALSE(result.timedOut);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    std::vector<StateLine> lines;
+    for (const std::string& l : ReadLines(dir / log)) lines.push_back(Parse(l));
+    return lines;
+  }
+
+  static int FirstFrameIn(const std::vector<StateLine>& lines, int state) {
+    for (const StateLine& l : lines)
+      if (l.state == state) return static_cast<int>(l.frame);
+    return -1;
+  }
+  static int FramesIn(const std::vector<StateLine>& lines, int state) {
+    int n = 0;
+    for (const StateLine& l : lines) n += l.state == state ? 1 : 0;
+    return n;
+  }
+
+  TempFolder dir;
+  t4test::RunResult result;
+};
+
+TEST_F(StagePlay, ATestPlayGoesStraightToPlayAndTheHeroStandsOnTheFloor) {
+  cStageData stage = FloorStage();
+  Write(stage);
+  const std::vector<StateLine> lines = Play(150, "", true);
+  // One line per presented frame, numbered as the frame hashes number them.
+  ASSERT_EQ(lines.size(), 150u);
+  ASSERT_EQ(ReadLines(dir / "hashes.txt").size(), 150u);
+  for (size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i].frame, static_cast<long>(i + 1));
+  // Fade-in, one frame of the ready state without banners, then play (a
+  // line shows the state its frame ended in: the first play frame is the
+  // one after).
+  const int play = FirstFrameIn(lines, 2);
+  ASSERT_GT(play, 0);
+  EXPECT_EQ(FramesIn(lines, 1), 1);
+  EXPECT_EQ(lines.back().play, 150 - play);
+  // The hero's box stands on row 14 (map row 24): its screen row never
+  // changes, whatever the sub-steps do inside the pixel.
+  for (const StateLine& l : lines) {
+    ASSERT_TRUE(l.hero);
+    if (l.state != 2) continue;
+    EXPECT_GE(l.y, 744.0) << l.frame;
+    EXPECT_LT(l.y, 745.0) << l.frame;
+  }
+  // A command-line stage: unlimited lives, no time limit.
+  EXPECT_EQ(lines.back().lives, 999999);
+  EXPECT_EQ(lines.back().time, 999);
+}
+
+TEST_F(StagePlay, FreePlayShowsTheStartBannerForItsFrames) {
+  cStageData stage = FloorStage();
+  stage.m_bStageBanner = 1;
+  stage.m_bStartBanner = 1;
+  Write(stage);
+  const std::vector<StateLine> lines = Play(260, "", false);
+  // The stage-number banner and then the start banner, each seen for 79
+  // frames, and the frame that moves on to play.
+  EXPECT_EQ(FramesIn(lines, 1), 79 + 79 + 1);
+  EXPECT_EQ(FirstFrameIn(lines, 2), FirstFrameIn(lines, 1) + 159);
+}
+
+TEST_F(StagePlay, PauseAndContinueCarryOnFromTheSameState) {
+  cStageData stage = FloorStage();
+  stage.m_bTimeLimit = 1;
+  stage.m_nTimeLimit = 100;
+  Write(stage);
+  const std::vector<StateLine> plain = Play(200, "", true, "plain.jsonl");
+  // Space opens the pause menu; X (cancel) closes it again.
+  const std::vector<StateLine> paused = Play(200, "60 SPACE\n80 X\n", true, "paused.jsonl");
+  // The key held in frame 60 is read by the step that makes frame 60.
+  const int pauseAt = FirstFrameIn(paused, 3);
+  ASSERT_EQ(pauseAt, 60);
+  const int pausedFrames = FramesIn(paused, 3);
+  EXPECT_GE(pausedFrames, 19);
+  // The play state after the pause is the play state the plain run had at
+  // the same play frame: the menu's frames (and the frame that closes it)
+  // only shift it.
+  std::map<long, std::string> plainByPlay;
+  for (const StateLine& q : plain)
+    if (q.state == 2) plainByPlay[q.play] = q.rest;
+  int compared = 0;
+  for (const StateLine& p : paused) {
+    if (p.frame <= pauseAt + pausedFrames || p.state != 2) continue;
+    auto it = plainByPlay.find(p.play);
+    if (it == plainByPlay.end()) continue;
+    EXPECT_EQ(p.rest, it->second) << "frame " << p.frame;
+    ++compared;
+  }
+  EXPECT_GT(compared, 80);
+  EXPECT_EQ(paused.back().play, plain.back().play - pausedFrames - 1);
+}
+
+TEST_F(StagePlay, TheTimeLimitRunsOutTheHeroDiesAndTheStageStartsAgain) {
+  cStageData stage = FloorStage();
+  stage.m_bTimeLimit = 1;
+  stage.m_nTimeLimit = 2;
+  Write(stage);
+  const std::vector<StateLine> lines = Play(400, "", true);
+  const int play = FirstFrameIn(lines, 2);
+  ASSERT_GT(play, 0);
+  const StateLine& start = lines[static_cast<size_t>(play - 1)];
+  EXPECT_EQ(start.time, 2);
+  // One second of play frames later 1, two seconds later 0.
+  EXPECT_EQ(lines[static_cast<size_t>(play - 1 + 60)].time, 1);
+  EXPECT_EQ(lines[static_cast<size_t>(play - 1 + 120)].time, 0);
+  // After the death the stage is set up again: the ready state, the full
+  // time, and the hero back at its start; the lives of a command-line
+  // stage never change.
+  bool restarted = false;
+  for (size_t i = static_cast<size_t>(play - 1 + 120); i < lines.size(); ++i) {
+    if (lines[i].state == 1) {
+      restarted = true;
+      EXPECT_EQ(lines[i].time, 2);
+      EXPECT_EQ(lines[i].heroText, start.heroText);
+      break;
+    }
+  }
+  EXPECT_TRUE(restarted);
+  for (const StateLine& l : lines) EXPECT_EQ(l.lives, 999999);
+}
+
+TEST_F(StagePlay, EscapeDuringPlayClosesInOrder) {
+  cStageData stage = FloorStage();
+  Write(stage);
+  const std::vector<StateLine> lines = Play(1000, "50 ESC\n", true);
+  EXPECT_LT(lines.size(), 60u);
+  EXPECT_EQ(result.exitCode, 0);
+}
+
+TEST_F(StagePlay, TwoRunsWriteTheSameStateLogAndFrames) {
+  cStageData stage = FloorStage();
+  stage.m_bTimeLimit = 1;
+  stage.m_nTimeLimit = 3;
+  Write(stage);
+  Play(300, "100-140 Z\n", true, "a.jsonl");
+  const std::string hashesA = ReadFile(dir / "hashes.txt");
+  Play(300, "100-140 Z\n", true, "b.jsonl");
+  EXPECT_EQ(ReadFile(dir / "a.jsonl"), ReadFile(dir / "b.jsonl"));
+  EXPECT_EQ(hashesA, ReadFile(dir / "hashes.txt"));
+}
+
+}  // namespace
