@@ -45,6 +45,10 @@ int ExecChangeScreenColor(cCharaBase* chara, cFlowCmd* cmd);
 int ExecChangeBackground(cCharaBase* chara, cFlowCmd* cmd);
 int ExecPlaySound(cFlowCmd* cmd, cCharaBase* chara);
 int ExecPlayBgm(cFlowCmd* cmd);
+// Tests: the modal waits of the game-wait, message, effect and picture
+// commands call `wait` in place of the frame loop on thPause (null restores it).
+class cGameScene;
+void SetCmdModalWaitForTest(int (*wait)(cGameScene& scene, int post));
 int ExecRunCode(cCharaBase* chara, cFlowCmd* cmd);
 int ExecArrange(cCharaBase* chara, cFlowCmd* cmd);
 // The item list's own flow change: replaces or adds flows on the hero.

@@ -78,6 +78,9 @@ int cVox::Create(int n) {
 int cVox::Play(int index, const char* file, int loop) {
   if (!file || !*file) return 0;
   Stop();
+  // Without the library there are no players to index; its failure was
+  // shown when it was loaded.
+  if (!m_lpCreateVox) return 0;
   int i = CheckMusicIndex(index, static_cast<size_t>(m_nCount), sizeof(IVox*));
   IVox* player = i < 0 ? nullptr : m_vecVox[static_cast<size_t>(i)];
   if (!player) {
@@ -120,15 +123,15 @@ int cBgmManager::Init(int players, char (*oggFiles)[kBgmOggNameSize], char (*mid
   std::lock_guard<std::recursive_mutex> g(m_Lock);
   m_bInit = 1;
   m_Midi.Clear();
-  if (!m_Vox.Init()) {
-    WriteECLog("m_Vox.Init失敗！");
-    return 0;
-  }
+  const int voxReady = m_Vox.Init();
+  if (!voxReady) WriteECLog("m_Vox.Init失敗！");
+  // MIDI needs nothing of the Ogg library: without it the players and the
+  // slot table are still made, and only Ogg files fail to play.
   CreatePlayers(players);
   m_lpOggFile = oggFiles;
   m_lpMidiFile = midiFiles;
   m_vecType.assign(slots > 0 ? static_cast<size_t>(slots) : 0, kTypeEither);
-  return 1;
+  return voxReady;
 }
 
 int cBgmManager::CreatePlayers(int n) {
@@ -143,7 +146,6 @@ int cBgmManager::CreatePlayers(int n) {
 int cBgmManager::SetFile(int slot, const char* file) {
   std::lock_guard<std::recursive_mutex> g(m_Lock);
   if (!m_bInit) return 1;
-  // Set up without the Ogg library: no slot exists to be set.
   if (!HasTables()) return 0;
   int s = CheckMusicIndex(slot, m_vecType.size(), kBgmOggNameSize);
   std::string name = file ? file : "";

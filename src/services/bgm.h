@@ -62,6 +62,8 @@ class cBgmManager {
   cBgmManager(const cBgmManager&) = delete;
   cBgmManager& operator=(const cBgmManager&) = delete;
 
+  // 0 when the Ogg library is missing (its box was shown); the manager is
+  // still set up, and MIDI slots play.
   int Init(int players, char (*oggFiles)[kBgmOggNameSize], char (*midiFiles)[kBgmMidiNameSize], int slots);
   int CreatePlayers(int n);
   int SetFile(int slot, const char* file);

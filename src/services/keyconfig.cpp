@@ -1,5 +1,6 @@
 #include "services/keyconfig.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -43,26 +44,51 @@ void Repair(const char* path, KEYCONFIG& c) {
   }
 }
 
+constexpr size_t kUseFlagOffset = 104;
+
+void Serialise(const KEYCONFIG& c, uint8_t* bytes) {
+  for (int i = 0; i < KEYCONFIG_ASSIGNS; ++i) {
+    uint8_t* p = bytes + i * 8;
+    PutLE32(p, c.assign[i].device);
+    PutLE16(p + 4, c.assign[i].code);
+    PutLE16(p + 6, c.assign[i].reserved);
+  }
+  PutLE32(bytes + 96, c.count);
+  PutLE32(bytes + 100, c.joysticks);
+  PutLE32(bytes + kUseFlagOffset, c.use);
+}
+
 }  // namespace
 
 int LoadKeyConfig(const char* path, KEYCONFIG* config) {
   std::vector<uint8_t> bytes;
   if (!plat::ReadWholeFile(path, bytes)) return 0;
-  if (bytes.size() < KEYCONFIG_FILE_SIZE) {
+  if (bytes.size() < kUseFlagOffset + 1) {
     WriteReport("%s の読み込みに失敗しました（%d バイト目でファイルが終わっています）。",
                 path, static_cast<int>(bytes.size()));
     return 0;
   }
+  // A file cut inside the use flag still says which mapping the player
+  // chose: the bytes it has are read, the missing high bytes are those of
+  // the default record (zero).
+  uint8_t full[KEYCONFIG_FILE_SIZE];
+  KEYCONFIG defaults{};
+  SetDefaultKeyConfig(&defaults);
+  Serialise(defaults, full);
+  const size_t have = std::min(bytes.size(), sizeof full);
+  std::memcpy(full, bytes.data(), have);
+  if (have < sizeof full)
+    WriteReport("%s は %d バイトしかありません。残りは既定値として読みます。", path, static_cast<int>(have));
   KEYCONFIG c;
   for (int i = 0; i < KEYCONFIG_ASSIGNS; ++i) {
-    const uint8_t* p = bytes.data() + i * 8;
+    const uint8_t* p = full + i * 8;
     c.assign[i].device = GetLE32(p);
     c.assign[i].code = GetLE16(p + 4);
     c.assign[i].reserved = GetLE16(p + 6);
   }
-  c.count = GetLE32(bytes.data() + 96);
-  c.joysticks = GetLE32(bytes.data() + 100);
-  c.use = GetLE32(bytes.data() + 104);
+  c.count = GetLE32(full + 96);
+  c.joysticks = GetLE32(full + 100);
+  c.use = GetLE32(full + kUseFlagOffset);
   Repair(path, c);
   *config = c;
   return 1;
@@ -70,15 +96,7 @@ int LoadKeyConfig(const char* path, KEYCONFIG* config) {
 
 int SaveKeyConfig(const char* path, const KEYCONFIG* config) {
   uint8_t bytes[KEYCONFIG_FILE_SIZE];
-  for (int i = 0; i < KEYCONFIG_ASSIGNS; ++i) {
-    uint8_t* p = bytes + i * 8;
-    PutLE32(p, config->assign[i].device);
-    PutLE16(p + 4, config->assign[i].code);
-    PutLE16(p + 6, config->assign[i].reserved);
-  }
-  PutLE32(bytes + 96, config->count);
-  PutLE32(bytes + 100, config->joysticks);
-  PutLE32(bytes + 104, config->use);
+  Serialise(*config, bytes);
   return plat::WriteFileAtomic(path, bytes, sizeof bytes) ? 1 : 0;
 }
 

@@ -25,8 +25,10 @@ static_assert(sizeof(KEYCONFIG) == KEYCONFIG_FILE_SIZE);
 extern KEYCONFIG g_KeyConfig;
 
 // 1 when the file was read into *config. 0 when it cannot be opened, and also
-// when it is shorter than 108 bytes (a report line; *config is unchanged, so
-// the caller falls back to the defaults). A count outside 0..12 or a number
+// when it ends before the use flag at byte 104 (a report line; *config is
+// unchanged, so the caller falls back to the defaults). A file of 105 to 107
+// bytes is read as far as it goes, the missing bytes of the use flag taken
+// from the defaults, with a report line. A count outside 0..12 or a number
 // of joysticks outside 0..16 is clamped, and an assignment on a device that
 // cannot exist is kept but never pressed; each gets a report line.
 int LoadKeyConfig(const char* path, KEYCONFIG* config);

@@ -31,9 +31,13 @@ void WriteBE32(uint8_t* p, uint32_t v) {
   p[3] = static_cast<uint8_t>(v);
 }
 
-// Reads the tracks of a checked file. Every read is bounded by the track's
-// chunk and the file: an event cut by the end of either, a length running
-// past it or an over-long number fails with one report line naming the offset.
+// Reads the tracks of a checked file. A track is read to its end-of-track
+// event whatever its chunk says, since editors write wrong lengths; every
+// read is bounded by the file. Only where a chunk's length agrees with the
+// events (a track without an end event that ends exactly at the next chunk
+// or the file's end, or bytes after an end event up to the next chunk) is
+// the chunk followed. A track that runs off the file's end ends there, with
+// one report line, and no track after it is read; an over-long number fails.
 class TrackParser {
  public:
   TrackParser(const std::string& name, const uint8_t* file, size_t size)
@@ -45,43 +49,68 @@ class TrackParser {
     tracks.assign(count, {});
     uint64_t latest = 0;
     size_t pos = 14;
-    for (uint16_t t = 0; t < count; ++t) {
-      // Every read stays inside the track's chunk (and the file): a track
-      // without its end-of-track event ends with its chunk instead of
-      // running on into the next one, and the next track starts where the
-      // chunk says.
-      if (m_size - pos < 8) return Truncated(pos);
-      const uint64_t declared = ReadBE32(m_file + pos + 4);
+    for (uint16_t t = 0; t < count && !m_cut; ++t) {
+      if (m_size - pos < 8) {
+        CutShort();
+        break;
+      }
+      m_chunkEnd = pos + 8 + uint64_t{ReadBE32(m_file + pos + 4)};
       pos += 8;
-      m_end = static_cast<size_t>(std::min<uint64_t>(pos + declared, m_size));
       uint64_t time = 0;
       uint8_t running = 0;
-      while (pos < m_end) {
+      for (;;) {
+        if (EndsWithItsChunk(pos)) break;
+        if (pos >= m_size) {
+          CutShort();
+          break;
+        }
         uint32_t delta = 0;
-        if (!ReadNumber(pos, &delta)) return false;
-        time += delta;
-        if (time > latest) latest = time;
-        if (pos >= m_end) return Truncated(pos);
+        if (!ReadNumber(pos, &delta)) {
+          if (m_cut) break;
+          return false;
+        }
+        const uint64_t eventTime = time + delta;
+        if (pos >= m_size) {
+          CutShort();
+          break;
+        }
         uint8_t status = running;
         if (m_file[pos] & 0x80) status = m_file[pos++];
         running = status;
-        TrackEvent ev{time, status, 0, 0, 0};
+        TrackEvent ev{eventTime, status, 0, 0, 0};
         if (status == 0xFF) {
-          if (m_end - pos < 2) return Truncated(m_end);
-          if (m_file[pos] == 0x2F && m_file[pos + 1] == 0x00) break;
+          if (m_size - pos < 2) {
+            CutShort();
+            break;
+          }
+          if (m_file[pos] == 0x2F && m_file[pos + 1] == 0x00) {
+            latest = std::max(latest, eventTime);
+            pos = NextTrackAfterEnd(pos + 2);
+            break;
+          }
           ev.metaType = m_file[pos++];
-          if (!ReadData(pos, &ev)) return false;
+          if (!ReadData(pos, &ev)) {
+            if (m_cut) break;
+            return false;
+          }
         } else if (status == 0xF0 || status == 0xF7) {
-          if (!ReadData(pos, &ev)) return false;
+          if (!ReadData(pos, &ev)) {
+            if (m_cut) break;
+            return false;
+          }
         } else {
           ev.dataOffset = static_cast<uint32_t>(pos);
           ev.dataLength = (status >= 0xC0 && status <= 0xDF) ? 1 : 2;
-          if (m_end - pos < ev.dataLength) return Truncated(m_end);
+          if (m_size - pos < ev.dataLength) {
+            CutShort();
+            break;
+          }
           pos += ev.dataLength;
         }
+        time = eventTime;
+        latest = std::max(latest, time);
         tracks[t].push_back(ev);
       }
-      pos = m_end;
     }
     tracks.back().push_back(TrackEvent{latest, 0xFF, 0x2F, 0, 0});
     return true;
@@ -91,15 +120,35 @@ class TrackParser {
     ReportError("Midi %s Init データが壊れています(%zu)", m_name.c_str(), offset);
     return false;
   }
-  bool Truncated(size_t offset) {
-    ReportError("Midi %s Init データが途中で切れています(%zu)", m_name.c_str(), offset);
-    return false;
-  }
 
  private:
+  // The file ends inside a track: what was read plays, said once.
+  void CutShort() {
+    if (!m_cut) ReportError("Midi %s Init データが途中で切れています(%zu)", m_name.c_str(), m_size);
+    m_cut = true;
+  }
+  bool StartsChunk(uint64_t at) const {
+    return at == m_size || (at < m_size && m_size - at >= 4 && std::memcmp(m_file + at, "MTrk", 4) == 0);
+  }
+  // A track without an end event whose chunk length is right ends with its
+  // chunk, where the next chunk (or the file's end) follows.
+  bool EndsWithItsChunk(size_t pos) const { return pos == m_chunkEnd && StartsChunk(m_chunkEnd); }
+  // After an end event the next track follows at once, unless the chunk
+  // reaches further to where a chunk does start: its bytes up to there are
+  // not events.
+  size_t NextTrackAfterEnd(size_t after) const {
+    if (m_chunkEnd > after && StartsChunk(m_chunkEnd)) return static_cast<size_t>(m_chunkEnd);
+    return after;
+  }
   bool ReadNumber(size_t& pos, uint32_t* value) {
-    size_t used = ReadVarLen(m_file + pos, m_end - pos, value);
-    if (used == 0) return (m_end - pos < 4) ? Truncated(m_end) : Corrupt(pos);
+    size_t used = ReadVarLen(m_file + pos, m_size - pos, value);
+    if (used == 0) {
+      if (m_size - pos < 4) {
+        CutShort();
+        return false;
+      }
+      return Corrupt(pos);
+    }
     pos += used;
     return true;
   }
@@ -107,7 +156,10 @@ class TrackParser {
   bool ReadData(size_t& pos, TrackEvent* ev) {
     uint32_t length = 0;
     if (!ReadNumber(pos, &length)) return false;
-    if (m_end - pos < length) return Truncated(m_end);
+    if (m_size - pos < length) {
+      CutShort();
+      return false;
+    }
     ev->dataOffset = static_cast<uint32_t>(pos);
     ev->dataLength = length;
     pos += length;
@@ -117,7 +169,8 @@ class TrackParser {
   const std::string& m_name;
   const uint8_t* m_file;
   size_t m_size;
-  size_t m_end = 0;  // end of the track being read
+  uint64_t m_chunkEnd = 0;  // where the track's chunk says it ends
+  bool m_cut = false;       // the file ended inside a track
 };
 
 // All tracks merged by time; on equal times the lower track number first.

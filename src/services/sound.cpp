@@ -68,9 +68,8 @@ int DSCreate(std::vector<DSSOUNDDATA>* slots, std::vector<DSSOUNDDEF>* defs, int
     DSSOUNDDATA& slot = (*slots)[i];
     const DSSOUNDDEF& def = (*defs)[i];
     if (slot.lpBuffers) continue;
-    // A slot the project left without a file stays silent; it is not a
-    // failed load.
-    if (def.szFileName[0] == '\0') continue;
+    // An entry without a file name is tried like any other: its failed load
+    // is reported once, and the slot keeps its array, so it is not retried.
     DSCreateSound(&slot, def.szFileName, def.nBufferNum, volume != 0 ? volume : def.nVolume);
   }
   return 1;

@@ -92,16 +92,46 @@ TEST_F(BgmManager, UninitialisedManagerDoesNothingAndReportsSuccess) {
   EXPECT_STREQ(ogg_[0], "bgm\\Title.ogg");
 }
 
-TEST_F(BgmManager, MissingOggLibraryTakesTheFailurePath) {
+// MIDI needs nothing of the Ogg library: without it the box is shown once,
+// MIDI slots still play and Ogg slots fail quietly, without indexing the
+// players that do not exist.
+TEST_F(BgmManager, MissingOggLibraryStillPlaysMidi) {
   plat::SetVoxLibraryPath((dir_ / "libt4vox.so").string());
   EXPECT_EQ(Init(), 0);
   EXPECT_EQ(TakeReport(), U8(u8"[エラー] oggの初期化に失敗！\n"));
   EXPECT_TRUE(bgm_.IsInitialised());
-  // No slot table exists: nothing is indexed, nothing plays.
-  EXPECT_EQ(bgm_.SetFile(0, Song("a.mid").c_str()), 0);
-  EXPECT_EQ(bgm_.Play(0, 0, 1, 0, 1), 0);
+  EXPECT_EQ(bgm_.Vox().Count(), 0);
+  EXPECT_EQ(bgm_.Midi().Count(), 1u);
+
+  ASSERT_EQ(bgm_.SetFile(0, Song("a.mid").c_str()), 1);
+  EXPECT_EQ(bgm_.Play(0, 0, 1, 0, 1), 1);
+  EXPECT_EQ(bgm_.CurrentSlot(), 0);
+  EXPECT_EQ(bgm_.PlayerKind(0), cBgmManager::kKindMidi);
+  ASSERT_NE(bgm_.Midi().Get(0), nullptr);
+  EXPECT_EQ(bgm_.Midi().Get(0)->GetState(), cMidiStream::kPlaying);
+
+  // An Ogg slot fails and silences the MIDI player, as any failed play does;
+  // a slot of either kind tries Ogg, then MIDI, which refuses a .wav.
+  struct Case {
+    const char* file;
+    int type;
+  } cases[] = {{"bgm\\Song.ogg", cBgmManager::kTypeOgg}, {"bgm\\Song.wav", cBgmManager::kTypeEither}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    cMidiStream* before = bgm_.Midi().Get(0);
+    bgm_.SetFile(1, c.file);
+    EXPECT_EQ(bgm_.SlotType(1), c.type);
+    EXPECT_EQ(bgm_.Play(0, 1, 1, 0, 1), 0);
+    EXPECT_EQ(bgm_.CurrentSlot(), -1);
+    EXPECT_EQ(bgm_.PlayerKind(0), cBgmManager::kKindNone);
+    if (c.type == cBgmManager::kTypeOgg) {
+      ASSERT_EQ(bgm_.Midi().Get(0), before);
+      EXPECT_EQ(before->GetState(), cMidiStream::kStopped);
+    }
+  }
+  EXPECT_EQ(bgm_.Play(0, 0, 1, 0, 1), 1);
   bgm_.Stop();
-  EXPECT_EQ(bgm_.Midi().Count(), 0u);
+  // Nothing was indexed out of range and no box came again.
   EXPECT_EQ(TakeReport(), "");
   bgm_.Release();
   EXPECT_FALSE(bgm_.IsInitialised());
