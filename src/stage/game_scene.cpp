@@ -4,6 +4,7 @@
 #include "objects/effect.h"
 #include "objects/message.h"
 #include "objects/shot.h"
+#include "records/block_data.h"
 #include "records/stage_data.h"
 #include "stage/block_cell.h"
 
@@ -18,7 +19,10 @@ cGameScene::cGameScene() {
 }
 
 cGameScene::~cGameScene() {
-  if (g_pGameScene == this) g_pGameScene = nullptr;
+  if (g_pGameScene == this) {
+    g_pGameScene = nullptr;
+    SetBlockAppearanceTest(nullptr);
+  }
 }
 
 void cGameScene::SetUpAxes(int width, int height) {

@@ -409,7 +409,8 @@ void cGameScene::FadeOut() {
   DDFillSurface(&BackBuffer, 16);
   ShadeFrame(0);
   if (g_SceneManager.m_nTitleChoice == 3 && !g_bChallengePlay) {
-    const std::string path = g_Progress.m_strStageFile;
+    // The file last read: after a series step, the next stage of the series.
+    const std::string path = g_Stage.m_strPath;
     if (!StartFreeStage(path.c_str(), 0)) PostClose();
   }
   g_SceneManager.m_nFps = 60;

@@ -168,6 +168,8 @@ int cGameScene::SetStage(int restore, int restartMusic) {
     cell.m_byHitKind = 0;
     cell.m_bSummonProof = 0;
   }
+  // The cells' hit kinds ask the scene whether a block is there.
+  SetBlockAppearanceTest(&cGameScene::BlockAppearanceTest);
   for (const cBlockData& b : g_Stage.m_vecBlock) {
     const long long index = static_cast<long long>(b.m_sX + 10) + (static_cast<long long>(b.m_sY + 10) << x.m_nRowShift);
     if (b.m_sX + 10 < 0 || b.m_sX + 10 >= x.m_nRowWidth || index < 0 || index >= cells) {
