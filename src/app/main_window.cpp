@@ -11,6 +11,7 @@
 #include "graphics/display.h"
 #include "graphics/mesbox.h"
 #include "graphics/restore.h"
+#include "platform/dialog_input.h"
 #include "platform/input.h"
 #include "platform/video.h"
 #include "records/checked.h"
@@ -54,6 +55,8 @@ int ChooseFile(HWND hwnd, std::string* path, const char* folder, const char* tit
 
 void cMainWindow::Setup(HWND hwnd) {
   m_hWnd = hwnd;
+  // The start options are read by now; the drawn boxes speak their language.
+  DDSetMesBoxEnglish(g_StartOption.English);
   plat::SetSendCancelHandler(&cMainWindow::CancelSend);
   plat::SetWindowProc(hwnd, WndProc);
 }
@@ -122,7 +125,9 @@ LRESULT cMainWindow::Proc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l) {
       OnActivateApp(hwnd, w);
       return 0;
     case WM_KEYDOWN:
-      if (w == VK_ESCAPE) plat::PostMessage(hwnd, WM_CLOSE, 0, 0);
+      // A box or dialog that is up owns the keyboard: its Escape answers it
+      // and must not close the game as well.
+      if (w == VK_ESCAPE && !plat::DialogInputActive()) plat::PostMessage(hwnd, WM_CLOSE, 0, 0);
       return 0;
     case WM_GETMINMAXINFO:
     case WM_COMMAND:

@@ -16,7 +16,8 @@ class cMainWindow : public cWindow {
   cMainWindow() = default;
   // Stores the handle and installs WndProc as the window's procedure and
   // the handler that answers sends once closing has begun; called by
-  // start-up once the window exists.
+  // start-up once the window exists and the start options are read (the
+  // drawn boxes take their language from them).
   void Setup(HWND hwnd);
   LRESULT Proc(HWND hwnd, uint32_t msg, WPARAM w, LPARAM l);
   int OnCreate();

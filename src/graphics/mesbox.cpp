@@ -1,6 +1,7 @@
 #include "graphics/mesbox.h"
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,8 +11,10 @@
 #include "graphics/display.h"
 #include "graphics/fill.h"
 #include "graphics/sheet_text.h"
+#include "platform/dialog_input.h"
 #include "platform/fonts.h"
 #include "platform/input.h"
+#include "platform/messages.h"
 #include "platform/msgbox.h"
 #include "platform/video.h"
 #include "services/log.h"
@@ -23,14 +26,32 @@ struct Button {
   const char* label;
 };
 
+// The program's own texts are Japanese; the start option English turns them
+// to English, the box's buttons with them.
+std::atomic<bool> g_english{false};
+
+const char* Label(int id) {
+  const bool en = g_english.load();
+  switch (id) {
+    case IDCANCEL: return en ? "Cancel" : "キャンセル";
+    case IDYES: return en ? "Yes" : "はい";
+    case IDNO: return en ? "No" : "いいえ";
+    default: return "OK";
+  }
+}
+
 // The button sets of the box types, as the platform's boxes have them.
 int ButtonsOf(unsigned type, Button out[3]) {
+  int ids[3] = {IDOK, 0, 0};
+  int n = 1;
   switch (type & 0xF) {
-    case MB_OKCANCEL: out[0] = {IDOK, "OK"}; out[1] = {IDCANCEL, "Cancel"}; return 2;
-    case MB_YESNOCANCEL: out[0] = {IDYES, "Yes"}; out[1] = {IDNO, "No"}; out[2] = {IDCANCEL, "Cancel"}; return 3;
-    case MB_YESNO: out[0] = {IDYES, "Yes"}; out[1] = {IDNO, "No"}; return 2;
-    default: out[0] = {IDOK, "OK"}; return 1;
+    case MB_OKCANCEL: ids[1] = IDCANCEL; n = 2; break;
+    case MB_YESNOCANCEL: ids[0] = IDYES; ids[1] = IDNO; ids[2] = IDCANCEL; n = 3; break;
+    case MB_YESNO: ids[0] = IDYES; ids[1] = IDNO; n = 2; break;
+    default: break;
   }
+  for (int i = 0; i < n; ++i) out[i] = {ids[i], Label(ids[i])};
+  return n;
 }
 
 constexpr uint32_t kBoxBack = 0x102050;
@@ -38,7 +59,7 @@ constexpr uint32_t kBoxCaption = 0x3050A0;
 constexpr uint32_t kBoxFrame = 0xF0F0F0;
 constexpr uint32_t kBoxText = 0xF8F8F8;
 constexpr int kMargin = 16;
-constexpr int kButtonWidth = 80;
+constexpr int kButtonMinWidth = 80;
 constexpr int kButtonHeight = 22;
 
 // An RGB colour as the fills of the running backend take it.
@@ -116,6 +137,7 @@ struct BoxLayout {
   std::vector<std::string> lines;
   Button buttons[3] = {};
   int buttonCount = 0;
+  int buttonWidth = kButtonMinWidth;
 };
 
 const plat::Font& BoxFont() {
@@ -130,13 +152,16 @@ BoxLayout LayOut(const char* text, const char* caption, unsigned type) {
   BoxLayout b;
   b.lineHeight = std::max(font.CellHeight(), 16);
   b.buttonCount = ButtonsOf(type, b.buttons);
+  // One width for all buttons, with room around the longest label.
+  for (int i = 0; i < b.buttonCount; ++i)
+    b.buttonWidth = std::max(b.buttonWidth, font.Measure(b.buttons[i].label).cx + 16);
   const int maxInner = screenW - 4 * kMargin;
   const int fixedH = 2 * kMargin + b.lineHeight + 8 + kButtonHeight + kMargin;
   const int maxLines = std::max(1, (screenH - 2 * kMargin - fixedH) / b.lineHeight);
   std::vector<std::string> captionLines = WrapLines(font, caption ? caption : "", maxInner, 1);
   b.caption = captionLines.empty() ? "" : captionLines[0];
   b.lines = WrapLines(font, text ? text : "", maxInner, static_cast<size_t>(maxLines));
-  int inner = b.buttonCount * (kButtonWidth + 8) - 8;
+  int inner = b.buttonCount * (b.buttonWidth + 8) - 8;
   inner = std::max(inner, font.Measure(b.caption).cx);
   for (const std::string& l : b.lines) inner = std::max(inner, font.Measure(l).cx);
   b.w = std::min(inner + 2 * kMargin, screenW);
@@ -144,6 +169,23 @@ BoxLayout LayOut(const char* text, const char* caption, unsigned type) {
   b.x = (screenW - b.w) / 2;
   b.y = (screenH - b.h) / 2;
   return b;
+}
+
+// Top-left of button i, in frame pixels.
+void ButtonPos(const BoxLayout& b, int i, int* x, int* y) {
+  const int rowW = b.buttonCount * (b.buttonWidth + 8) - 8;
+  *x = b.x + (b.w - rowW) / 2 + i * (b.buttonWidth + 8);
+  *y = b.y + b.h - kMargin - kButtonHeight;
+}
+
+// The button under a point, or -1.
+int ButtonAt(const BoxLayout& b, int x, int y) {
+  for (int i = 0; i < b.buttonCount; ++i) {
+    int bx = 0, by = 0;
+    ButtonPos(b, i, &bx, &by);
+    if (x >= bx && x < bx + b.buttonWidth && y >= by && y < by + kButtonHeight) return i;
+  }
+  return -1;
 }
 
 void DrawBox(const BoxLayout& b, int selected) {
@@ -157,15 +199,13 @@ void DrawBox(const BoxLayout& b, int selected) {
     DrawMask(font.Render(l), b.x + kMargin, y, kBoxText);
     y += b.lineHeight;
   }
-  const int rowW = b.buttonCount * (kButtonWidth + 8) - 8;
-  int bx = b.x + (b.w - rowW) / 2;
-  const int by = b.y + b.h - kMargin - kButtonHeight;
   for (int i = 0; i < b.buttonCount; ++i) {
-    if (i == selected) Fill(bx, by, kButtonWidth, kButtonHeight, kBoxCaption);
-    Frame(bx, by, kButtonWidth, kButtonHeight, kBoxFrame);
+    int bx = 0, by = 0;
+    ButtonPos(b, i, &bx, &by);
+    if (i == selected) Fill(bx, by, b.buttonWidth, kButtonHeight, kBoxCaption);
+    Frame(bx, by, b.buttonWidth, kButtonHeight, kBoxFrame);
     plat::TextMask label = font.Render(b.buttons[i].label);
-    DrawMask(label, bx + (kButtonWidth - label.width) / 2, by + (kButtonHeight - label.height) / 2, kBoxText);
-    bx += kButtonWidth + 8;
+    DrawMask(label, bx + (b.buttonWidth - label.width) / 2, by + (kButtonHeight - label.height) / 2, kBoxText);
   }
 }
 
@@ -183,43 +223,79 @@ int DefaultIndex(unsigned type, const BoxLayout& b) {
   return 0;
 }
 
-// Keys chosen on the box's own frames: left and right move, Enter or Space
-// take the marked button, Esc cancels where the box can be cancelled.
+// While the box is up the keyboard and the clicks are the box's alone: they
+// are routed to the dialog input (the window thread starts and stops that),
+// so no key reaches the game's key table or the main window, whose Escape
+// would close the game.
+bool BeginBoxInput() {
+  if (!plat::IsMainThread()) return plat::CallOnMainThread([] { plat::BeginDialogInput(); });
+  plat::BeginDialogInput();
+  return true;
+}
+
+void EndBoxInput(bool begun) {
+  plat::ClearDialogInput();
+  if (!begun) return;
+  // Once closing has begun the window thread serves no calls: the routing
+  // is left on, as nothing reads keys any more.
+  if (plat::IsMainThread())
+    plat::EndDialogInput();
+  else
+    plat::CallOnMainThread([] { plat::EndDialogInput(); });
+}
+
+// Left and right move the mark; Return or Space take the marked button;
+// Escape takes Cancel, or the default button of a box without one; a left
+// click takes the button under it. A key's release goes on to the game.
 int RunBox(const BoxLayout& b, unsigned type) {
-  int selected = DefaultIndex(type, b);
-  int cancel = -1;
+  const int defaultIndex = DefaultIndex(type, b);
+  int selected = defaultIndex;
+  int escape = defaultIndex;
   for (int i = 0; i < b.buttonCount; ++i)
-    if (b.buttons[i].id == IDCANCEL) cancel = i;
-  if (b.buttonCount == 1) cancel = 0;
-  bool armed = false;  // a key still held from the game does not answer
-  bool wasLeft = false, wasRight = false;
-  for (;;) {
+    if (b.buttons[i].id == IDCANCEL) escape = i;
+  const bool begun = BeginBoxInput();
+  int chosen = -1;
+  while (chosen < 0) {
+    for (const plat::DialogInput& in : plat::TakeDialogInput()) {
+      if (chosen >= 0) break;
+      if (in.kind == plat::DialogInput::Click) {
+        chosen = ButtonAt(b, in.x, in.y);
+        continue;
+      }
+      if (in.kind != plat::DialogInput::Key) continue;
+      if (in.release) {
+        plat::PassKeyToGame(in.vk, false);
+        continue;
+      }
+      int moved = selected;
+      switch (in.vk) {
+        case VK_RETURN:
+        case VK_SPACE: chosen = selected; break;
+        case VK_ESCAPE: chosen = escape; break;
+        case VK_LEFT: moved = selected > 0 ? selected - 1 : selected; break;
+        case VK_RIGHT: moved = selected + 1 < b.buttonCount ? selected + 1 : selected; break;
+        default: break;
+      }
+      if (chosen < 0 && moved != selected) {
+        selected = moved;
+        DrawBox(b, selected);
+        ShowBackBuffer();
+      }
+    }
+    if (chosen >= 0) break;
+    if (plat::IsClosing()) {
+      chosen = defaultIndex;
+      break;
+    }
     if (plat::IsMainThread()) {
-      if (!plat::PumpMessages(16)) return b.buttons[selected].id;
+      // After a quit the outer loop sees it too: the box just gives way.
+      if (!plat::PumpMessages(16)) chosen = defaultIndex;
     } else {
       plat::Sleep(16);
     }
-    if (plat::IsClosing()) return plat::DefaultAnswer(type);
-    const bool enter = plat::IsKeyDown(VK_RETURN) || plat::IsKeyDown(VK_SPACE);
-    const bool esc = plat::IsKeyDown(VK_ESCAPE);
-    const bool left = plat::IsKeyDown(VK_LEFT), right = plat::IsKeyDown(VK_RIGHT);
-    if (!armed) {
-      armed = !enter && !esc && !left && !right;
-      continue;
-    }
-    if (enter) return b.buttons[selected].id;
-    if (esc && cancel >= 0) return b.buttons[cancel].id;
-    int moved = selected;
-    if (left && !wasLeft && selected > 0) --moved;
-    if (right && !wasRight && selected + 1 < b.buttonCount) ++moved;
-    wasLeft = left;
-    wasRight = right;
-    if (moved != selected) {
-      selected = moved;
-      DrawBox(b, selected);
-      ShowBackBuffer();
-    }
   }
+  EndBoxInput(begun);
+  return b.buttons[chosen].id;
 }
 
 struct InstallAtStart {
@@ -234,8 +310,13 @@ int DDSetDialogBoxMode(int on) {
   // Our display has no separate dialog surface to flip to: the box is drawn
   // into the frame itself, so only the open scene has to be closed.
   if (on && lpDTCon) DDEndScene();
+  // The pointer is hidden over the full-screen game and shown for a box or
+  // dialog, which is answered with it too.
+  plat::ShowPointer(on != 0);
   return 1;
 }
+
+void DDSetMesBoxEnglish(int english) { g_english = english != 0; }
 
 int DDMesBox(const char* text, const char* caption, unsigned type) {
   if (!DDSetDialogBoxMode(1)) {

@@ -548,6 +548,22 @@ void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixel
   WakeEvents();
 }
 
+namespace {
+std::atomic<bool> g_pointerShown{true};
+}  // namespace
+
+void ShowPointer(bool show) {
+  g_pointerShown = show;
+  if (!g_videoUp.load()) return;
+  auto apply = [show] { SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE); };
+  if (IsMainThread())
+    apply();
+  else
+    CallOnMainThread(apply);
+}
+
+bool PointerShown() { return g_pointerShown.load(); }
+
 void SetFramePresentedHook(FramePresentedHook hook) { g_presentedHook = hook; }
 
 uint64_t PresentedFrameCount() {

@@ -60,6 +60,11 @@ bool CopyShownFrame(std::vector<uint32_t>* argb, int* width, int* height);
 bool GetMouseState(int* x, int* y, bool* left, bool* right);
 // Shows a frame made by a dialog; it is not captured or counted as a game frame.
 void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixels);
+// Any thread: shows or hides the mouse pointer over the window (the change
+// itself is made on the window thread). PointerShown tells what was asked
+// last, also without a window.
+void ShowPointer(bool show);
+bool PointerShown();
 
 // Window placement, main thread, in desktop pixels. Headless runs keep a
 // virtual placement on a virtual desktop, so saving and restoring it can be

@@ -14,6 +14,7 @@
 #include "records/start_option.h"
 #include "records/window_data.h"
 #include "platform/answers.h"
+#include "platform/dialog_input.h"
 #include "platform/input.h"
 #include "platform/messages.h"
 #include "platform/ogg_loader.h"
@@ -486,6 +487,18 @@ TEST_F(MainWindowProc, EscapeAsksToCloseAndActivationSetsTheFlag) {
   g_MainWindow.m_bCreated = false;
   Send(WM_CREATE);
   EXPECT_TRUE(g_MainWindow.m_bCreated);
+}
+
+// While a box or dialog is up the keyboard is its own: an Escape that still
+// reaches the window (a scripted press, one queued before the box) answers
+// the box only, and does not close the game as well.
+TEST_F(MainWindowProc, EscapeWhileABoxIsUpDoesNotClose) {
+  plat::BeginDialogInput();
+  Send(WM_KEYDOWN, VK_ESCAPE);
+  plat::EndDialogInput();
+  EXPECT_TRUE(Posted().empty());
+  Send(WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_EQ(Posted(), std::vector<uint32_t>{WM_CLOSE});
 }
 
 }  // namespace

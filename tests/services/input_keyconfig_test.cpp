@@ -95,7 +95,7 @@ std::vector<uint8_t> GoodFile() {
 }
 
 TEST_F(KeyConfigFile, ShortFilesFallBackToTheDefaults) {
-  for (size_t size : {size_t{0}, size_t{60}, size_t{107}}) {
+  for (size_t size : {size_t{0}, size_t{60}, size_t{104}}) {
     SCOPED_TRACE(size);
     std::vector<uint8_t> bytes = GoodFile();
     bytes.resize(size);
@@ -114,6 +114,36 @@ TEST_F(KeyConfigFile, ShortFilesFallBackToTheDefaults) {
   EXPECT_EQ(LoadKeyConfig(path_.c_str(), &config), 1);
   EXPECT_EQ(config.use, 1);
   EXPECT_EQ(config.assign[0].code, 0xFF);
+}
+
+// A file cut inside the use flag is read as far as it goes: the bytes of
+// the flag it has count, the missing high bytes are the default's zeros.
+TEST_F(KeyConfigFile, AFileCutInsideTheUseFlagIsReadAsFarAsItGoes) {
+  struct Case {
+    size_t size;
+    uint32_t flagOnDisk;
+    int32_t use;
+  } cases[] = {
+      {105, 0x01, 1},        {106, 0x0100, 0x0100}, {107, 0x010000, 0x010000},
+      {105, 0x0100, 0},      {107, 0x01000000, 0},  {108, 0x01000000, 0x01000000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.size << " bytes, flag " << c.flagOnDisk);
+    std::vector<uint8_t> bytes = GoodFile();
+    Put32(bytes, 104, static_cast<int32_t>(c.flagOnDisk));
+    bytes[0] = 1;  // left on joystick 1 of two
+    Put32(bytes, 100, 2);
+    bytes.resize(c.size);
+    WriteBytes(bytes);
+    KEYCONFIG config{};
+    config.use = 77;
+    EXPECT_EQ(LoadKeyConfig(path_.c_str(), &config), 1);
+    EXPECT_EQ(config.use, c.use);
+    // Everything before the cut is the file's own.
+    EXPECT_EQ(config.assign[0].device, 1);
+    EXPECT_EQ(config.joysticks, 2);
+    EXPECT_EQ(config.count, 12);
+  }
 }
 
 TEST_F(KeyConfigFile, DamagedCountsAreClampedAndBadDevicesKept) {

@@ -116,25 +116,50 @@ TEST_F(MidiConvert, BrokenFilesFailWithOneLineNamingTheOffset) {
     Bytes file;
     const char8_t* line;
   } cases[] = {
-      // Cut inside a note event: the file ends at byte 25.
-      {hdr + track(Ev(0, {0x90, 0x3C})), u8"Midi song.mid Init データが途中で切れています(25)\n"},
-      // A system-exclusive length running past the end.
-      {hdr + track(Ev(0, {0xF0, 0x7F, 0x01, 0x02})), u8"Midi song.mid Init データが途中で切れています(27)\n"},
       // A delta of five bytes.
       {hdr + track(Bytes{0x81, 0x81, 0x81, 0x81, 0x01, 0x90, 0x3C, 0x64} + EndOfTrack()),
        u8"Midi song.mid Init データが壊れています(22)\n"},
       // No tracks at all.
       {Header(1, 0, 96) + track(EndOfTrack()), u8"Midi song.mid Init データが壊れています(10)\n"},
-      // Two tracks announced, one present.
-      {Header(1, 2, 96) + track(EndOfTrack()), u8"Midi song.mid Init データが途中で切れています(26)\n"},
-      // A note cut by the end of its track chunk, another track following.
-      {hdr + Bytes{'M', 'T', 'r', 'k'} + BE32(3) + Bytes{0x00, 0x90, 0x3C} + track(EndOfTrack()),
-       u8"Midi song.mid Init データが途中で切れています(25)\n"},
       // Only the header chunk.
       {hdr, u8"Midi song.mid Init データが途中で切れています(14)\n"},
   };
   for (const Case& c : cases) {
     EXPECT_TRUE(Convert(c.file).empty());
+    EXPECT_EQ(TakeReport(), U8(c.line));
+  }
+}
+
+// A track is read to its end event, bounded by the file: a file that ends
+// inside a track keeps the events before the cut and says where it ended,
+// once; a chunk length too short to hold an event does not cut it.
+TEST_F(MidiConvert, FilesCutShortKeepWhatTheyHold) {
+  const Bytes hdr = Header(0, 1, 96);
+  const Bytes endOnly = Image(96, Bytes{0x00, 0xFF, 0x2F, 0x00});
+  struct Case {
+    Bytes file;
+    Bytes image;
+    const char8_t* line;  // empty: none
+  } cases[] = {
+      // Cut inside a note event: the file ends at byte 25.
+      {hdr + Track(Ev(0, {0x90, 0x3C})), endOnly, u8"Midi song.mid Init データが途中で切れています(25)\n"},
+      // A system-exclusive length running past the end.
+      {hdr + Track(Ev(0, {0xF0, 0x7F, 0x01, 0x02})), endOnly,
+       u8"Midi song.mid Init データが途中で切れています(27)\n"},
+      // Two tracks announced, one present.
+      {Header(1, 2, 96) + Track(Ev(5, {0x90, 0x3C, 0x64}) + EndOfTrack()),
+       Image(96, Bytes{0x05, 0x90, 0x3C, 0x64} + Bytes{0x00, 0xFF, 0x2F, 0x00}),
+       u8"Midi song.mid Init データが途中で切れています(30)\n"},
+      // A chunk of 3 bytes around a cut note, another chunk following: the
+      // note takes that chunk's first byte ('M'), and the rest is read as
+      // events with the running status, never past the file's end.
+      {hdr + Bytes{'M', 'T', 'r', 'k'} + BE32(3) + Bytes{0x00, 0x90, 0x3C} + Track(EndOfTrack()),
+       Image(96, Bytes{0x00, 0x90, 0x3C, 'M'} + Bytes{'T', 0x90, 'r', 'k'} + Bytes{0x00, 0x90, 0x00, 0x00} +
+                     Bytes{0x04, 0x90, 0x00, 0xFF} + Bytes{0x00, 0xFF, 0x2F, 0x00}),
+       u8"Midi song.mid Init データが途中で切れています(37)\n"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Convert(c.file), c.image);
     EXPECT_EQ(TakeReport(), U8(c.line));
   }
 }

@@ -113,6 +113,31 @@ TEST_F(KeyConfigToPoll, ACustomMappingWorksEvenWithCountNinetyNine) {
   }
 }
 
+// A file that ends one byte into the use flag still chooses the player's
+// mapping: the poll follows it, and one report line says the rest was taken
+// from the defaults.
+TEST_F(KeyConfigToPoll, AFileCutInsideTheUseFlagStillChoosesTheMapping) {
+  std::vector<uint8_t> file(105, 0);
+  for (int i = 0; i < 12; ++i) {
+    Put(file, i * 8, 8);
+    Put(file, i * 8 + 4, static_cast<uint32_t>('A' + i), 2);  // left A, right B, ..., button 1 E
+  }
+  Put(file, 96, 12);
+  Put(file, 100, 1);
+  file[104] = 1;
+  const std::string path = Write("KeyConfig.dat", file);
+  Load(path);
+  EXPECT_EQ(g_KeyConfig.use, 1);
+  EXPECT_EQ(TakeReport(), path + reinterpret_cast<const char*>(
+                                     u8" は 105 バイトしかありません。残りは既定値として読みます。\n"));
+  plat::SetKeyDown('B', true);
+  plat::SetKeyDown('E', true);
+  plat::SetKeyDown('Z', true);  // button 1 of the defaults, not of this mapping
+  cInput in = Poll();
+  EXPECT_EQ(in.m_wDir, 2);
+  EXPECT_EQ(in.m_wButton, 1);
+}
+
 TEST_F(KeyConfigToPoll, AShortFileFallsBackToTheDefaults) {
   std::vector<uint8_t> file(60, 0);  // cut inside the assignments; use flag never reached
   const std::string path = Write("KeyConfig.dat", file);
