@@ -41,6 +41,33 @@ void AppendNonZero(std::string& out, const V& values) {
   out += '}';
 }
 
+// "id", "x" and "y" of an object; the caller adds its other fields.
+void AppendPlace(std::string& out, long long id, const cGameObject& o) {
+  out += "\"id\":";
+  AppendInt(out, id);
+  out += ",\"x\":";
+  AppendDouble(out, o.m_dX);
+  out += ",\"y\":";
+  AppendDouble(out, o.m_dY);
+}
+
+// The objects of a stage list still on the stage, in list order, as an
+// array of objects whose fields `fields` writes.
+template <class List, class Fields>
+void AppendObjects(std::string& out, const List& list, Fields fields) {
+  out += '[';
+  bool first = true;
+  for (const auto& o : list) {
+    if (o.m_bRemoved) continue;
+    if (!first) out += ',';
+    first = false;
+    out += '{';
+    fields(out, o);
+    out += '}';
+  }
+  out += ']';
+}
+
 }  // namespace
 
 bool OpenStateLog(const std::string& osPath) {
@@ -89,41 +116,19 @@ std::string FormatStateLine(uint64_t frame) {
   AppendInt(s, g_Progress.m_nLives);
   s += ",\"time\":";
   AppendInt(s, scene ? (scene->m_bNoTimeLimit ? 999 : scene->m_nTimeLimit) : 999);
-  s += ",\"charas\":[";
-  bool first = true;
-  for (const cChara& c : g_lstChara) {
-    if (c.m_bRemoved) continue;
-    if (!first) s += ',';
-    first = false;
-    s += "{\"id\":";
-    AppendInt(s, c.m_Data.m_sInheritIndex);
-    s += ",\"x\":";
-    AppendDouble(s, c.m_dX);
-    s += ",\"y\":";
-    AppendDouble(s, c.m_dY);
-    s += ",\"vx\":";
-    AppendDouble(s, c.m_dVX);
-    s += ",\"vy\":";
-    AppendDouble(s, c.m_dVY);
-    s += ",\"life\":";
-    AppendInt(s, c.m_nLife);
-    s += '}';
-  }
-  s += "],\"items\":[";
-  first = true;
-  for (const cItem& item : g_lstItem) {
-    if (item.m_bRemoved) continue;
-    if (!first) s += ',';
-    first = false;
-    s += "{\"id\":";
-    AppendInt(s, item.m_Data.m_sInheritIndex);
-    s += ",\"x\":";
-    AppendDouble(s, item.m_dX);
-    s += ",\"y\":";
-    AppendDouble(s, item.m_dY);
-    s += '}';
-  }
-  s += "],\"shots\":";
+  s += ",\"charas\":";
+  AppendObjects(s, g_lstChara, [](std::string& out, const cChara& c) {
+    AppendPlace(out, c.m_Data.m_sInheritIndex, c);
+    out += ",\"vx\":";
+    AppendDouble(out, c.m_dVX);
+    out += ",\"vy\":";
+    AppendDouble(out, c.m_dVY);
+    out += ",\"life\":";
+    AppendInt(out, c.m_nLife);
+  });
+  s += ",\"items\":";
+  AppendObjects(s, g_lstItem, [](std::string& out, const cItem& item) { AppendPlace(out, item.m_Data.m_sInheritIndex, item); });
+  s += ",\"shots\":";
   long long shots = 0;
   if (scene)
     for (const cShot& shot : scene->m_lstShot)

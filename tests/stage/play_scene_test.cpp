@@ -3,13 +3,17 @@
 // the play time and the lives.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 #include "objects/stage_fixture.h"
 #include "records/progress_data.h"
 #include "services/game_threads.h"
 #include "services/timing.h"
+#include "objects/chara.h"
+#include "objects/item.h"
 #include "stage/game_scene.h"
+#include "stage/state_log.h"
 #include "stage/scroll_axis.h"
 
 namespace {
@@ -166,6 +170,35 @@ TEST(PlayScene, UseLifeTakesOneUnlessUnlimitedOrACommandLineStage) {
   }
   g_bCmdLineStage = savedCmdLine;
   g_Progress.m_nLives = savedLives;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(StateLog, CharasAndItemsStillOnTheStageAreListedInOrder) {
+  t4test::StageFixture stage;
+  g_pGameScene->m_nFrameCounter = 7;
+  cChara& a = g_lstChara.emplace_back();
+  a.m_Data.m_sInheritIndex = 3;
+  a.m_dX = 352.5;
+  a.m_dY = 400;
+  a.m_dVX = 0.1;
+  a.m_nLife = 5;
+  cChara& gone = g_lstChara.emplace_back();
+  gone.m_bRemoved = 1;
+  cItem& item = g_lstItem.emplace_back();
+  item.m_Data.m_sInheritIndex = 2;
+  item.m_dX = 384;
+  item.m_dY = 416;
+  const std::string line = FormatStateLine(12);
+  EXPECT_NE(line.find("\"frame\":12,\"play\":7,"), std::string::npos) << line;
+  EXPECT_NE(line.find("\"charas\":[{\"id\":3,\"x\":352.5,\"y\":400,\"vx\":0.10000000000000001,\"vy\":0,\"life\":5}],"
+                      "\"items\":[{\"id\":2,\"x\":384,\"y\":416}],\"shots\":0,"),
+            std::string::npos)
+      << line;
+  g_lstChara.clear();
+  g_lstItem.clear();
 }
 
 }  // namespace
