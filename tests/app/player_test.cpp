@@ -1,14 +1,13 @@
 // The player run as a user runs it, headless.
 #include <gtest/gtest.h>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
+#include "support/virtual_display.h"
 
 using t4test::ReadFile;
 using t4test::ReadLines;
@@ -160,31 +159,16 @@ TEST(Player, WindowedRunOpensAndClosesOnEscape) {
   if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
   TempFolder dir;
   ASSERT_TRUE(WriteProject(dir.path()));
-  // A display number of our own; Xvfb writes the one it took.
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  pid_t xvfb = fork();
-  if (xvfb == 0) {
-    close(fds[0]);
-    std::string fd = std::to_string(fds[1]);
-    execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "800x600x24", "-nolisten", "tcp",
-          static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  char buf[16] = {};
-  ssize_t n = read(fds[0], buf, sizeof buf - 1);
-  close(fds[0]);
-  ASSERT_GT(n, 0) << "Xvfb did not start";
-  std::string display = ":" + std::string(buf, static_cast<size_t>(n - (buf[n - 1] == '\n' ? 1 : 0)));
+  t4test::VirtualDisplay xvfb;
+  ASSERT_TRUE(xvfb.Start("800x600x24")) << "Xvfb did not start";
+  std::string display = xvfb.Name();
   ASSERT_TRUE(t4test::WriteFile(dir / "input.txt", "20 ESC\n"));
   auto r = RunPlayer({"--input", "input.txt", "--frame-hashes", "h.txt", "--frames", "600"}, dir.path(),
                      std::chrono::seconds(30),
                      // The X libraries SDL loads and unloads again keep allocations the
                      // leak checker can no longer attribute; they are not ours.
                      {"DISPLAY=" + display, "SDL_AUDIODRIVER=dummy", "ASAN_OPTIONS=detect_leaks=0"});
-  kill(xvfb, SIGTERM);
-  waitpid(xvfb, nullptr, 0);
+  xvfb.Stop();
   ASSERT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   // The key held from frame 20 on reaches the window as the 19th frame is

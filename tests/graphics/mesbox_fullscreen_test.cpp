@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,6 +19,7 @@
 #include "support/background_player.h"
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
+#include "support/virtual_display.h"
 
 // Last: Xlib's macros (None, Status, Bool) must not meet our headers.
 #include <X11/Xlib.h>
@@ -70,43 +69,6 @@ struct Xlib {
   }
 };
 
-// An Xvfb of its own for one test. Its screen is the game's size: with no
-// window manager to put the full-screen window over a larger screen, the
-// window and the picture would not line up.
-class VirtualDisplay {
- public:
-  bool Start() {
-    int fds[2];
-    if (pipe(fds) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      close(fds[0]);
-      std::string fd = std::to_string(fds[1]);
-      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "640x480x24", "-nolisten", "tcp",
-            static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    char buf[16] = {};
-    ssize_t n = read(fds[0], buf, sizeof buf - 1);
-    close(fds[0]);
-    if (n <= 0) return false;
-    name_ = ":" + std::string(buf, static_cast<size_t>(n - (buf[n - 1] == '\n' ? 1 : 0)));
-    return true;
-  }
-  ~VirtualDisplay() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& Name() const { return name_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string name_;
-};
-
 struct Picture {
   int width = 0, height = 0;
   std::vector<uint32_t> rgb;
@@ -118,7 +80,10 @@ class FullScreenBox : public ::testing::Test {
   void SetUp() override {
     if (access("/usr/bin/Xvfb", X_OK) != 0) GTEST_SKIP() << "Xvfb is not installed";
     if (!x_.Load()) GTEST_SKIP() << "libX11 is not installed";
-    ASSERT_TRUE(display_.Start()) << "Xvfb did not start";
+    // The screen is the game's size: with no window manager to put the
+    // full-screen window over a larger screen, the window and the picture
+    // would not line up.
+    ASSERT_TRUE(display_.Start("640x480x24")) << "Xvfb did not start";
     // A window that goes away between listing and looking at it is no
     // reason to end the test process, as Xlib's own handler would.
     x_.SetErrorHandler([](Display*, XErrorEvent*) { return 0; });
@@ -244,7 +209,7 @@ class FullScreenBox : public ::testing::Test {
   }
 
   Xlib x_;
-  VirtualDisplay display_;
+  t4test::VirtualDisplay display_;
   Display* dpy_ = nullptr;
   TempFolder dir_;
 };

@@ -1,0 +1,101 @@
+#include "support/virtual_display.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+namespace t4test {
+
+namespace {
+
+// True when the server of display number `num` accepts a connection.
+bool Answers(const std::string& num) {
+  std::string path = "/tmp/.X11-unix/X" + num;
+  sockaddr_un addr{};
+  if (path.size() >= sizeof addr.sun_path) return false;
+  addr.sun_family = AF_UNIX;
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (s < 0) return false;
+  bool ok = connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  close(s);
+  return ok;
+}
+
+}  // namespace
+
+bool VirtualDisplay::Start(const std::string& screen) {
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (StartOnce(screen)) return true;
+    Stop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
+  }
+  return false;
+}
+
+bool VirtualDisplay::StartOnce(const std::string& screen) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  pid_ = fork();
+  if (pid_ < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    return false;
+  }
+  if (pid_ == 0) {
+    close(fds[0]);
+    // The write end alone goes on to the server.
+    int fd = dup(fds[1]);
+    if (fd < 0) _exit(127);
+    std::string fdText = std::to_string(fd);
+    execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+          static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  close(fds[1]);
+  char buf[16] = {};
+  ssize_t n = read(fds[0], buf, sizeof buf - 1);
+  close(fds[0]);
+  if (n <= 0) return false;
+  std::string num(buf, static_cast<size_t>(n));
+  while (!num.empty() && (num.back() == '\n' || num.back() == '\r')) num.pop_back();
+  if (num.empty() || num.find_first_not_of("0123456789") != std::string::npos) return false;
+  // The number is written before the server is sure of it; it is ours once
+  // the server still runs and answers on its socket.
+  for (int i = 0; i < 100; ++i) {
+    if (waitpid(pid_, nullptr, WNOHANG) != 0) {
+      pid_ = -1;
+      return false;
+    }
+    if (Answers(num)) {
+      // A server that lost the number to another dies right after.
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      if (waitpid(pid_, nullptr, WNOHANG) != 0) {
+        pid_ = -1;
+        return false;
+      }
+      name_ = ":" + num;
+      return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+void VirtualDisplay::Stop() {
+  if (pid_ > 0) {
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+  }
+  pid_ = -1;
+  name_.clear();
+}
+
+}  // namespace t4test

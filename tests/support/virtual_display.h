@@ -1,0 +1,32 @@
+// An Xvfb of a test's own. Xvfb picks a free display number and writes it
+// back; when several start at once two can race for one number and one of
+// them dies after writing it, so a display counts as started only once its
+// socket takes a connection, and a start that fails is tried again.
+#pragma once
+#include <sys/types.h>
+
+#include <string>
+
+namespace t4test {
+
+class VirtualDisplay {
+ public:
+  VirtualDisplay() = default;
+  VirtualDisplay(const VirtualDisplay&) = delete;
+  VirtualDisplay& operator=(const VirtualDisplay&) = delete;
+  ~VirtualDisplay() { Stop(); }
+
+  // "640x480x24" and the like; false when no server would come up.
+  bool Start(const std::string& screen);
+  void Stop();
+  // ":N", the value for DISPLAY.
+  const std::string& Name() const { return name_; }
+
+ private:
+  bool StartOnce(const std::string& screen);
+
+  pid_t pid_ = -1;
+  std::string name_;
+};
+
+}  // namespace t4test
