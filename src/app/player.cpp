@@ -100,6 +100,9 @@ int RunPlayer(int argc, char** argv) {
   cl.soundFont = Absolute(cl.soundFont);
   cl.editorSocket = Absolute(cl.editorSocket);
   for (auto& shot : cl.screenshots) shot.second = Absolute(shot.second);
+  // Entering the project folder below must not change which stage file a
+  // relative path names.
+  if (!cl.project.empty()) cl.stageFile = Absolute(cl.stageFile);
 
   plat::RegisterMainThread();
   plat::SetHeadless(cl.headless);

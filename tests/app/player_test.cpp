@@ -7,6 +7,7 @@
 
 #include "support/headless_runner.h"
 #include "support/project_writer.h"
+#include "support/stage_writer.h"
 #include "support/virtual_display.h"
 
 using t4test::ReadFile;
@@ -117,6 +118,24 @@ TEST(Player, ProjectOptionRunsInThatFolder) {
   EXPECT_TRUE(std::filesystem::exists(dir / "game/Report_Game.txt"));
   // Output paths on the command line stay relative to where the player was started.
   EXPECT_EQ(ReadLines(dir / "h.txt").size(), 3u);
+}
+
+// A stage file on the command line is found from where the player was
+// started, like every other path there, not from the project folder.
+TEST(Player, AStageFileBesideTheStartFolderIsPlayedWithAProject) {
+  TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir / "game"));
+  std::filesystem::create_directories(dir / "mine");
+  ASSERT_TRUE(WriteTestStage(dir / "mine/Stage1.stg4_778"));
+  auto r = RunPlayer({"--headless", "--frames", "40", "--project", dir / "game", "--test-play", "--state-log",
+                      "s.jsonl", "mine/Stage1.stg4"},
+                     dir.path());
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  // The stage was set up: the log has the hero of the written stage.
+  const std::vector<std::string> log = ReadLines(dir / "s.jsonl");
+  ASSERT_EQ(log.size(), 40u);
+  EXPECT_NE(log.back().find("\"hero\":{"), std::string::npos) << log.back();
+  EXPECT_EQ(ReadFile(dir / "game/Report_Game.txt").find("mine/Stage1.stg4"), std::string::npos);
 }
 
 TEST(Player, BadCommandLinesAreRefusedWithAMessage) {
