@@ -3,6 +3,7 @@
 // the time limit and the state log.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <regex>
@@ -331,5 +332,25 @@ TEST_F(StagePlay, EveryDrawingModePlaysTheSameAndShowsTheWalk) {
     // Standing: the same picture; walking: a new one every frame.
     EXPECT_EQ(hashes[30], hashes[35]) << m.mode;
     for (int f = 50; f < 60; ++f) EXPECT_NE(hashes[static_cast<size_t>(f)], hashes[static_cast<size_t>(f - 1)]) << m.mode << " frame " << f + 1;
+  }
+}
+
+// A game wait holds play in a frame loop of its own; closing the game
+// then (the frame limit, or Escape) still closes it in order and at once.
+TEST_F(StagePlay, ACloseDuringAGameWaitEndsTheGameInOrder) {
+  cStageData stage = FloorStage();
+  cCharaData& waiter = PlaceChara(stage, 5, 13);
+  t4test::AddGameWait(t4test::AddFlow(waiter, 0), 6000);
+  Write(stage);
+  for (const char* input : {"", "60 ESC\n"}) {
+    const auto started = std::chrono::steady_clock::now();
+    const std::vector<StateLine> lines = Play(100, input, true);
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(result.exitCode, 0) << input;
+    ASSERT_FALSE(lines.empty());
+    // The wait began: play stands still from then on.
+    EXPECT_EQ(lines.back().play, lines[lines.size() - 10].play) << input;
+    // Not the ten minutes of the wait (and well within the runner's limit).
+    EXPECT_LT(took, std::chrono::seconds(60)) << input;
   }
 }

@@ -55,4 +55,13 @@ inline cFlowCmd& AddStageClear(cFlow& flow, int mode) {
   return c;
 }
 
+// The game wait: play stops for `tenths` tenths of a second while the
+// frames go on.
+inline cFlowCmd& AddGameWait(cFlow& flow, int tenths) {
+  cFlowCmd& c = flow.m_vecCmd.emplace_back();
+  c.m_byKind = 18;
+  c.m_vecParam.assign(1, tenths);
+  return c;
+}
+
 }  // namespace t4test
