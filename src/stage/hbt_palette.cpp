@@ -11,25 +11,11 @@
 #include "records/system_data.h"
 #include "services/log.h"
 
-BYTE g_BlendTable[65536];
 HIGHLIGHTCOLOR g_HighlightColor[10];
 
 namespace {
 
 constexpr int kColorSets = 24;
-
-// Stand-in for DDLoadBlendTable of the translucent blits, which come with
-// the screen-effect drawing: reads the 64 KB table; a shorter file leaves
-// the rest as it was. Move to the graphics layer with those blits.
-bool LoadBlendTableStandIn(BYTE* table, const char* fileName) {
-  if (g_bD3D) return true;
-  std::FILE* f = std::fopen(plat::ResolvePath(fileName).c_str(), "rb");
-  if (!f) return false;
-  size_t got = std::fread(table, 1, sizeof(g_BlendTable), f);
-  (void)got;
-  std::fclose(f);
-  return true;
-}
 
 // Entries first..last of the palette move down by `places` (entry i takes
 // the colour of entry i + places), the first ones wrapping to the end.
@@ -63,7 +49,7 @@ int LoadHbtPalette(int n) {
   // read palette rows beyond the table.
   n = std::clamp(n, 0, kColorSets - 1);
   const std::string fileName = Format("bmp\\hbt\\hbt%02d.dat", n);
-  if (!LoadBlendTableStandIn(g_BlendTable, fileName.c_str())) {
+  if (!DDLoadBlendTable(g_BlendTable, fileName.c_str())) {
     ErrorBoxf("%s の読み込みに失敗！", fileName.c_str());
     return 0;
   }

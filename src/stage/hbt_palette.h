@@ -3,12 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "graphics/blend.h"  // g_BlendTable, the colour set's blend table
 #include "graphics/surface.h"
-
-// The blend table of the 8-bit colour set: the byte at under x 256 + over is
-// the palette index shown where colour over is drawn translucently onto
-// colour under.
-extern BYTE g_BlendTable[65536];
 
 // One chara highlight colour: the colour and the texture-stage operation
 // it is applied with (7 add, 10 subtract). Entry 0 means none.

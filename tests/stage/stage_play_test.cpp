@@ -295,8 +295,9 @@ TEST_F(StagePlay, TheStageClearCommandEndsPlayWithTheResults) {
   // The command runs in the first play frames; no death, no retry query.
   EXPECT_LT(cleared, play + 10);
   EXPECT_EQ(FirstFrameIn(lines, 5), -1);
-  for (const StateLine& l : lines)
+  for (const StateLine& l : lines) {
     if (l.frame > cleared) EXPECT_NE(l.state, 2) << "frame " << l.frame;
+  }
 }
 
 // Play does not depend on how it is drawn: the same walk in each of the five
