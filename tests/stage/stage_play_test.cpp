@@ -296,7 +296,9 @@ TEST_F(StagePlay, TheStageClearCommandEndsPlayWithTheResults) {
   EXPECT_LT(cleared, play + 10);
   EXPECT_EQ(FirstFrameIn(lines, 5), -1);
   for (const StateLine& l : lines) {
-    if (l.frame > cleared) EXPECT_NE(l.state, 2) << "frame " << l.frame;
+    if (l.frame > cleared) {
+      EXPECT_NE(l.state, 2) << "frame " << l.frame;
+    }
   }
 }
 
