@@ -1,8 +1,11 @@
 #include "app/main_window.h"
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "app/editor_link.h"
+#include "frontend/name_entry_dialog.h"
 #include "services/game_threads.h"
 #include "records/start_option.h"
 #include "records/window_data.h"
@@ -35,8 +38,9 @@ constexpr char kWindowDataFile[] = "user_data\\Window.dat";
 constexpr size_t kPathBufferSize = 260;
 
 // The filters in their packed form: text, NUL, patterns, NUL, NUL.
-const char kStageFilter[] = "StageFile ( *.stg4_*;*.rpl4_* )\0stg4_*;rpl4_*\0";
-const char kReplayFilter[] = "ReplayFile ( *.rpl4_* )\0rpl4_*\0";
+// Stage files only: a replay chosen here would be read as a stage.
+const char kStageFilter[] = "StageFile ( *.stg4_* )\0stg4_*\0";
+const char kReplayFilter[] = "ReplayFile ( *.rpl4_* )\0*.rpl4_*\0";
 
 const char* Title(const char* english, const char* japanese) {
   return g_StartOption.English ? english : japanese;
@@ -221,12 +225,26 @@ void cMainWindow::OnActivateApp(HWND hwnd, WPARAM active) {
 void cMainWindow::OnNameEntry() {
   DDSetDialogBoxMode(1);
   SuspendGameThreads();
-  // STAND-IN until the name-entry dialog (resource 102) exists: the stored
-  // player name stays as it is, as after a cancelled entry.
-  WriteECLogf("name entry: %s", g_OptionData.m_strPlayerName.c_str());
+  RunNameEntryDialog();
   DDSetDialogBoxMode(0);
   ResumeGameThreads();
   g_bNameDone = 1;
+}
+
+// The chosen stage is read while this thread goes on serving the window
+// (repaints, activation, keys, a close): the free-stage start runs on a
+// thread of its own, which waits for the loading thread, and this one pumps.
+// The caller that sent the request waits for it all the same.
+static int StartChosenStage(const std::string& path) {
+  std::atomic<int> result{-1};
+  std::thread starter([&] { result = StartFreeStage(path.c_str(), 0) ? 1 : 0; });
+  while (result.load() < 0) {
+    // Once closing has begun the close waits for this send to return, and
+    // the load sees it and gives up; sends are still answered.
+    if (plat::IsClosing() || !plat::PumpMessages(1)) plat::Sleep(1);
+  }
+  starter.join();
+  return result.load();
 }
 
 void cMainWindow::OnLoadStage() {
@@ -236,7 +254,7 @@ void cMainWindow::OnLoadStage() {
                  kStageFilter)) {
     // A stage that cannot be loaded leaves the title running: the loader
     // has reported why.
-    result = StartFreeStage(path.c_str(), 0) ? 1 : 0;
+    result = StartChosenStage(path);
   }
   g_nReplyResult = result;
   g_bReplyDone = 1;
@@ -247,10 +265,9 @@ void cMainWindow::OnLoadReplay() {
   int result = 0;
   if (ChooseFile(m_hWnd, &path, "user_data\\rpl4", Title("Load replay file", "リプレイファイルの読み込み"),
                  kReplayFilter)) {
-    if (g_Replay.LoadFile(path.c_str(), &g_Stage, &g_StageStart, &g_Progress)) {
-      g_Stage.m_strPath = path;
-      result = 1;
-    }
+    // A replay that cannot be played has been refused with a box; the
+    // title stays and the player may choose another.
+    result = LoadReplayForPlay(path.c_str());
   }
   g_nReplyResult = result;
   g_bReplyDone = 1;
@@ -263,13 +280,9 @@ void cMainWindow::OnSaveReplay(WPARAM which) {
     const bool previous = which == 1;
     cReplayData& replay = previous ? g_ReplayPrev : g_Replay;
     const cProgressData& progress = previous ? g_ProgressReplayPrev : g_ProgressReplay;
-    if (replay.SaveFile(path.c_str(), progress, g_Stage, g_StageStart)) {
-      result = 1;
-    } else {
-      // The replay is still in memory: play goes on and the player may try
-      // another name.
-      ErrorBoxf("%s の保存に失敗しました！", path.c_str());
-    }
+    // A failed save has shown its box; the replay is still in memory, play
+    // goes on and the player may try another name.
+    result = replay.SaveFile(path.c_str(), g_Stage, g_StageStart, progress);
   }
   g_nReplyResult = result;
   g_bReplyDone = 1;

@@ -1,6 +1,11 @@
 #include "stage/scene_manager.h"
 
 #include "app/globals.h"
+#include "frontend/challenge_scene.h"
+#include "frontend/option_scene.h"
+#include "frontend/title_scene.h"
+#include "frontend/world_map_scene.h"
+#include "frontend/world_menu_scene.h"
 #include "records/start_option.h"
 #include "graphics/font.h"
 #include "graphics/restore.h"
@@ -33,6 +38,18 @@ FpsOverlay g_overlay;
 }  // namespace
 
 void SetSceneFactoryForTest(SceneFactory factory) { g_factory = factory; }
+
+cScene* CreateScene(int type) {
+  switch (type) {
+    case SCENE_TITLE: return new cTitleScene;
+    case SCENE_WORLDMAP: return new cWorldMapScene;
+    case SCENE_WORLDMENU: return new cWorldMenuScene;
+    case SCENE_CHALLENGE: return new cChallengeScene;
+    case SCENE_GAME: return new cGameScene;
+    case SCENE_OPTION: return new cOptionScene;
+    default: return nullptr;
+  }
+}
 
 int cSceneManager::SlotOf(int type) {
   // The option scene is kept before the stage-play scene.

@@ -1,6 +1,8 @@
-// STAND-IN until the palette fades DDFadeIn / DDFadeOut: a fade by an angle
-// from black (0) to the picture (90) that the scenes step once a frame.
+// STAND-IN kept for the placeholder scenes until they are replaced: a fade
+// by an angle from black (0) to the picture (90) that a scene steps once a
+// frame. Scenes fade with DDFadeIn / DDFadeOut (palette_fx.h, included here).
 #pragma once
+#include "graphics/palette_fx.h"
 
 // Fading in, the angle rises by `step` to 90 and completion comes on the
 // call after it got there; fading out it falls to 0 the same way.

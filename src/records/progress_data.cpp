@@ -1,6 +1,8 @@
 #include "records/progress_data.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
 
 #include "records/stage_data.h"
@@ -51,7 +53,6 @@ constinit const RecordField kProgressFields[] = {
 };
 constexpr int kWorldFlags = 1000;
 constexpr int kVariables = 1001;
-constexpr int kOldVariables = 1000;  // files before 754
 
 // Carry kinds that are not template values: the caller's numbers, kept in
 // the five carried values of the hero's entry.
@@ -134,11 +135,25 @@ bool cProgressData::Load(cRecordReader& in) {
   if (v < 194) m_nMapDir = 0;
   if (v <= 500) m_vecCarryFlag.assign(kCarryKindCount, 1);
   if (v < 754) {
-    m_vecVar.resize(kOldVariables, 0);
-    m_vecVarStart.assign(kOldVariables, 0);
+    // Files before 754 held 1000 variables; the scripts of this version
+    // reach variable 1000, so the run gets the full 1001.
+    m_vecVar.resize(kVariables, 0);
+    m_vecVarStart.assign(kVariables, 0);
   }
+  FitLists();
+  // A negative position read from a file is as far off the map as one past
+  // its end: the map would index its grid with it.
+  if (m_nMapX < 0) m_nMapX = g_WorldMap.m_nStartX;
+  if (m_nMapY < 0) m_nMapY = g_WorldMap.m_nStartY;
   Normalize();
   return true;
+}
+
+void cProgressData::FitLists() {
+  if (m_vecCarryFlag.Size() != kCarryKindCount) m_vecCarryFlag.resize(kCarryKindCount, 0);
+  if (m_vecCharaSave.empty()) m_vecCharaSave.assign(1, cCharaSave());
+  if (m_vecWorldFlag.Size() < kWorldFlags) m_vecWorldFlag.resize(kWorldFlags, 0);
+  if (m_vecVar.Size() < kVariables) m_vecVar.resize(kVariables, 0);
 }
 
 void cProgressData::Save(cRecordWriter& out) {
@@ -153,6 +168,9 @@ void cProgressData::Reset() {
   m_vecWorldFlag.assign(kWorldFlags, 0);
   m_vecWorldFlag[0] = 1;
   m_vecVar.assign(kVariables, 0);
+  // A restart before the first snapshot finds the new run's variables.
+  m_vecVarStart = m_vecVar;
+  m_nLivesStart = m_nScoreStart = 0;
   m_vecBestScore.clear();
   m_vecChallenge.clear();
   m_nChallengeOpen = 1;
@@ -207,10 +225,14 @@ void AppendMapPosition(std::string& key, int mapStage, int x, int y) {
 
 void cProgressData::UpdateBestScore(const std::string& name, const std::string& key, int mapStage, int x, int y,
                                     int score) {
+  // The total is held at the int range instead of wrapping.
+  auto addToTotal = [this](int64_t d) {
+    m_nTotalScore = static_cast<int>(std::clamp<int64_t>(int64_t{m_nTotalScore} + d, INT_MIN, INT_MAX));
+  };
   for (cStageSave& e : m_vecBestScore) {
     if (e.m_strStageKey != key) continue;
     if (e.m_nBestScore < score) {
-      m_nTotalScore += score - e.m_nBestScore;
+      addToTotal(int64_t{score} - e.m_nBestScore);
       e.m_nBestScore = score;
     }
     return;
@@ -218,7 +240,7 @@ void cProgressData::UpdateBestScore(const std::string& name, const std::string& 
   cStageSave e;
   e.Set(score, name, key, mapStage, x, y);
   m_vecBestScore.push_back(e);
-  m_nTotalScore += score;
+  addToTotal(score);
 }
 
 int cProgressData::GetBestScore(const std::string& key) const {
@@ -241,20 +263,37 @@ int cProgressData::RestoreStageStart(int all, int gameMode) {
     return 1;
   }
   int restore = 0;
-  if (g_bCmdLineStage) {
+  if (gameMode == kModeReplay) {
+    // A replay plays back from the variables it was recorded with.
+    restore = 1;
+  } else if (g_bCmdLineStage) {
     restore = g_SystemData.m_bRestoreTest;
   } else {
     switch (gameMode) {
       case kModeStory: restore = g_SystemData.m_bRestoreStory; break;
       case kModeChallenge: restore = g_SystemData.m_bRestoreChallenge; break;
       case kModeFree: restore = g_SystemData.m_bRestoreFree; break;
-      case kModeReplay: restore = 1; break;
       default: break;
     }
   }
   if (restore) m_vecVar = m_vecVarStart;
   m_nScore = m_nScoreStart;
   return 1;
+}
+
+void cProgressData::RecountTotal() {
+  // Summed in 64 bits and held at the int range: many stages of high
+  // scores must not wrap the total into a negative one.
+  int64_t total = 0;
+  for (const cStageSave& e : m_vecBestScore)
+    if (g_WorldMap.HasStage(e.m_strStageFile, e.m_bMapFlag, e.m_nMapX, e.m_nMapY)) total += e.m_nBestScore;
+  m_nTotalScore = static_cast<int>(std::clamp<int64_t>(total, INT_MIN, INT_MAX));
+}
+
+void cProgressData::SetStageEntryVariable() {
+  if (!m_bMapStage) return;
+  if (m_nStageX < 0 || m_nStageX >= m_vecVar.Size()) return;
+  m_vecVar[static_cast<size_t>(m_nStageX)] = m_nStageY;
 }
 
 void cProgressData::ClearScoreTotals() {

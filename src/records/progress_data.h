@@ -101,6 +101,10 @@ class cProgressData : public cRecordOf<cProgressData> {
   // A map position outside the world map goes back to its start; the
   // challenge list fits System.dat's challenge stage count.
   void Normalize();
+  // The lists every reader indexes freely get their full length back after a
+  // file that stored them shorter: 25 carry marks, one carried hero, 1000
+  // world flags, 1001 variables.
+  void FitLists();
   // Stores the stage file (cut to its stem) and the key numbers, and forms
   // the ranking key. A series file "x-1..." has the stem "x." and sets
   // the series flag.
@@ -113,9 +117,15 @@ class cProgressData : public cRecordOf<cProgressData> {
   int GetBestScore(const std::string& key) const;
   void SaveStageStart();
   // all: variables, total score and lives back to the stage start. Else the
-  // variables only when game mode `gameMode` restores them (a stage from the
-  // command line by its own switch, mode 3 always), and the total score.
+  // variables only when game mode `gameMode` restores them (a replay always,
+  // a stage from the command line by its own switch), and the total score.
   int RestoreStageStart(int all, int gameMode);
+  // The total of the best scores, counting only stages the world map still
+  // holds (a stage removed from the map no longer adds to it).
+  void RecountTotal();
+  // A keyed world-map entry sets common variable m_nStageX to m_nStageY
+  // when its stage is entered; a number outside the variables is ignored.
+  void SetStageEntryVariable();
   void ClearScoreTotals();
   // The carried kinds System.dat switches on, into hero entry `chara`.
   void StoreCarry(int chara, const cCharaData& hero, int life, int sp, int effect, int effectParam1, int effectParam2,

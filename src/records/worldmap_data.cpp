@@ -230,6 +230,10 @@ void cWorldMapData::Save(cRecordWriter& out) {
 void cWorldMapData::Normalize() {
   if (m_nStartX >= m_nWidth) m_nStartX = m_nWidth - 1;
   if (m_nStartY >= m_nHeight) m_nStartY = m_nHeight - 1;
+  // A damaged file's negative start would put the story's map position off
+  // the grid; nodes there are never reached, so they may stay.
+  if (m_nStartX < 0) m_nStartX = 0;
+  if (m_nStartY < 0) m_nStartY = 0;
   for (int i = 0; i < m_vecNode.Size();) {
     const cWorldNodeData& node = m_vecNode.At(i);
     if (node.m_nX >= m_nWidth || node.m_nY >= m_nHeight)
@@ -245,6 +249,13 @@ cWorldNodeData* cWorldMapData::FindNode(int x, int y) {
     if (node.m_nX == x && node.m_nY == y) return &node;
   }
   return nullptr;
+}
+
+int cWorldMapData::CellIndex(int x, int y) const {
+  x = std::clamp(x, 0, std::max(0, m_nWidth - 1));
+  y = std::min(y, m_nHeight - 1);
+  if (y < 0 || m_nPitchShift < 0 || m_nPitchShift >= 31) return x;
+  return x + (y << m_nPitchShift);
 }
 
 int cWorldMapData::HasStage(const std::string& name, int keyed, int key1, int key2) const {

@@ -113,6 +113,17 @@ class cWorldMapData : public cRecordOf<cWorldMapData> {
   void Normalize();
   // The first node on cell (x, y), or null.
   cWorldNodeData* FindNode(int x, int y);
+  // The node under a menu cursor: its current entry's column and row. The
+  // cursor type belongs to the scenes, a layer above the records, so any
+  // cursor with a current entry serves.
+  template <class Cursor>
+  cWorldNodeData* FindNodeAt(const Cursor& cursor) {
+    return cursor.m_lpCur ? FindNode(cursor.m_lpCur->nCol, cursor.m_lpCur->nRow) : nullptr;
+  }
+  // The grid index of cell (x, y): x is kept inside the row and y below the
+  // last row; a negative y leaves the row part out, so the index stays in
+  // the grid whatever a caller passes.
+  int CellIndex(int x, int y) const;
   // Whether a stage point names this stage (name normalised as the progress
   // record keeps it: path without extension or "-1" suffix, plus ".").
   int HasStage(const std::string& name, int keyed, int key1, int key2) const;

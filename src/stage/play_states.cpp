@@ -11,7 +11,7 @@
 #include "graphics/fill.h"
 #include "graphics/font.h"
 #include "graphics/number.h"
-#include "graphics/screen_fade.h"
+#include "graphics/palette_fx.h"
 #include "graphics/surface.h"
 #include "objects/chara_base.h"
 #include "objects/hero.h"
@@ -20,6 +20,7 @@
 #include "records/cmd_entry.h"
 #include "records/option_data.h"
 #include "records/progress_data.h"
+#include "records/ranking_data.h"
 #include "records/stage_data.h"
 #include "records/system_data.h"
 #include "services/game_threads.h"
@@ -32,6 +33,7 @@
 #include "stage/free_stage.h"
 #include "stage/game_scene.h"
 #include "stage/menu_cursor.h"
+#include "stage/ranking_view.h"
 #include "stage/replay_data.h"
 #include "stage/scene_manager.h"
 #include "stage/system_menu.h"
@@ -181,14 +183,19 @@ void cGameScene::Enter() {
 
 void cGameScene::FadeIn() {
   Draw(0, 1, 0, 1);
-  if (FadeStepStandIn(&m_dFadeAngle, g_SceneManager.m_nFadeSpeed, true)) {
-    m_dFadeAngle = 90;
-    m_nState = 1;
-  }
-  ShadeFrame(m_dFadeAngle);
+  if (DDFadeIn(g_PaletteWork, 0, 255, 0, 0, 0, g_SceneManager.m_nFadeSpeed, g_Palette, 0)) m_nState = 1;
 }
 
 void cGameScene::StateReady() {
+  if (g_SceneManager.m_nTitleChoice == 4 && TakeReplayReloadFailure()) {
+    // The watched replay could not be read again: back to the title.
+    Draw(0, 1, 0, 1);
+    SetCursorRow(g_SceneManager.m_nTitleChoice);
+    g_SceneManager.m_nNextScene = SCENE_TITLE;
+    m_nSubState = 0;
+    m_nState = 7;
+    return;
+  }
   Draw(0, 1, 0, 1);
   if (!(g_bTestPlay && g_bCmdLineStage)) {
     if (g_SceneManager.m_nTitleChoice == 4) {
@@ -354,6 +361,7 @@ void cGameScene::StateStageClear() {
   } else {
     m_nBannerCount = 200;
   }
+  if (m_nBannerCount >= 200 && g_SceneManager.m_bRanking && !skip) DrawModeTotals(&BackBuffer, 336, 224, m_vecRankPlace);
 }
 
 void cGameScene::StateRetryQuery() {
@@ -402,12 +410,8 @@ void cGameScene::StateGameOver() {
 
 void cGameScene::FadeOut() {
   Draw(0, 1, 0, 1);
-  if (!FadeStepStandIn(&m_dFadeAngle, g_SceneManager.m_nFadeSpeed, false)) {
-    ShadeFrame(m_dFadeAngle);
-    return;
-  }
+  if (!DDFadeOut(g_PaletteWork, 0, 255, 0, 0, 0, g_SceneManager.m_nFadeSpeed, g_Palette, 0)) return;
   DDFillSurface(&BackBuffer, 16);
-  ShadeFrame(0);
   if (g_SceneManager.m_nTitleChoice == 3 && !g_bChallengePlay) {
     // The file last read: after a series step, the next stage of the series.
     const std::string path = g_Stage.m_strPath;
@@ -421,6 +425,7 @@ void cGameScene::FadeOut() {
 
 void cGameScene::ResetPlayState() {
   const int replaying = g_SceneManager.m_nTitleChoice == 4;
+  if (!replaying) g_Progress.SetStageEntryVariable();
   g_Progress.m_nLives = g_Progress.m_nStartLives;
   g_Progress.m_nScoreGained = 0;
   g_Progress.m_nScore = 0;
@@ -442,6 +447,9 @@ void cGameScene::ResetPlayState() {
     g_ReplayPrev.Reset();
   }
   if (g_bCmdLineStage) g_Progress.m_nStageNo = 1;
+  if (g_SceneManager.m_bRanking)
+    LoadRanking(g_Ranking, g_SceneManager.m_nGameMode, g_Progress.m_strStageFile, g_Progress.m_bMapStage,
+                g_Progress.m_nStageX, g_Progress.m_nStageY);
 }
 
 int cGameScene::UseLife() {
@@ -579,6 +587,11 @@ unsigned RankingThreadProc(void* arg) {
       g_Progress.StepRankingKind(g_SceneManager.m_nGameMode, 1);
     }
     scene->Draw(0, 1, 0, 1);
+    const int kind = g_Progress.m_nRankingKind;
+    const int place = kind >= 0 && static_cast<size_t>(kind) < scene->m_vecRankPlace.size()
+                          ? scene->m_vecRankPlace[static_cast<size_t>(kind)]
+                          : -1;
+    DrawRanking(g_Ranking, &BackBuffer, g_ptMenuAnchor[2].x, g_ptMenuAnchor[2].y, kind, place);
     g_SceneManager.Present();
   }
 }

@@ -1,5 +1,7 @@
 #include "stage/replay_data.h"
 
+#include <climits>
+
 #include "platform/input.h"
 #include "records/system_data.h"
 #include "services/input.h"
@@ -7,45 +9,16 @@
 #include "services/window_requests.h"
 #include "stage/scene_manager.h"
 
-#include "services/log.h"
-
 namespace {
+
 constinit const RecordField kReplayFields[] = {
     T4_FIELD(cReplayData, m_nSeed),
 };
-}  // namespace
 
-// The vectors and the playback position start empty and zero by their
-// initialisers; Clear zeroes the seed.
-cReplayData::cReplayData() { Clear(); }
-
-void cReplayData::Reset() {
-  m_nSeed = 0;
-  m_vecDirValue.clear();
-  m_vecButtonValue.clear();
-  m_vecDirRun.clear();
-  m_vecButtonRun.clear();
-  m_nDirIndex = m_nButtonIndex = m_nDirCounter = m_nButtonCounter = 0;
-}
-RecordFieldTable cReplayData::FieldTable() const { return kReplayFields; }
-
-int cReplayData::LoadFile(const char* path, cStageData*, cStageData*, cProgressData*) {
-  WriteReport("Replay files are not supported yet: %s was not loaded", path ? path : "");
-  return 0;
-}
-
-int cReplayData::SaveFile(const char* path, const cProgressData&, const cStageData&, const cStageData&) {
-  WriteReport("Replay files are not supported yet: %s was not saved", path ? path : "");
-  return 0;
-}
-
-// STAND-IN: the chooser comes with the replay files; until then there is
-// nothing to save, and the request counts as cancelled.
-int ShowSaveReplayDialog(std::string*, const char*) { return 0; }
-
-namespace {
 void AppendRun(std::vector<uint16_t>& values, std::vector<int32_t>& runs, uint16_t value) {
-  if (!values.empty() && !runs.empty() && values.back() == value) {
+  // A run at its limit starts a new one rather than wrapping into a
+  // negative length, which playback could not follow.
+  if (!values.empty() && !runs.empty() && values.back() == value && runs.back() < INT32_MAX) {
     ++runs.back();
     return;
   }
@@ -55,8 +28,9 @@ void AppendRun(std::vector<uint16_t>& values, std::vector<int32_t>& runs, uint16
 
 uint16_t NextRun(const std::vector<uint16_t>& values, const std::vector<int32_t>& runs, int32_t& index,
                  int32_t& counter) {
-  const uint16_t value = values[static_cast<size_t>(index)];
-  const int32_t run = static_cast<size_t>(index) < runs.size() ? runs[static_cast<size_t>(index)] : 1;
+  const size_t i = static_cast<size_t>(index);
+  const uint16_t value = values[i];
+  const int32_t run = i < runs.size() ? runs[i] : 1;
   if (++counter >= run) {
     counter = 0;
     ++index;
@@ -64,8 +38,89 @@ uint16_t NextRun(const std::vector<uint16_t>& values, const std::vector<int32_t>
   return value;
 }
 
+// A channel as stored: a count and that many values, then (later in the
+// file) a count and that many runs.
+template <class T>
+bool ReadChannel(cRecordReader& in, std::vector<T>& out) {
+  int32_t n = 0;
+  if (!in.ReadCount(n, sizeof(T))) return false;
+  std::vector<T> values(static_cast<size_t>(n));
+  if (!in.Read(values.data(), values.size() * sizeof(T))) return false;
+  out = std::move(values);
+  return true;
+}
+
+template <class T>
+void WriteChannel(cRecordWriter& out, const std::vector<T>& values) {
+  out.WriteInt32(static_cast<int32_t>(values.size()));
+  out.Write(values.data(), values.size() * sizeof(T));
+}
+
+bool RunsFit(const std::vector<uint16_t>& values, const std::vector<int32_t>& runs) {
+  if (values.size() != runs.size()) return false;
+  for (int32_t run : runs)
+    if (run < 1) return false;
+  return true;
+}
+
 int g_nReplayKeyGuard = 0;
+
 }  // namespace
+
+// The vectors and the playback position start empty and zero by their
+// initialisers; Clear zeroes the seed.
+cReplayData::cReplayData() { Clear(); }
+
+cReplayData& cReplayData::operator=(const cReplayData& source) {
+  if (this == &source) return *this;
+  m_vecDirValue = source.m_vecDirValue;
+  m_vecButtonValue = source.m_vecButtonValue;
+  m_vecDirRun = source.m_vecDirRun;
+  m_vecButtonRun = source.m_vecButtonRun;
+  m_nSeed = source.m_nSeed;
+  return *this;
+}
+
+RecordFieldTable cReplayData::FieldTable() const { return kReplayFields; }
+
+bool cReplayData::Load(cRecordReader& in) {
+  cReplayData read;
+  if (!read.LoadFields(in)) return false;
+  const size_t dirAt = in.Offset();
+  if (!ReadChannel(in, read.m_vecDirValue) || !ReadChannel(in, read.m_vecButtonValue)) return false;
+  const size_t runsAt = in.Offset();
+  if (!ReadChannel(in, read.m_vecDirRun) || !ReadChannel(in, read.m_vecButtonRun)) return false;
+  // Playback walks values and runs side by side and holds each value for
+  // its run: unpaired lists or an empty run would read past the recording
+  // or never move on.
+  if (read.m_vecDirValue.size() != read.m_vecDirRun.size() ||
+      read.m_vecButtonValue.size() != read.m_vecButtonRun.size())
+    return in.FailAt(dirAt, "リプレイの入力と長さの個数が一致しません");
+  if (!RunsFit(read.m_vecDirValue, read.m_vecDirRun) || !RunsFit(read.m_vecButtonValue, read.m_vecButtonRun))
+    return in.FailAt(runsAt, "リプレイの入力の長さが 1 未満です");
+  *this = read;
+  Rewind();
+  return true;
+}
+
+void cReplayData::Save(cRecordWriter& out) {
+  SaveFields(out);
+  WriteChannel(out, m_vecDirValue);
+  WriteChannel(out, m_vecButtonValue);
+  WriteChannel(out, m_vecDirRun);
+  WriteChannel(out, m_vecButtonRun);
+}
+
+void cReplayData::Reset() {
+  Clear();
+  m_vecDirValue.clear();
+  m_vecButtonValue.clear();
+  m_vecDirRun.clear();
+  m_vecButtonRun.clear();
+  Rewind();
+}
+
+void cReplayData::Rewind() { m_nDirIndex = m_nButtonIndex = m_nDirCounter = m_nButtonCounter = 0; }
 
 void cReplayData::RecordFrame(const cInput& input) {
   AppendRun(m_vecDirValue, m_vecDirRun, input.m_wDir);

@@ -64,8 +64,8 @@ extern int g_bBlitPresent;
 // DirectDraw frame pacing: FrameLimit(m_nFps) polled with 1 ms sleeps.
 void WaitFrame();
 
-// Makes the scene of a type (0-5) with its constructor only. The scene
-// classes provide it (placeholder_scenes.cpp until the real scenes exist).
+// Makes the scene of a type (0-5) with its constructor only (the shell's
+// scene_manager.cpp, which knows every scene class).
 cScene* CreateScene(int type);
 // Tests: scenes are made by `factory` instead (null restores CreateScene).
 using SceneFactory = cScene* (*)(int type);

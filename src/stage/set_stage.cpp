@@ -82,17 +82,14 @@ int cGameScene::SetStage(int restore, int restartMusic) {
   g_lstItem.clear();
 
   if (restore) {
-    if (g_SceneManager.m_nTitleChoice == 4) {
-      cStageData start;
-      if (!g_Replay.LoadFile(g_Stage.m_strPath.c_str(), &g_Stage, &start, &g_Progress))
-        plat::PostMessage(g_hWnd.load(), WM_CLOSE, 0, 0);
-    }
+    // A replay that cannot be read again sends the player back to the
+    // title from the ready state (the loader has shown why).
+    if (g_SceneManager.m_nTitleChoice == 4) ReloadWatchedReplay();
     g_Stage.RestoreSettingsFrom(g_StageStart);
   }
 
   if (g_SceneManager.m_nTitleChoice == 4) {
-    g_Replay.m_nDirIndex = g_Replay.m_nButtonIndex = 0;
-    g_Replay.m_nDirCounter = g_Replay.m_nButtonCounter = 0;
+    g_Replay.Rewind();
     m_nSeed = static_cast<unsigned>(g_Replay.m_nSeed);
   } else if (g_SystemData.m_bReplay) {
     g_ProgressReplayPrev = g_ProgressReplay;

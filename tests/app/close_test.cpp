@@ -122,9 +122,9 @@ TEST_F(MainWindowRun, TitleChoosersThatFindNothingToLoadLeaveTheTitleRunning) {
   const std::string brokenStage("\x0a\x03\0\0" "not a stage" "\x15\xcd\x5b\x07", 19);
   ASSERT_TRUE(dir.MakeFile("data/stg4/town.stg4_000", brokenStage));
   ASSERT_TRUE(dir.MakeFile("user_data/rpl4/run.rpl4_778", "not a replay"));
-  // C opens the stage file chooser and V the replay chooser once the
-  // title is up; each is answered, and the run goes on to its last frame.
-  ASSERT_TRUE(WriteFile(dir / "input.txt", "40 C\n50 C\n60 V\n70 V\n"));
+  // The title's fourth item opens the stage file chooser and its fifth the
+  // replay chooser; each is answered, and the run goes on to its last frame.
+  ASSERT_TRUE(WriteFile(dir / "input.txt", "20 DOWN\n24 DOWN\n28 DOWN\n40 Z\n50 Z\n55 DOWN\n60 Z\n70 Z\n"));
   ASSERT_TRUE(WriteFile(dir / "answers.txt", "cancel\ntown.stg4_000\nok\ncancel\nrun.rpl4_778\n"));
   auto r = RunPlayer({"--headless", "--frames", "100", "--input", "input.txt", "--answers", "answers.txt",
                       "--frame-hashes", "h.txt"},
@@ -150,7 +150,8 @@ TEST_F(MainWindowRun, TitleChoosersThatFindNothingToLoadLeaveTheTitleRunning) {
 TEST_F(MainWindowRun, ClosingWhileTheGameWaitsInTheStageChooserEndsInOrder) {
   // A real (dummy-driver) window, so the drawn chooser stays open until
   // something closes the program.
-  ASSERT_TRUE(WriteFile(dir / "input.txt", "40 C\n"));
+  // The title's fourth item: the stage file chooser.
+  ASSERT_TRUE(WriteFile(dir / "input.txt", "20 DOWN\n24 DOWN\n28 DOWN\n40 Z\n"));
   const std::string optionBefore = ReadFile(dir / "user_data/Option.dat");
   t4test::BackgroundPlayer player({"--input", "input.txt", "--screenshot", "39:f39.png", "--screenshot",
                                    "40:f40.png"},

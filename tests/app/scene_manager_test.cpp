@@ -7,12 +7,18 @@
 
 #include "app/globals.h"
 #include "stage/hbt_palette.h"
-#include "app/placeholder_scenes.h"
+#include "frontend/challenge_scene.h"
+#include "frontend/option_scene.h"
+#include "frontend/title_scene.h"
+#include "frontend/world_map_scene.h"
+#include "frontend/world_menu_scene.h"
+#include "records/progress_data.h"
 #include "stage/scene_manager.h"
 #include "records/start_option.h"
 #include "graphics/bmp_bytes.h"
 #include "graphics/display_fixture.h"
 #include "graphics/fill.h"
+#include "graphics/palette_fx.h"
 #include "graphics/font.h"
 #include "platform/input.h"
 #include "records/checked.h"
@@ -435,10 +441,17 @@ TEST_F(FpsOverlayTest, ShowFpsChoosesTheTextOrTheWindowStyleAndZeroDrawsNothing)
   g_StartOption.ShowFps = 0;
 }
 
-// ---- the placeholder scenes --------------------------------------------------------
+// ---- the front-end scenes ---------------------------------------------------------
 
-TEST_F(FrameStepTest, PlaceholderScenesFadeInRunAndHandOverAtTheEndOfTheirFadeOut) {
-  SetSceneFactoryForTest(nullptr);  // the real scene classes
+// The real title; every other type a recording stand-in, so the scene the
+// title hands over to is not run here.
+cScene* MakeTitleAndObservedScenes(int type) {
+  return type == SCENE_TITLE ? CreateScene(type) : MakeObservedScene(type);
+}
+
+TEST_F(FrameStepTest, TheTitleFadesInRunsAndHandsOverAtTheEndOfItsFadeOut) {
+  SetSceneFactoryForTest(MakeTitleAndObservedScenes);
+  ResetScreenFadesForTest();
   ASSERT_TRUE(Init(kDisplayModes[7]));  // D3D32Window
   g_SceneManager.m_nScene = SCENE_TITLE;
   ASSERT_EQ(g_SceneManager.Frame(), 1);
@@ -448,10 +461,10 @@ TEST_F(FrameStepTest, PlaceholderScenesFadeInRunAndHandOverAtTheEndOfTheirFadeOu
   for (int i = 1; i < 10; ++i) ASSERT_EQ(g_SceneManager.Frame(), 1);
   EXPECT_EQ(title->m_nState, 1);
 
-  plat::SetKeyDown(kVkZ, true);  // confirm: the next type
+  plat::SetKeyDown(kVkZ, true);  // confirm on the first item: a new story
   ASSERT_EQ(g_SceneManager.Frame(), 1);
   plat::SetKeyDown(kVkZ, false);
-  EXPECT_EQ(title->m_nState, 2);
+  EXPECT_EQ(title->m_nState, 3);  // its fade-out
   EXPECT_EQ(g_SceneManager.m_nNextScene, SCENE_WORLDMAP);
   int frames = 0;
   while (g_SceneManager.m_nScene == SCENE_TITLE && frames < 50) {
@@ -463,7 +476,33 @@ TEST_F(FrameStepTest, PlaceholderScenesFadeInRunAndHandOverAtTheEndOfTheirFadeOu
   EXPECT_EQ(g_SceneManager.Scene(SCENE_TITLE), title);  // switched on the next frame
   ASSERT_EQ(g_SceneManager.Frame(), 1);
   EXPECT_EQ(g_SceneManager.Scene(SCENE_TITLE), nullptr);
-  EXPECT_NE(dynamic_cast<cWorldMapScene*>(g_SceneManager.Scene(SCENE_WORLDMAP)), nullptr);
+  EXPECT_NE(g_SceneManager.Scene(SCENE_WORLDMAP), nullptr);
+  EXPECT_EQ(g_seen.calls, 1);
+
+  // What the title set for the new story.
+  g_Progress = cProgressData();
+  g_SceneManager.m_nTitleChoice = g_SceneManager.m_nGameMode = g_SceneManager.m_bRanking = 0;
+  g_SceneManager.m_nNextScene = g_SceneManager.m_nPrevScene = g_SceneManager.m_nBgm = 0;
+}
+
+TEST(CreateScene, MakesTheSceneClassOfEachType) {
+  struct Case {
+    int type;
+    bool (*is)(cScene*);
+  } cases[] = {
+      {SCENE_TITLE, [](cScene* s) { return dynamic_cast<cTitleScene*>(s) != nullptr; }},
+      {SCENE_WORLDMAP, [](cScene* s) { return dynamic_cast<cWorldMapScene*>(s) != nullptr; }},
+      {SCENE_WORLDMENU, [](cScene* s) { return dynamic_cast<cWorldMenuScene*>(s) != nullptr; }},
+      {SCENE_CHALLENGE, [](cScene* s) { return dynamic_cast<cChallengeScene*>(s) != nullptr; }},
+      {SCENE_GAME, [](cScene* s) { return dynamic_cast<cGameScene*>(s) != nullptr; }},
+      {SCENE_OPTION, [](cScene* s) { return dynamic_cast<cOptionScene*>(s) != nullptr; }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    std::unique_ptr<cScene> scene(CreateScene(c.type));
+    EXPECT_TRUE(c.is(scene.get()));
+  }
+  EXPECT_EQ(CreateScene(SCENE_TYPES), nullptr);
 }
 
 // ---- LoadHbtPalette ------------------------------------------------------------------

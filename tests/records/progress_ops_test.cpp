@@ -104,6 +104,26 @@ TEST_F(ProgressOps, RestoreStageStartByModeAndSwitch) {
     EXPECT_EQ(p.m_nLives, c.lives ? 3 : 1);
     EXPECT_EQ(p.m_nScore, 100);  // in every case
   }
+
+  // A replay restores its variables whatever the command line's switch says;
+  // outside a replay that switch decides for a command-line stage.
+  g_SystemData.m_bRestoreTest = 0;
+  g_bCmdLineStage = 1;
+  for (int mode : {0, 3}) {
+    cProgressData p;
+    p.m_vecVar.At(5) = 11;
+    p.SaveStageStart();
+    p.m_vecVar.At(5) = 99;
+    p.RestoreStageStart(0, mode);
+    EXPECT_EQ(p.m_vecVar.At(5), mode == 3 ? 11 : 99) << "mode " << mode;
+  }
+
+  // A restart of a new run before any snapshot keeps every variable.
+  cProgressData fresh;
+  fresh.m_vecVar.At(1000) = 4;
+  fresh.Reset();
+  fresh.RestoreStageStart(1, 0);
+  EXPECT_EQ(fresh.m_vecVar.Size(), 1001);
 }
 
 TEST_F(ProgressOps, ClearScoreTotalsClearsTheFiveTotalsOnly) {
@@ -304,6 +324,8 @@ TEST_F(ProgressOps, OlderFilesAreUpgraded) {
     // keyed stages or clear values, and they hold 1000 variables.
     g_dwDataVersion = v;
     cProgressData old = SampleProgress();
+    old.m_vecVar.resize(1000);  // as files before 754 held them
+    old.m_vecVar.At(999) = 8;
     old.m_nWorld = 6;
     old.m_bAutoSave = 1;
     old.m_bBackToMap = 1;
@@ -325,10 +347,135 @@ TEST_F(ProgressOps, OlderFilesAreUpgraded) {
     EXPECT_EQ(q.m_nClearValue4, 42);  // not in the file, kept
     EXPECT_EQ(q.m_vecCarryFlag.Size(), kCarryKindCount);
     for (int f : q.m_vecCarryFlag) EXPECT_EQ(f, 1);
-    EXPECT_EQ(q.m_vecVar.Size(), 1000);
-    EXPECT_EQ(q.m_vecVarStart.Size(), 1000);
+    // Padded to the 1001 variables the scripts reach (variable 1000 too).
+    EXPECT_EQ(q.m_vecVar.Size(), 1001);
+    EXPECT_EQ(q.m_vecVar.At(999), 8);
+    EXPECT_EQ(q.m_vecVar.At(1000), 0);
+    EXPECT_EQ(q.m_vecVarStart.Size(), 1001);
     EXPECT_EQ(q.m_nMapX, 1);
     EXPECT_EQ(q.m_nMapY, 0);
+  }
+}
+
+TEST_F(ProgressOps, ListsStoredShortComeBackAtTheirFullLength) {
+  t4test::TempFolder dir(true);
+  cProgressData p;
+  p.m_vecVar.assign(3, 6);
+  p.m_vecWorldFlag.assign(2, 1);
+  p.m_vecCarryFlag.assign(2, 1);
+  p.m_vecCharaSave.clear();
+  ASSERT_TRUE(p.SaveToFile("short.dat"));
+
+  cProgressData q;
+  ASSERT_TRUE(q.LoadFromFile("short.dat"));
+  EXPECT_EQ(q.m_vecVar.Size(), 1001);
+  EXPECT_EQ(q.m_vecVar.At(2), 6);
+  EXPECT_EQ(q.m_vecVar.At(1000), 0);
+  EXPECT_EQ(q.m_vecWorldFlag.Size(), 1000);
+  EXPECT_EQ(q.m_vecWorldFlag.At(1), 1);
+  EXPECT_EQ(q.m_vecCarryFlag.Size(), kCarryKindCount);
+  EXPECT_EQ(q.m_vecCarryFlag.At(1), 1);
+  EXPECT_EQ(q.m_vecCarryFlag.At(24), 0);
+  EXPECT_EQ(q.m_vecCharaSave.Size(), 1);
+}
+
+TEST_F(ProgressOps, RecountTotalCountsOnlyStagesTheMapStillHolds) {
+  auto entry = [](const char* file, int keyed, int k1, int k2) {
+    cWorldStageData e;
+    e.m_nKind = kWorldStagePoint;
+    e.m_strStageFile = file;
+    e.m_bKeyedRanking = keyed;
+    e.m_nKey1 = k1;
+    e.m_nKey2 = k2;
+    return e;
+  };
+  cWorldNodeData node;
+  node.m_vecStage.push_back(entry("data\\stg4\\a.stg4", 0, 0, 0));
+  node.m_vecStage.push_back(entry("data\\stg4\\b-1.stg4", 1, 3, 4));
+  g_WorldMap.m_vecNode.push_back(node);
+
+  struct Best {
+    const char* name;
+    int keyed, x, y, score;
+    bool onMap;
+  } bests[] = {
+      {"data\\stg4\\a.", 0, 0, 0, 100, true},
+      {"data\\stg4\\b.", 1, 3, 4, 200, true},
+      {"data\\stg4\\b.", 1, 5, 5, 400, false},  // that position was removed
+      {"data\\stg4\\gone.", 0, 0, 0, 800, false},
+  };
+  cProgressData p;
+  int want = 0;
+  for (const Best& b : bests) {
+    std::string key = b.name;
+    AppendMapPosition(key, b.keyed, b.x, b.y);
+    p.UpdateBestScore(b.name, key, b.keyed, b.x, b.y, b.score);
+    if (b.onMap) want += b.score;
+  }
+  EXPECT_EQ(p.m_nTotalScore, 1500);
+  p.RecountTotal();
+  EXPECT_EQ(p.m_nTotalScore, want);
+
+  // Totals beyond the int range stay at its end instead of wrapping.
+  cProgressData big;
+  big.UpdateBestScore("data\\stg4\\a.", "k1", 0, 0, 0, INT_MAX);
+  big.UpdateBestScore("data\\stg4\\a.", "k2", 0, 0, 0, INT_MAX);
+  EXPECT_EQ(big.m_nTotalScore, INT_MAX);
+  big.RecountTotal();
+  EXPECT_EQ(big.m_nTotalScore, INT_MAX);
+}
+
+TEST_F(ProgressOps, AKeyedEntrySetsItsVariableWhenTheStageIsEntered) {
+  struct Case {
+    const char* what;
+    int keyed, number, value;
+    int changed;  // the variable that changes, -1 none
+  } cases[] = {
+      {"unkeyed entry", 0, 5, 7, -1},
+      {"keyed entry", 1, 5, 7, 5},
+      {"the last variable", 1, 1000, -3, 1000},
+      {"past the variables", 1, 1001, 9, -1},
+      {"negative number", 1, -1, 9, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    cProgressData p;
+    p.SetStageFile("data\\stg4\\a.stg4", c.keyed, c.number, c.value);
+    const std::vector<int> before = p.m_vecVar;
+    p.SetStageEntryVariable();
+    std::vector<int> want = before;
+    if (c.changed >= 0) want[static_cast<size_t>(c.changed)] = c.value;
+    EXPECT_EQ(std::vector<int>(p.m_vecVar), want);
+  }
+}
+
+TEST_F(ProgressOps, AMapPositionOffTheMapComesBackAtTheStart) {
+  g_WorldMap.SetSize(10, 8);
+  g_WorldMap.m_nStartX = 2;
+  g_WorldMap.m_nStartY = 3;
+  struct Case {
+    int x, y, wantX, wantY;
+  } cases[] = {
+      {0, 0, 0, 0}, {9, 7, 9, 7}, {10, 7, 2, 7}, {9, 8, 9, 3}, {-1, 5, 2, 5}, {4, INT_MIN, 4, 3},
+  };
+  t4test::TempFolder dir(true);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::Message() << c.x << ", " << c.y);
+    // Written while a map that holds every position is loaded (the save
+    // keeps them as they are), read back with the small one.
+    const cWorldMapData map = g_WorldMap;
+    g_WorldMap = cWorldMapData();
+    g_WorldMap.m_nWidth = g_WorldMap.m_nHeight = INT_MAX;
+    cProgressData p;
+    p.m_nMapX = c.x;
+    p.m_nMapY = c.y;
+    const bool saved = p.SaveToFile("map.dat");
+    g_WorldMap = map;
+    ASSERT_TRUE(saved);
+    cProgressData q;
+    ASSERT_TRUE(q.LoadFromFile("map.dat"));
+    EXPECT_EQ(q.m_nMapX, c.wantX);
+    EXPECT_EQ(q.m_nMapY, c.wantY);
   }
 }
 

@@ -2,10 +2,12 @@
 // triggers, and the commands the end-to-end tests need.
 #pragma once
 #include <initializer_list>
+#include <string>
 #include <utility>
 
 #include "flow/ed_move.h"
 #include "flow/flow_records.h"
+#include "objects/ed_shot.h"
 #include "records/chara_data.h"
 
 namespace t4test {
@@ -61,6 +63,86 @@ inline cFlowCmd& AddGameWait(cFlow& flow, int tenths) {
   cFlowCmd& c = flow.m_vecCmd.emplace_back();
   c.m_byKind = 18;
   c.m_vecParam.assign(1, tenths);
+  return c;
+}
+
+// Button 2 of a key trigger (button n is slot 10 + n).
+constexpr int kKeyButton2 = 12;
+
+// A command of `kind` lasting `timeTenths` tenths of a second.
+inline cFlowCmd& AddCommand(cFlow& flow, int kind, int timeTenths = 0) {
+  cFlowCmd& c = flow.m_vecCmd.emplace_back();
+  c.m_byKind = static_cast<BYTE>(kind);
+  c.m_sTime = static_cast<int16_t>(timeTenths);
+  return c;
+}
+
+// The wait command: the flow stands for `tenths` tenths of a second.
+inline cFlowCmd& AddWaitTenths(cFlow& flow, int tenths) { return AddCommand(flow, 1, tenths); }
+
+// A walk along the ground that turns back at walls and edges, at
+// `speedTenths` tenths of a pixel per frame.
+inline cFlowCmd& AddGroundTurnMove(cFlow& flow, int speedTenths, int timeTenths) {
+  cFlowCmd& c = AddCommand(flow, 3, timeTenths);
+  CreateEdMove(c.m_pEdMove);
+  c.m_pEdMove->m_sSpeed = static_cast<int16_t>(speedTenths);
+  return c;
+}
+
+// A jump while the flow's key stays held (key mode 1), up to `halfBlocks`
+// half blocks high; the hold that reaches full height lasts the command's
+// `timeTenths`.
+inline cFlowCmd& AddJump(cFlow& flow, int halfBlocks, int timeTenths) {
+  cFlowCmd& c = AddCommand(flow, 10, timeTenths);
+  c.m_vecParam = {1, 0, halfBlocks, 0, 1};
+  return c;
+}
+
+// One shot straight ahead of the shooter (left, or right while it faces
+// right), `speedTenths` tenths of a pixel per frame, gone after
+// `rangeHalfBlocks`, dealing `attack`, passing through blocks.
+inline cFlowCmd& AddShotAhead(cFlow& flow, int graphic, int speedTenths, int rangeHalfBlocks, int attack) {
+  cFlowCmd& c = AddCommand(flow, 11, 0);
+  CreateEdShot(c.m_pEdShot);
+  cEdShot& s = *c.m_pEdShot;
+  s.m_byShots = 1;
+  s.m_nAngle = 270;
+  s.m_bMirrorAngle = 1;
+  s.m_nGraphic = static_cast<int16_t>(graphic);
+  s.m_nSpeed = static_cast<int16_t>(speedTenths);
+  s.m_bRange = 1;
+  s.m_nRange = static_cast<int16_t>(rangeHalfBlocks);
+  s.m_nAttack = attack;
+  s.m_byBlockPass = 1;
+  return c;
+}
+
+// A message that does not hold the game, shown for `tenths` tenths of a
+// second at `position` (0 the screen's centre, 1 over the chara, 4 over the
+// hero).
+inline cFlowCmd& AddTimedMessage(cFlow& flow, const std::string& text, int position, int tenths) {
+  cFlowCmd& c = AddCommand(flow, 19, 0);
+  c.m_strText = text;
+  c.m_vecParam.assign(18, 0);
+  c.m_vecParam[0] = position;
+  c.m_vecParam[6] = 2;
+  c.m_vecParam[7] = tenths;
+  return c;
+}
+
+// Starts ScrEffect database entry `id` on the screen.
+inline cFlowCmd& AddScreenEffect(cFlow& flow, int id) {
+  cFlowCmd& c = AddCommand(flow, 31, 0);
+  c.m_vecParam.assign(3, 0);
+  c.m_vecParam[0] = id;
+  return c;
+}
+
+// Plays Sound database entry `id`.
+inline cFlowCmd& AddPlaySound(cFlow& flow, int id) {
+  cFlowCmd& c = AddCommand(flow, 35, 0);
+  c.m_vecParam.assign(1, id);
+  c.m_bSoundOnScreen = 0;
   return c;
 }
 

@@ -1,0 +1,146 @@
+// The demo game the project maker writes, played through by an input script
+// in the real program run headless: from the title through the world map
+// and its three stages to the boss's death, then saved from the world-map
+// menu. The same run gives the same frames in a release build.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "records/progress_data.h"
+#include "records/system_data.h"
+#include "records/worldmap_data.h"
+#include "support/headless_runner.h"
+#include "support/replay_runs.h"
+#include "support/temp_folder.h"
+
+namespace fs = std::filesystem;
+using t4test::ReadLines;
+using t4test::RunProgram;
+using t4test::TempFolder;
+
+namespace {
+
+std::string MakerPath() { return (fs::path(T4_PLAYER_PATH).parent_path() / "tarvamo4-mkproject").string(); }
+
+// The whole play-through. Title: new story. Map: three steps east onto
+// stage 1, which asks; yes. Each stage is walked east holding button 2
+// (shots); stage 1 jumps onto the raised blocks for the coins; stage 3
+// stands and shoots the boss. Each result screen is left with button 1;
+// between stages the hero walks the road (east, north, east). At the end
+// the world-map menu saves into slot 1.
+constexpr const char* kScript =
+    "15 Z\n"
+    "45 RIGHT\n49 RIGHT\n53 RIGHT\n60 UP\n65 Z\n"
+    "165-455 RIGHT X\n262-285 RIGHT X Z\n"
+    "520 Z\n"
+    "600 RIGHT\n606 RIGHT\n612 RIGHT\n618 UP\n624 UP\n632 UP\n638 Z\n"
+    "738-1040 RIGHT X\n"
+    "1100 Z\n"
+    "1180 RIGHT\n1186 RIGHT\n1192 RIGHT\n1198 RIGHT\n1204 RIGHT\n1212 UP\n1218 Z\n"
+    "1320-1440 RIGHT X\n1441-1700 X\n"
+    "1760 Z\n"
+    "1850 X\n1880 Z\n1884 Z\n1888 UP\n1892 Z\n";
+constexpr int kFrames = 1920;
+
+class DemoGame : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(MakerPath()));
+    project_ = dir_ / "demo";
+    auto made = RunProgram(MakerPath(), {project_}, dir_.path());
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    // No frame-rate overlay: equal pictures give equal hashes. Direct3D
+    // without the start-up question.
+    ASSERT_TRUE(t4test::WriteFile(project_ + "/System.ini", "Direct3D=1\r\nWindowMode=1\r\nBpp=0\r\nShowFps=0\r\nExit\r\n"));
+    ASSERT_TRUE(t4test::WriteFile(project_ + "/input.txt", kScript));
+  }
+
+  // Plays the script with `player` in a fresh copy of the project; the
+  // copy's folder.
+  std::string Play(const std::string& player, const char* name) {
+    const std::string copy = dir_ / name;
+    std::error_code ec;
+    fs::copy(project_, copy, fs::copy_options::recursive, ec);
+    EXPECT_FALSE(ec) << ec.message();
+    auto r = RunProgram(player,
+                        {"--headless", "--frames", std::to_string(kFrames), "--input", "input.txt", "--state-log",
+                         "state.jsonl", "--frame-hashes", "hashes.txt", "--project", copy},
+                        copy, std::chrono::seconds(300),
+                        // A lock of its own: other players may run beside the test.
+                        {"T4_INSTANCE_LOCK=" + dir_ / (std::string(name) + ".lock")});
+    EXPECT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    return copy;
+  }
+
+  TempFolder dir_;
+  std::string project_;
+};
+
+// Stage play sessions: runs of consecutive state-log frames.
+std::vector<std::vector<t4test::PlayLine>> Sessions(const std::vector<t4test::PlayLine>& lines) {
+  std::vector<std::vector<t4test::PlayLine>> out;
+  long last = -2;
+  for (const t4test::PlayLine& l : lines) {
+    if (l.frame != last + 1) out.emplace_back();
+    out.back().push_back(l);
+    last = l.frame;
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(DemoGame, ItsWorldMapJoinsThreeStagesThatAreAlsoTheChallengeList) {
+  cSystemData system;
+  ASSERT_TRUE(system.LoadFromFile((project_ + "/default/System.dat").c_str()));
+  EXPECT_EQ(system.m_nChallengeStages, 3);
+  cWorldMapData map;
+  ASSERT_TRUE(map.LoadFromFile((project_ + "/default/WorldMap.dat").c_str()));
+  ASSERT_EQ(map.m_vecNode.Size(), 3);
+  for (int n = 1; n <= 3; ++n) {
+    const cWorldStageData& e = map.m_vecNode[static_cast<size_t>(n - 1)].m_vecStage[0];
+    EXPECT_EQ(e.m_nClearFlag, n);
+    EXPECT_EQ(e.m_strStageFile, "data\\stg4\\Stage" + std::to_string(n) + ".stg4");
+    EXPECT_TRUE(fs::is_regular_file(project_ + "/default/stg4/Stage" + std::to_string(n) + ".stg4_778"));
+    EXPECT_TRUE(fs::is_regular_file(project_ + "/default/stg4/c0" + std::to_string(n) + "-1.stg4_778"));
+  }
+}
+
+TEST_F(DemoGame, TheScriptPlaysFromTheTitleToTheBossAndSavesTheClearedWorld) {
+  const std::string run = Play(t4test::PlayerPath(), "asan");
+  const std::vector<t4test::PlayLine> lines = t4test::ReadPlayLines(run + "/state.jsonl");
+  const auto sessions = Sessions(lines);
+  // Three stages, each played and each ending in the results (state 4).
+  ASSERT_EQ(sessions.size(), 3u);
+  for (const auto& s : sessions) {
+    bool played = false, cleared = false;
+    for (const t4test::PlayLine& l : s) {
+      played = played || l.state == 2;
+      cleared = cleared || l.state == 4;
+    }
+    EXPECT_TRUE(played);
+    EXPECT_TRUE(cleared);
+  }
+  // The menu's save holds all three stages cleared.
+  cProgressData saved;
+  ASSERT_TRUE(saved.LoadFromFile((run + "/user_data/story/Story01.dat").c_str()));
+  for (int n = 1; n <= 3; ++n) EXPECT_EQ(saved.m_vecWorldFlag.At(n), 1) << n;
+  EXPECT_EQ(saved.m_vecWorldFlag.At(4), 0);
+  EXPECT_EQ(saved.m_nMapX, 14);
+  EXPECT_EQ(saved.m_nMapY, 5);
+  const std::string report = t4test::ReadFile(run + "/Report_Game.txt");
+  EXPECT_EQ(report.find("err V["), std::string::npos) << report;
+
+  const char* release = std::getenv("T4_RELEASE_PLAYER");
+  if (!release || !*release) GTEST_SKIP() << "T4_RELEASE_PLAYER does not name a release build of the player";
+  const std::string rel = Play(release, "release");
+  const std::vector<std::string> a = ReadLines(run + "/hashes.txt"), b = ReadLines(rel + "/hashes.txt");
+  ASSERT_EQ(a.size(), static_cast<size_t>(kFrames));
+  ASSERT_EQ(a.size(), b.size());
+  for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(a[i], b[i]) << "frame " << i + 1;
+  EXPECT_EQ(ReadLines(run + "/state.jsonl"), ReadLines(rel + "/state.jsonl"));
+}

@@ -1,0 +1,26 @@
+// The small game the project maker writes: three stages joined by paths on
+// a world map, the same stages as the challenge list, their music, sounds
+// and the one screen effect they use. Every writer works in the current
+// directory (the project folder) and goes through the program's own Save.
+#pragma once
+
+namespace demo {
+
+// Stage n (1..3) of the story is data\stg4\Stage<n>.stg4_778; challenge
+// stage n is data\stg4\c0<n>-1.stg4_778, the same stage.
+inline constexpr int kStageCount = 3;
+
+// The hero's keys, as the stages' flows read them: the arrows walk, button
+// 1 jumps, button 2 shoots.
+bool WriteDemoStages();
+
+// data\WorldMap.dat: a road from the start past the three stage points,
+// each cleared stage setting its world flag 1..3.
+bool WriteDemoWorldMap();
+
+// data\database (music entries 1 title and 2 stages, sound entries 1 item
+// and 2 shot, screen effect 1 a shake) and data\System.dat (title, sounds,
+// music, the challenge list), with the generated sound and music files.
+bool WriteDemoSettings();
+
+}  // namespace demo

@@ -1,0 +1,100 @@
+// The demo's sounds and music, generated here: short beeps for the system
+// sounds and the two sound effects, a title tune and a stage tune, all
+// named by the databases and System.dat, plus the rest of System.dat (title,
+// challenge list) and the one screen effect.
+#include <cmath>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "demo_game.h"
+#include "platform/files.h"
+#include "records/database.h"
+#include "records/system_data.h"
+#include "support/midi_bytes.h"
+#include "support/wave_bytes.h"
+
+namespace demo {
+
+namespace {
+
+constexpr const char* kTitleMusic = "bgm\\Title.mid";
+constexpr const char* kStageMusic = "bgm\\Stage.mid";
+constexpr const char* kItemSound = "wave\\Sound01.wav";
+constexpr const char* kShotSound = "wave\\Sound02.wav";
+
+std::string SystemSoundFile(int id) {
+  char name[32];
+  std::snprintf(name, sizeof name, "wave\\System%02d.wav", id);
+  return name;
+}
+
+bool WriteBytes(const std::string& stored, const std::vector<uint8_t>& bytes) {
+  return plat::WriteFileAtomic(stored, bytes.data(), bytes.size());
+}
+
+// A short 8-bit mono beep at the rate the mixer opens with, its pitch rising
+// with `pitch` so the sounds can be told apart, faded out at the end.
+std::vector<uint8_t> Beep(int pitch) {
+  const uint32_t rate = 22050;
+  const int frames = static_cast<int>(rate / 12);
+  const double freq = 440.0 * std::pow(2.0, pitch / 12.0);
+  wave_test::Bytes samples;
+  samples.reserve(static_cast<size_t>(frames));
+  for (int i = 0; i < frames; ++i) {
+    double fade = 1.0 - static_cast<double>(i) / frames;
+    double s = std::sin(2.0 * 3.14159265358979 * freq * i / rate) * fade * 60.0;
+    samples.push_back(static_cast<uint8_t>(128 + static_cast<int>(std::lround(s))));
+  }
+  return wave_test::Riff({wave_test::Fmt(1, 1, rate, 8), wave_test::Chunk("data", samples)});
+}
+
+// A looping tune: a format-0 file with one track, 480 ticks a beat, the
+// notes on `program` at `ticks` each.
+std::vector<uint8_t> Tune(const std::vector<uint8_t>& notes, uint8_t program, uint32_t ticks) {
+  using namespace music_test;
+  Bytes ev = Ev(0, {0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20}) + Ev(0, {0xC0, program});
+  for (uint8_t n : notes) ev = ev + Ev(0, {0x90, n, 0x60}) + Ev(ticks, {0x80, n, 0x40});
+  ev = ev + EndOfTrack(ticks);
+  return Header(0, 1, 480) + Track(ev);
+}
+
+}  // namespace
+
+bool WriteDemoSettings() {
+  cDatabase db;
+  db.m_vecBgm.At(1).m_strName = "Title";
+  db.m_vecBgm.At(1).m_strFile = kTitleMusic;
+  if (db.m_vecBgm.Size() < 3) db.m_vecBgm.resize(3);
+  db.m_vecBgm.At(2).m_strName = "Stage";
+  db.m_vecBgm.At(2).m_strFile = kStageMusic;
+  db.m_vecSound.At(1).m_strName = "Item";
+  db.m_vecSound.At(1).m_strFile = kItemSound;
+  if (db.m_vecSound.Size() < 3) db.m_vecSound.resize(3);
+  db.m_vecSound.At(2).m_strName = "Shot";
+  db.m_vecSound.At(2).m_strFile = kShotSound;
+  // Screen effect 1: a sideways shake of 6 pixels, 4 swings in 0.4 s.
+  cScrEffectData& shake = db.m_vecScrEffect.At(1);
+  shake.m_strName = "Shake";
+  shake.m_nKind = 2;
+  shake.m_nParam[0] = 4;
+  shake.m_nParam[1] = 6;
+  shake.m_nParam[2] = 4;
+  if (!db.SaveAll("data\\database")) return false;
+
+  cSystemData system;
+  system.m_strTitle = "Tarvamo4 Demo";
+  for (int id = 0; id < kSystemSoundCount; ++id) system.m_vecSoundFile.At(id) = SystemSoundFile(id);
+  system.m_vecBgm.At(0) = 1;
+  system.m_nChallengeStages = kStageCount;
+  if (!system.SaveToFile("data\\System.dat")) return false;
+
+  for (int id = 0; id < kSystemSoundCount; ++id)
+    if (!WriteBytes(SystemSoundFile(id), Beep(id))) return false;
+  const std::vector<uint8_t> title = {60, 64, 67, 72, 67, 64, 60, 55};
+  const std::vector<uint8_t> stage = {67, 67, 69, 71, 72, 71, 69, 67, 64, 65, 67, 60};
+  return WriteBytes(kItemSound, Beep(kSystemSoundCount)) && WriteBytes(kShotSound, Beep(-5)) &&
+         WriteBytes(kTitleMusic, Tune(title, 0, 240)) && WriteBytes(kStageMusic, Tune(stage, 80, 160));
+}
+
+}  // namespace demo

@@ -1,0 +1,53 @@
+// The demo's world map: a road from the start cell east past the three
+// stage points, with a bend so the walk shows the map scrolling and turning.
+#include <string>
+
+#include "demo_game.h"
+#include "records/worldmap_data.h"
+
+namespace demo {
+
+namespace {
+
+// Chip kinds of the default chip list: below 5 blocked, 5 and up passable.
+constexpr int kGrass = 0, kRoad = 5;
+
+void SetCell(cWorldMapData& map, int x, int y, int kind) { map.m_vecCell.At(map.CellIndex(x, y)) = kind; }
+
+void AddStagePoint(cWorldMapData& map, int x, int y, int n, const char* title) {
+  cWorldNodeData node;
+  node.m_nX = x;
+  node.m_nY = y;
+  node.m_strName = title;
+  cWorldStageData& e = node.m_vecStage.At(0);
+  e.m_nKind = kWorldStagePoint;
+  e.m_nMarkRow = n - 1;
+  e.m_nClearFlag = n;
+  e.m_bReplayable = 1;
+  e.m_nAfterClear = kAfterClearNothing;
+  e.m_strTitle = title;
+  e.m_strStageFile = "data\\stg4\\Stage" + std::to_string(n) + ".stg4";
+  map.m_vecNode.push_back(node);
+}
+
+}  // namespace
+
+// The road: start (3, 7), east to (9, 7), north to (9, 5), east to (16, 5).
+// Stage 1 at (6, 7), stage 2 at (9, 5), stage 3 at (14, 5).
+bool WriteDemoWorldMap() {
+  cWorldMapData map;
+  map.m_strName = "デモワールド";
+  map.SetSize(20, 15);
+  for (int& cell : map.m_vecCell) cell = kGrass;
+  for (int x = 3; x <= 9; ++x) SetCell(map, x, 7, kRoad);
+  for (int y = 5; y <= 7; ++y) SetCell(map, 9, y, kRoad);
+  for (int x = 9; x <= 16; ++x) SetCell(map, x, 5, kRoad);
+  map.m_nStartX = 3;
+  map.m_nStartY = 7;
+  AddStagePoint(map, 6, 7, 1, "草原");
+  AddStagePoint(map, 9, 5, 2, "空の道");
+  AddStagePoint(map, 14, 5, 3, "ボスの城");
+  return map.SaveToFile("data\\WorldMap.dat");
+}
+
+}  // namespace demo
