@@ -21,6 +21,8 @@
 #include "platform/video.h"
 #include "services/log.h"
 
+#include "ratio_reporter.h"
+
 namespace {
 
 struct Mode {
@@ -235,25 +237,6 @@ void PresentSdl(benchmark::State& state, PixelFormat f) {
     benchmark::ClobberMemory();
   }
 }
-
-// Collects each run's time per iteration by name, for the ratio table.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    // With repetitions the median stands for the pair; otherwise the run.
-    for (const Run& r : runs) {
-      if (r.error_occurred) continue;
-      if (r.run_type == Run::RT_Aggregate && r.aggregate_name == "median")
-        medians[r.run_name.str()] = r.GetAdjustedRealTime();
-      else if (r.run_type == Run::RT_Iteration)
-        times[r.benchmark_name()] = r.GetAdjustedRealTime();
-    }
-    for (const auto& [name, t] : medians) times[name] = t;
-  }
-  std::map<std::string, double> times;
-  std::map<std::string, double> medians;
-};
 
 }  // namespace
 

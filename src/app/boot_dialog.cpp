@@ -3,25 +3,29 @@
 #include "records/boot_data.h"
 #include "app/project_paths.h"
 #include "platform/msgbox.h"
+#include "platform/video.h"
 #include "services/log.h"
 
 namespace {
 
 constexpr int kBootDataPathEntry = 46;  // user_data\Boot.dat
+// Where the pointer is put, from the dialog window's top-left: on Start, so
+// a click starts the game at once.
+constexpr int kPointerX = 181, kPointerY = 198;
 
 sDialogResource MakeResource() {
   sDialogResource r{kBootDialogId, 222, 171, "", {}};
   // Start lies under the point (181, 198) of the dialog window, where the
-  // start-up puts the pointer; the note, in the fixed-pitch dialog font,
-  // needs the whole width.
+  // start-up puts the pointer. The note has room for a second line should
+  // its text not fit on one.
   r.items = {
-      {eItemKind::Static, kBootPictureId, 7, 7, 208, 70, "", false},
+      {eItemKind::Picture, kBootPictureId, 7, 7, 208, 70, "", false, &ProgramTitleBitmap()},
       {eItemKind::DefButton, kBootStartId, 113, 104, 50, 14, "ゲーム開始", false},
       {eItemKind::Button, kBootCancelId, 166, 104, 50, 14, "ゲーム中止", false},
-      {eItemKind::Static, kBootModeGroupId, 7, 82, 100, 40, "描画モード", false},
+      {eItemKind::Group, kBootModeGroupId, 7, 82, 100, 40, "描画モード", false},
       {eItemKind::Radio, kBootDirect3DId, 17, 94, 80, 10, "Direct3D", true},
       {eItemKind::Radio, kBootDirectDrawId, 17, 106, 80, 10, "DirectDraw", false},
-      {eItemKind::Static, kBootNoteId, 1, 130, 220, 10,
+      {eItemKind::Static, kBootNoteId, 7, 128, 208, 18,
        "詳細な設定は環境設定ファイル「System.ini」で行って下さい。", false},
       {eItemKind::CheckBox, kBootNoAskId, 7, 148, 208, 10, "次回からこのダイアログを表示しない", true},
   };
@@ -37,6 +41,8 @@ cBootDialog::cBootDialog(const std::string& titleCp932) : m_sTitle(titleCp932), 
 
 void cBootDialog::OnInitDialog(WPARAM w, LPARAM l) {
   cDialog::OnInitDialog(w, l);
+  // The dialog has its place now (centred on the game's picture).
+  plat::MovePointer(PosX() + kPointerX, PosY() + kPointerY);
   m_Direct3D.Attach(this, kBootDirect3DId, &g_Boot.m_nDrawMode, 1);
   m_DirectDraw.Attach(this, kBootDirectDrawId, &g_Boot.m_nDrawMode, 0);
   m_NoAsk.Attach(this, kBootNoAskId, &g_Boot.m_bNoAsk);

@@ -135,12 +135,11 @@ void cSceneManager::Present() {
     return;
   }
   // Above 60 frames a second the present must not wait for the display.
-  // (The vertical-blank wait of the window present has no counterpart: the
-  // platform shows the frame when it can.)
   const bool fastStage = Scene(SCENE_GAME) && g_Stage.m_nFps > 60;
-  if (g_bWindowed)
+  if (g_bWindowed) {
+    if (!fastStage) DDWaitForVerticalBlank();
     DDBltToPrimary();
-  else if (!g_bBlitPresent && !fastStage)
+  } else if (!g_bBlitPresent && !fastStage)
     DDFlip();
   else
     DDCopyBackToPrimary();

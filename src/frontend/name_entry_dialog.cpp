@@ -1,6 +1,7 @@
 #include "frontend/name_entry_dialog.h"
 
 #include "platform/msgbox.h"
+#include "platform/video.h"
 #include "records/option_data.h"
 #include "records/start_option.h"
 #include "stage/game_scene.h"
@@ -14,6 +15,10 @@ constexpr int kTitleChoiceOptions = 5;
 // The dialog's top-left in the game window.
 constexpr int kDialogX = 240;
 constexpr int kDialogY = 220;
+// Where the pointer is put when the dialog opens, from its top-left: near
+// the name field and OK.
+constexpr int kPointerX = 80;
+constexpr int kPointerY = 65;
 
 sDialogResource MakeResource() {
   sDialogResource r{kNameDialogId, 110, 65, "", {}};
@@ -32,6 +37,7 @@ cNameEntryDialog::cNameEntryDialog(std::string* target) : m_Resource(MakeResourc
   Init(&m_Resource, nullptr, target);
   SetStoredPos(kDialogX, kDialogY);
   g_pNameDialog = this;
+  plat::MovePointer(kDialogX + kPointerX, kDialogY + kPointerY);
 }
 
 cNameEntryDialog::~cNameEntryDialog() {

@@ -113,25 +113,6 @@ class FloorStepper {
   long long q_, r_, stepQ_, stepR_, den_;
 };
 
-// A texel of the A1R5G5B5 texture packing as the R5G6B5 full-screen back
-// buffer stores it: the device conversion, one table per field (the fields
-// convert independently).
-struct Repack565 {
-  uint16_t r[32], g[32], b[32];
-};
-const Repack565& Repack565Table() {
-  static const Repack565 table = [] {
-    Repack565 t{};
-    for (uint32_t v = 0; v < 32; ++v) {
-      t.r[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v << 10)));
-      t.g[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v << 5)));
-      t.b[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v)));
-    }
-    return t;
-  }();
-  return table;
-}
-
 // An opaque texel written into the destination format.
 template <PixelFormat S, PixelFormat D>
 inline typename Fmt<D>::T OpaqueTexel(uint32_t texel, const Repack565* repack) {

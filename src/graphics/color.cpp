@@ -64,3 +64,15 @@ uint32_t RepackGreenDoubled(const COLORBITS& from, const COLORBITS& to, uint32_t
          FieldOf(pixel, from.nShiftB, from.nMaskB) << to.nShiftB;
 }
 
+const Repack565& Repack565Table() {
+  static const Repack565 table = [] {
+    Repack565 t{};
+    for (uint32_t v = 0; v < 32; ++v) {
+      t.r[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v << 10)));
+      t.g[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v << 5)));
+      t.b[v] = static_cast<uint16_t>(EncodePixel(PixelFormat::R5G6B5, DecodePixel(PixelFormat::A1R5G5B5, 0x8000 | v)));
+    }
+    return t;
+  }();
+  return table;
+}

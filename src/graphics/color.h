@@ -44,6 +44,14 @@ uint8_t NearestPaletteIndex(const PALETTEENTRY* palette, int count, uint32_t rgb
 // R5G6B5 back buffer (`to`) by the software copy: fields moved, green x 2.
 uint32_t RepackGreenDoubled(const COLORBITS& from, const COLORBITS& to, uint32_t pixel);
 
+// The device's conversion of an A1R5G5B5 texel into the R5G6B5 back buffer,
+// one table per field (the fields convert independently; white stays white).
+// Every textured blit and the present use it, so all agree.
+struct Repack565 {
+  uint16_t r[32], g[32], b[32];
+};
+const Repack565& Repack565Table();
+
 // The device's view of a texel or render-target pixel as 8-bit channels, and
 // its conversion back (the top bits of each channel, as a device clear does):
 // DecodePixel and EncodePixel below.

@@ -224,6 +224,15 @@ int DDInitD3D(HWND hWnd, int width, int height, int bpp) {
     pp.BackBufferWidth = width;
     pp.BackBufferHeight = height;
     pp.FullScreen_RefreshRateInHz = 60;
+    // Full screen keeps the desktop's mode: a display that does not refresh
+    // 60 times a second would pace the game at its own rate, so vertical
+    // sync is given up as when a window's desktop refuses 60 Hz.
+    const int rate = plat::DisplayRefreshRate();
+    if (g_bVSync && rate > 0 && rate != 60) {
+      ReportError("RefreshRate : %d", rate);
+      g_bVSync = 0;
+      ReportError("リフレッシュレートの変更に失敗しました！垂直同期が無効になります！");
+    }
   }
   pp.PresentationInterval = g_bVSync ? PRESENT_INTERVAL_DEFAULT : PRESENT_INTERVAL_IMMEDIATE;
 
@@ -274,6 +283,8 @@ int DDInitD3D(HWND hWnd, int width, int height, int bpp) {
   DDAllocSurfacePart(&WorkSD);
   DDCreateSurface(&WorkSD, width, height, 0, 0, 0, nullptr, 0);
   CopyName(WorkSD.szName, "WorkSD");
+  // The pointer belongs to a window; over the full-screen game it is hidden.
+  plat::ShowPointer(g_bWindowed != 0);
   return 1;
 }
 
@@ -316,6 +327,7 @@ int DDInitFullScreen(HWND hWnd, int width, int height, int bpp, int backBufferMo
     g_ColorBits = DirectDrawColorBits(format);
   else
     g_lpDD->chain[0]->palette = g_lpDDPal;
+  plat::ShowPointer(false);
   return DDINIT_OK;
 }
 
@@ -354,6 +366,7 @@ int DDInitWindow(HWND hWnd) {
     g_ColorBits = DirectDrawColorBits(format);
   else
     primary->palette = g_lpDDPal;
+  plat::ShowPointer(true);
   return DDINIT_OK;
 }
 
@@ -424,7 +437,10 @@ void DDResetAlphaOp() { DDSetAlphaOp(D3DTOP_SELECTARG1); }
 
 int DDGetDesktopBpp() { return g_desktopBppOverride ? g_desktopBppOverride : 32; }
 void DDSetDesktopBppForTest(int bpp) { g_desktopBppOverride = bpp; }
-unsigned DDGetMonitorFrequency() { return 60; }
+unsigned DDGetMonitorFrequency() {
+  const int rate = plat::DisplayRefreshRate();
+  return rate > 0 ? static_cast<unsigned>(rate) : 60u;
+}
 
 int WriteDisplayReport(int /*detail*/) {
   std::string lines = g_bWindowed ? "Mode : Window\n" : "Mode : Fullscreen\n";

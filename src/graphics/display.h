@@ -47,10 +47,12 @@ void DDResetAlphaOp();
 enum : DWORD { D3DTOP_DISABLE = 1, D3DTOP_SELECTARG1 = 2, D3DTOP_SELECTARG2 = 3, D3DTOP_MODULATE = 4 };
 
 // ---- DirectDraw presenting, called by the shell's frame step ------------
+// Waits until the display's next refresh begins (DirectDraw only).
+void DDWaitForVerticalBlank();
 // Window mode: copies BackBuffer onto the primary at g_rcWindow and shows it.
 bool DDBltToPrimary();
-// Full screen: flips the chain (the back surface becomes the front) and
-// shows the front.
+// Full screen: flips the chain (the back surface becomes the front) at the
+// display's next refresh and shows the front.
 bool DDFlip();
 // Full screen without flipping: copies 640 x 480 of BackBuffer onto the
 // primary and shows it.

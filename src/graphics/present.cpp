@@ -3,6 +3,7 @@
 #include <cstring>
 #include <utility>
 
+#include "graphics/color.h"
 #include "graphics/display.h"
 #include "platform/messages.h"
 #include "platform/video.h"
@@ -96,7 +97,8 @@ void CopyPixels(PixelBuffer& dst, const PixelBuffer& src, int w, int h) {
   w = std::min({w, dst.width, src.width});
   h = std::min({h, dst.height, src.height});
   if (w <= 0 || h <= 0 || BytesPerPixel(dst.format) != BytesPerPixel(src.format)) return;
-  bool repack = src.format == PixelFormat::A1R5G5B5 && dst.format == PixelFormat::R5G6B5;
+  const bool repack = src.format == PixelFormat::A1R5G5B5 && dst.format == PixelFormat::R5G6B5;
+  const Repack565* table = repack ? &Repack565Table() : nullptr;
   int rowBytes = w * BytesPerPixel(src.format);
   for (int y = 0; y < h; ++y) {
     if (!repack) {
@@ -106,8 +108,8 @@ void CopyPixels(PixelBuffer& dst, const PixelBuffer& src, int w, int h) {
     const uint16_t* s = reinterpret_cast<const uint16_t*>(src.Row(y));
     uint16_t* d = reinterpret_cast<uint16_t*>(dst.Row(y));
     for (int x = 0; x < w; ++x) {
-      uint32_t p = s[x];
-      d[x] = static_cast<uint16_t>((((p >> 10) & 31) << 11) | ((((p >> 5) & 31) * 2) << 5) | (p & 31));
+      const uint32_t p = s[x];
+      d[x] = static_cast<uint16_t>(table->r[(p >> 10) & 31] | table->g[(p >> 5) & 31] | table->b[p & 31]);
     }
   }
 }
@@ -143,19 +145,27 @@ void DDCopyVirtualBackBuffer(DDSURFACEDATA* dst, DDSURFACEDATA* src) {
 int DDPresent(int fps, int show, DDSURFACEDATA* sheet) {
   if (!lpDTCon) return 1;
   if (lpDTCon->bVirBackBuffer) DDCopyVirtualBackBuffer(&BackBuffer, &VirBackBuffer);
-  // Handing the frame over does not wait for the vertical blank, so the
-  // pacer runs with vsync too; otherwise the game would run unpaced.
-  while (!FrameSync(fps, show, sheet)) {
-    if (plat::QuitRequested()) break;
-    plat::Sleep(1);
+  // With vertical sync the display's refresh paces the frames; without it
+  // the frame clock does.
+  const bool vsync = lpDTCon->d3dpp.PresentationInterval == PRESENT_INTERVAL_DEFAULT;
+  if (!vsync) {
+    while (!FrameSync(fps, show, sheet)) {
+      if (plat::QuitRequested()) break;
+      plat::Sleep(1);
+    }
   }
   lpDTCon->bInScene = 0;
   if (DDGetDeviceStateForTest() != DeviceState::Ok) {
     // A lost device shows nothing until it is restored.
     return 0;
   }
+  if (vsync) plat::WaitForVerticalBlank();
   ShowBuffer(lpDTCon->backBuffer, nullptr);
   return 1;
+}
+
+void DDWaitForVerticalBlank() {
+  if (DDFlipChain()) plat::WaitForVerticalBlank();
 }
 
 bool DDBltToPrimary() {
@@ -181,6 +191,8 @@ bool DDFlip() {
   if (!chain || chain->size() < 2) return false;
   for (PixelBuffer* b : *chain)
     if (b->lost) return false;
+  // The flip happens at the display's next refresh.
+  plat::WaitForVerticalBlank();
   // The surfaces keep their places in the chain; their pixels rotate, so
   // the back surface's frame becomes the front and the front goes last.
   for (size_t i = 0; i + 1 < chain->size(); ++i) std::swap((*chain)[i]->storage, (*chain)[i + 1]->storage);

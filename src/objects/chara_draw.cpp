@@ -8,6 +8,7 @@
 #include "graphics/builtin_tables.h"
 #include "objects/chara.h"
 #include "objects/chara_base.h"
+#include "objects/chara_effects.h"
 #include "objects/hero.h"
 #include "objects/sprite_source.h"
 #include "platform/numeric.h"
@@ -26,7 +27,6 @@ constexpr int kHighlightCount = 10;
 constexpr int kGaugeLength = 50;
 constexpr int kGaugeHeight = 2;
 constexpr int kGaugeChangeFrames = 60; // the change part shows while more frames are left
-constexpr int kEffectKinds = 17;
 
 int ScaleOf(const cCharaBase& c) { return c.m_Data.m_cSize > 0 ? c.m_Data.m_cSize : 1; }
 
@@ -41,11 +41,6 @@ bool NeedsWorkCopy(const SPRITESRC& src, int scale) {
 void PrepareSprite(const cCharaBase& c, SPRITESRC& src, cCharaBase::COLORPAIR& pair, int extra) {
   const int n = c.GetGraphicNumber(pair);
   src.Lookup(kSpriteModeFacing, c.m_Data.m_byGraphicKind, c.m_nGraphic, n, &c, extra);
-}
-
-int EffectKindOf(const cCharaEffectState& state) {
-  if (state.m_nId == 0 || !state.m_pEntry) return 0;
-  return state.m_pEntry->m_nKind;
 }
 
 }  // namespace
@@ -140,14 +135,7 @@ int cCharaBase::DrawPlain(DDSURFACEDATA* target, const SPRITESRC* src, const COL
 
 int cCharaBase::RunEffectRenderer(DDSURFACEDATA* target, const SPRITESRC* src, const COLORPAIR& pair, int paused,
                                   int draw) {
-  const int kind = EffectKindOf(m_EffectState);
-  // Kind 0, and a kind no renderer exists for, is the plain draw.
-  if (kind <= 0 || kind >= kEffectKinds) return DrawPlain(target, src, pair, paused, draw);
-  // The effect's own look is not drawn yet: the sprite shows plainly while
-  // the effect runs its course, so it still ends when it should.
-  DrawPlain(target, src, pair, paused, draw);
-  if (paused) return 0;
-  return m_EffectState.Step();
+  return RunCharaEffectRenderer(*this, target, src, pair, paused, draw);
 }
 
 void cCharaBase::Draw(DDSURFACEDATA* target, int paused) {

@@ -27,6 +27,10 @@ class cHero : public cCharaBase {
   int m_nJumpHold = 0;               // sub-steps the jump key has been held in this jump
   int m_bJumpReady = 1;              // a new jump may start
   int m_bJumpKeyLock = 0;            // the jump key is ignored
+  // While set, live play clears the direction or the button bits of the
+  // player's input before the hero and the replay see them.
+  int m_bDirInputLock = 0;
+  int m_bButtonInputLock = 0;
   double m_dJumpDecelBase = 0.0;     // 4 / N: the extra braking on speed blocks
   int m_bJumpHandled = 0;            // the jump command ran in this sub-step
   int m_nWorldH1 = 0;

@@ -14,6 +14,7 @@
 #include "platform/dialog_input.h"
 #include "platform/input.h"
 #include "platform/text.h"
+#include "platform/video_fit.h"
 #include "platform/video_window.h"
 
 namespace plat {
@@ -27,6 +28,8 @@ uint32_t g_wakeEvent = 0;
 SDL_Window* g_window = nullptr;
 SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_texture = nullptr;
+// The size of the frames the window shows (the texture's size).
+int g_pictureW = 0, g_pictureH = 0;
 WindowProc g_proc = nullptr;
 HWND g_hwnd = nullptr;
 
@@ -98,12 +101,47 @@ void SetKey(int vk, bool down) {
   if (vk == VK_LMENU || vk == VK_RMENU) both(VK_MENU, VK_LMENU, VK_RMENU);
 }
 
+// Where the picture lies in the renderer's output (which may have more
+// pixels than the window has points).
+PictureRect PictureOnScreen() {
+  int ow = 0, oh = 0;
+  if (!g_renderer || SDL_GetRendererOutputSize(g_renderer, &ow, &oh) != 0) return {};
+  return FitPicture(g_pictureW, g_pictureH, ow, oh);
+}
+
+// A point of the window (in its own units, as events and the pointer give
+// it) to the frame pixel under it.
+void WindowToPicture(int wx, int wy, int* px, int* py) {
+  int ww = 0, wh = 0, ow = 0, oh = 0;
+  SDL_GetWindowSize(g_window, &ww, &wh);
+  if (!g_renderer || SDL_GetRendererOutputSize(g_renderer, &ow, &oh) != 0 || ww <= 0 || wh <= 0) {
+    *px = wx;
+    *py = wy;
+    return;
+  }
+  const int ox = static_cast<int>(int64_t{wx} * ow / ww), oy = static_cast<int>(int64_t{wy} * oh / wh);
+  AreaToPicture(FitPicture(g_pictureW, g_pictureH, ow, oh), g_pictureW, g_pictureH, ox, oy, px, py);
+}
+
 void ShowOnScreen() {
   if (!g_renderer || !g_texture || g_shown.empty()) return;
   SDL_UpdateTexture(g_texture, nullptr, g_shown.data(), g_shownW * 4);
+  SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
   SDL_RenderClear(g_renderer);
-  SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
+  const PictureRect r = PictureOnScreen();
+  const SDL_Rect dst{r.x, r.y, r.w, r.h};
+  SDL_RenderCopy(g_renderer, g_texture, nullptr, &dst);
   SDL_RenderPresent(g_renderer);
+}
+
+// The refresh clock follows the display the window is on.
+void UpdateRefreshRate() {
+  SDL_DisplayMode mode{};
+  const int display = g_window ? SDL_GetWindowDisplayIndex(g_window) : 0;
+  if (display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0)
+    detail::SetRealRefreshRate(mode.refresh_rate);
+  else
+    detail::SetRealRefreshRate(0);
 }
 
 void TakeMailbox() {
@@ -183,9 +221,14 @@ void Dispatch(const SDL_Event& e) {
         Deliver(WM_PAINT, 0, 0);
         ShowOnScreen();
       } else if (e.window.event == SDL_WINDOWEVENT_MOVED) {
+        UpdateRefreshRate();
         Deliver(WM_MOVE, 0, 0);
+      } else if (e.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) {
+        UpdateRefreshRate();
       } else if (e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
         Deliver(WM_SIZE, 0, 0);
+        // The picture is fitted to the new size at once, not at the next frame.
+        ShowOnScreen();
       } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
         g_active = true;
         DeliverActivation(true);
@@ -223,9 +266,11 @@ void Dispatch(const SDL_Event& e) {
       }
       break;
     case SDL_MOUSEBUTTONDOWN:
-      // Coordinates are the frame's pixels: the renderer's logical size maps them.
-      if (DialogInputActive() && e.button.button == SDL_BUTTON_LEFT)
-        InjectDialogClick(e.button.x, e.button.y);
+      if (DialogInputActive() && e.button.button == SDL_BUTTON_LEFT) {
+        int x = 0, y = 0;
+        WindowToPicture(e.button.x, e.button.y, &x, &y);
+        InjectDialogClick(x, y);
+      }
       break;
     case SDL_TEXTEDITING:
       if (DialogInputActive()) SetDialogComposing(e.edit.text[0] != '\0');
@@ -301,6 +346,7 @@ bool InitVideo(const VideoSettings& settings, std::string* error) {
   }
   g_wakeEvent = SDL_RegisterEvents(1);
   g_videoUp = true;
+  UpdateRefreshRate();
   SetEventSource(WaitAndDispatch, WakeEvents);
   return true;
 }
@@ -316,6 +362,8 @@ void ShutdownVideo() {
   g_texture = nullptr;
   g_renderer = nullptr;
   g_window = nullptr;
+  g_pictureW = g_pictureH = 0;
+  detail::SetRealRefreshRate(0);
   SDL_Quit();
   std::lock_guard<std::mutex> g(g_capture.lock);
   if (g_capture.hashes) std::fclose(g_capture.hashes);
@@ -329,15 +377,21 @@ HWND CreateMainWindow(std::string_view titleCp932, int width, int height, Window
   g_window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
                               SDL_WINDOW_HIDDEN);
   if (!g_window) return nullptr;
+  g_pictureW = width;
+  g_pictureH = height;
   if (!g_headless.load()) {
-    g_renderer = SDL_CreateRenderer(g_window, -1, 0);
+    // The game thread keeps its own time with the refresh clock; the
+    // renderer's vertical sync only keeps a shown frame from tearing.
+    g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_PRESENTVSYNC);
+    if (!g_renderer) g_renderer = SDL_CreateRenderer(g_window, -1, 0);
     if (!g_renderer) g_renderer = SDL_CreateRenderer(g_window, -1, SDL_RENDERER_SOFTWARE);
     if (g_renderer) {
-      SDL_RenderSetLogicalSize(g_renderer, width, height);
-      SDL_RenderSetIntegerScale(g_renderer, SDL_TRUE);
       g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+      // Sharp pixels at every scale (PictureOnScreen).
+      if (g_texture) SDL_SetTextureScaleMode(g_texture, SDL_ScaleModeNearest);
     }
   }
+  UpdateRefreshRate();
   g_proc = proc;
   g_hwnd = reinterpret_cast<HWND>(g_window);
   g_activationDelivered = false;
@@ -370,7 +424,16 @@ void SetWindowTitle(HWND, std::string_view titleCp932) {
 }
 
 void SetFullscreen(HWND, bool fullscreen) {
-  if (g_window) SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  if (!g_window) return;
+  auto apply = [fullscreen] {
+    SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    UpdateRefreshRate();
+    ShowOnScreen();
+  };
+  if (!g_videoUp.load() || IsMainThread())
+    apply();
+  else
+    CallOnMainThread(apply);
 }
 
 bool IsWindowActive() { return g_headless.load() || g_active.load(); }
@@ -508,11 +571,7 @@ bool GetMouseState(int* x, int* y, bool* left, bool* right) {
   uint32_t buttons = SDL_GetMouseState(&wx, &wy);
   *left = (buttons & SDL_BUTTON_LMASK) != 0;
   *right = (buttons & SDL_BUTTON_RMASK) != 0;
-  // Window pixels to frame pixels through the renderer's logical size.
-  float lx = static_cast<float>(wx), ly = static_cast<float>(wy);
-  if (g_renderer) SDL_RenderWindowToLogical(g_renderer, wx, wy, &lx, &ly);
-  *x = static_cast<int>(lx);
-  *y = static_cast<int>(ly);
+  WindowToPicture(wx, wy, x, y);
   return true;
 }
 
@@ -563,6 +622,43 @@ void ShowPointer(bool show) {
 }
 
 bool PointerShown() { return g_pointerShown.load(); }
+
+namespace {
+struct PointerMove {
+  std::mutex lock;
+  bool moved = false;
+  int x = 0, y = 0;
+} g_pointerMove;
+}  // namespace
+
+void MovePointer(int x, int y) {
+  {
+    std::lock_guard<std::mutex> g(g_pointerMove.lock);
+    g_pointerMove.moved = true;
+    g_pointerMove.x = x;
+    g_pointerMove.y = y;
+  }
+  if (!HasVideoWindow()) return;
+  auto apply = [x, y] {
+    int ww = 0, wh = 0, ow = 0, oh = 0;
+    SDL_GetWindowSize(g_window, &ww, &wh);
+    if (!g_renderer || SDL_GetRendererOutputSize(g_renderer, &ow, &oh) != 0 || ow <= 0 || oh <= 0) return;
+    int ax = 0, ay = 0;
+    PictureToArea(PictureOnScreen(), g_pictureW, g_pictureH, x, y, &ax, &ay);
+    SDL_WarpMouseInWindow(g_window, static_cast<int>(int64_t{ax} * ww / ow), static_cast<int>(int64_t{ay} * wh / oh));
+  };
+  if (IsMainThread())
+    apply();
+  else
+    CallOnMainThread(apply);
+}
+
+bool PointerMovedTo(int* x, int* y) {
+  std::lock_guard<std::mutex> g(g_pointerMove.lock);
+  *x = g_pointerMove.x;
+  *y = g_pointerMove.y;
+  return g_pointerMove.moved;
+}
 
 void SetFramePresentedHook(FramePresentedHook hook) { g_presentedHook = hook; }
 

@@ -65,6 +65,25 @@ void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixel
 // last, also without a window.
 void ShowPointer(bool show);
 bool PointerShown();
+// Any thread: puts the pointer on a frame pixel (the change itself is made
+// on the window thread). PointerMovedTo tells where it was put last, also
+// without a window; false before the first move.
+void MovePointer(int x, int y);
+bool PointerMovedTo(int* x, int* y);
+
+// The display's refresh. With the virtual clock (headless runs, tests) the
+// display is a virtual one whose refreshes follow that clock.
+// Refreshes a second: the window's display as the system reports it, 0 when
+// it does not say; the virtual display's rate with the virtual clock.
+int DisplayRefreshRate();
+// Any thread: waits until the display's next refresh begins. With the
+// virtual clock it moves the clock to that refresh instead of waiting.
+void WaitForVerticalBlank();
+// The virtual display's refreshes so far: whole refresh periods of the
+// virtual clock's time.
+uint64_t VirtualDisplayRefreshes();
+// Tests: the virtual display's rate (0 gives back the usual 60).
+void SetVirtualDisplayRate(int hz);
 
 // Window placement, main thread, in desktop pixels. Headless runs keep a
 // virtual placement on a virtual desktop, so saving and restoring it can be

@@ -13,5 +13,8 @@ SDL_Window* SdlWindow();
 void ResetVirtualPlacement(int clientWidth, int clientHeight);
 // Headless runs: ShowWindow brings a minimised window back.
 void VirtualWindowShown();
+// The refresh rate of the display the window is on (0: not known), kept by
+// the window thread for the refresh clock.
+void SetRealRefreshRate(int hz);
 
 }  // namespace plat::detail

@@ -155,6 +155,10 @@ class cSystemData : public cRecordOf<cSystemData> {
   int m_bCompat696 = 0;
   int m_nD3DDepth = 0;  // 0 32-bit, 1 16-bit
   int m_nDDDepth = 0;   // 0 32-bit, 1 16-bit, 2 8-bit
+  // Ranking names (and the English header) are drawn without the glyph
+  // sheets. No field of the file holds it, so it stays off for every
+  // project loaded; the ranking display honours it when it is set.
+  int m_bRankingNameSlowFont = 0;
 
   cSystemData();
   // The values of a fresh project (system_defaults.cpp).

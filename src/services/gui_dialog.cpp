@@ -13,7 +13,9 @@
 
 namespace {
 
-bool IsFocusKind(eItemKind k) { return k != eItemKind::Static; }
+bool IsFocusKind(eItemKind k) {
+  return k != eItemKind::Static && k != eItemKind::Group && k != eItemKind::Picture;
+}
 bool IsButtonKind(eItemKind k) { return k == eItemKind::Button || k == eItemKind::DefButton; }
 
 size_t PrevCharStart(const std::string& s, size_t i) {
@@ -72,6 +74,11 @@ void cDialog::CreateItems() {
     item.y = DialogUnitsToPixelsY(d.y);
     item.cx = DialogUnitsToPixelsX(d.cx);
     item.cy = DialogUnitsToPixelsY(d.cy);
+    // A picture control takes the size of its bitmap.
+    if (d.kind == eItemKind::Picture && d.bitmap) {
+      item.cx = d.bitmap->width;
+      item.cy = d.bitmap->height;
+    }
     m_Items.push_back(item);
   }
 }
@@ -427,7 +434,10 @@ void cDialog::Click(int x, int y) {
   for (size_t i = 0; i < m_Items.size(); ++i) {
     cDialogItem& item = m_Items[i];
     if (cx < item.x || cy < item.y || cx >= item.x + item.cx || cy >= item.y + item.cy) continue;
-    if (!IsFocusKind(item.desc.kind) || !item.enabled) return;
+    // Texts, frames and pictures let a click through to what lies under
+    // them: the radio buttons inside a group box are pressed, not the box.
+    if (!IsFocusKind(item.desc.kind)) continue;
+    if (!item.enabled) return;
     SetFocusIndex(static_cast<int>(i));
     if (item.desc.kind == eItemKind::Edit)
       item.selStart = item.selEnd = static_cast<int>(item.text.size());
@@ -441,7 +451,7 @@ void cDialog::AnswerWithoutWindow() {
   const char* title = m_pResource && m_pResource->title ? m_pResource->title : "";
   WriteReport("Dialog : %s", title);
   for (const cDialogItem& item : m_Items)
-    if (item.desc.kind == eItemKind::Static && !item.text.empty())
+    if ((item.desc.kind == eItemKind::Static || item.desc.kind == eItemKind::Group) && !item.text.empty())
       WriteReport("  %s", item.text.c_str());
   std::string line;
   bool have = plat::NextAnswer(&line);

@@ -29,7 +29,9 @@
 // The dialog's title, texts and the answer go to the report log.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/dialog_input.h"
@@ -37,7 +39,21 @@
 #include "services/gui_window.h"
 #include "services/keyboard_hook.h"
 
-enum class eItemKind { Static, Button, DefButton, CheckBox, Radio, Edit };
+namespace plat {
+class Font;
+}
+
+// Group: a frame with its caption set into the top edge, around the
+// controls placed inside it. Picture: a bitmap (sDialogItemDesc::bitmap)
+// at the control's top left, sized to the bitmap; nothing without one.
+// Neither takes the focus or a click, so the controls they enclose do.
+enum class eItemKind { Static, Button, DefButton, CheckBox, Radio, Edit, Group, Picture };
+
+// An image of the program's own for a picture control.
+struct sDialogBitmap {
+  int width = 0, height = 0;
+  std::vector<uint32_t> argb;  // width * height, rows top down
+};
 
 struct sDialogItemDesc {
   eItemKind kind = eItemKind::Static;
@@ -45,7 +61,28 @@ struct sDialogItemDesc {
   int x = 0, y = 0, cx = 0, cy = 0;  // dialog units
   const char* text = "";             // CP932
   bool group = false;                // starts a radio group
+  const sDialogBitmap* bitmap = nullptr;  // a Picture's image, outliving the dialog
 };
+
+// The font every dialog is drawn with: the proportional Gothic of the
+// dialog resources, 9 point (12 pixels).
+const plat::Font& DialogFont();
+
+// The lines a static text shows in a control `width` pixels wide, as the
+// dialog lays it out: line feeds end lines; a line too long breaks after
+// the last space that lets it fit (the spaces at the break vanish) or
+// between two characters where one of them is double-byte (not before
+// closing or after opening punctuation); a word wider than the control is
+// broken between characters. A double-byte character is never split, and
+// every line holds at least one character. measure gives a CP932 text's
+// width in pixels.
+using TextMeasure = std::function<int(std::string_view)>;
+std::vector<std::string> WrapDialogText(std::string_view cp932, int width, const TextMeasure& measure);
+// The same in the dialog font.
+std::vector<std::string> WrapDialogText(std::string_view cp932, int width);
+
+// The program's title picture (312 x 104), drawn by our own code.
+const sDialogBitmap& ProgramTitleBitmap();
 
 struct sDialogResource {
   uint16_t id = 0;

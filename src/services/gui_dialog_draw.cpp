@@ -42,21 +42,28 @@ struct Canvas {
       Fill(x + cx - 1, y + i, 1, 1, kInk);
     }
   }
-  int Text(const std::string& cp932, int x, int y, uint32_t c) const {
+  // Text whose cells start at (x, y), inked only inside the clip rectangle
+  // [x0, x1) x [y0, y1) (and the canvas). Returns the advance.
+  int Text(const std::string& cp932, int x, int y, uint32_t c, int x0 = 0, int y0 = 0, int x1 = 1 << 30,
+           int y1 = 1 << 30) const {
     if (cp932.empty()) return 0;
-    const plat::Font& font = Font();
-    plat::TextMask m = font.Render(cp932);
-    for (int yy = 0; yy < m.height; ++yy)
-      for (int xx = 0; xx < m.width; ++xx)
-        if (m.At(xx, yy) == plat::kGlyphInk && x + xx >= 0 && x + xx < w && y + yy >= 0 &&
-            y + yy < h)
-          px[static_cast<size_t>(y + yy) * pitch + x + xx] = c;
+    x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, w), y1 = std::min(y1, h);
+    plat::TextMask m = Font().Render(cp932);
+    for (int yy = std::max(0, y0 - y); yy < m.height && y + yy < y1; ++yy)
+      for (int xx = std::max(0, x0 - x); xx < m.width && x + xx < x1; ++xx)
+        if (m.At(xx, yy) == plat::kGlyphInk) px[static_cast<size_t>(y + yy) * pitch + x + xx] = c;
     return m.width;
   }
-  static const plat::Font& Font() {
-    static const plat::Font font(plat::FontDesc{"ＭＳ ゴシック", -12, 0, plat::kFixedPitch});
-    return font;
+  // A mask of rows of characters: each character's colour by a callback.
+  template <typename ColourOf>
+  void Pattern(int x, int y, const char* const* rows, int count, ColourOf colourOf) const {
+    for (int r = 0; r < count; ++r)
+      for (int k = 0; rows[r][k]; ++k) {
+        uint32_t c;
+        if (colourOf(rows[r][k], &c)) Fill(x + k, y + r, 1, 1, c);
+      }
   }
+  static const plat::Font& Font() { return DialogFont(); }
 };
 
 }  // namespace
@@ -80,7 +87,40 @@ void cDialog::Render(uint32_t* argb, int width, int height, int pitch) const {
     uint32_t ink = it.enabled ? kInk : kGreyInk;
     int textY = y + std::max(0, (it.cy - 12) / 2);
     switch (it.desc.kind) {
-      case eItemKind::Static: cv.Text(it.text, x, y, ink); break;
+      case eItemKind::Static: {
+        const int lineH = Canvas::Font().CellHeight();
+        int ly = y;
+        for (const std::string& line : WrapDialogText(it.text, it.cx)) {
+          if (ly >= y + it.cy) break;
+          cv.Text(line, x, ly, ink, x, y, x + it.cx, y + it.cy);
+          ly += lineH;
+        }
+        break;
+      }
+      case eItemKind::Group: {
+        // An etched frame whose top edge runs through the caption's middle.
+        const int lineH = Canvas::Font().CellHeight();
+        int top = y + lineH / 2;
+        int fh = it.cy - (top - y);
+        cv.Frame(x, top, it.cx, fh, kShadow, kLight);
+        cv.Frame(x + 1, top + 1, it.cx - 2, fh - 2, kLight, kShadow);
+        if (!it.text.empty()) {
+          int tw = std::min(Canvas::Font().Measure(it.text).cx, std::max(0, it.cx - 16));
+          cv.Fill(x + 6, y, tw + 4, lineH, kFace);
+          cv.Text(it.text, x + 8, y, ink, x + 8, y, x + 8 + tw, y + it.cy);
+        }
+        break;
+      }
+      case eItemKind::Picture:
+        if (const sDialogBitmap* bmp = it.desc.bitmap;
+            bmp && bmp->width > 0 && bmp->height > 0 &&
+            bmp->argb.size() >= static_cast<size_t>(bmp->width) * bmp->height) {
+          int x0 = std::max(x, 0), x1 = std::min(x + bmp->width, width);
+          for (int yy = std::max(y, 0); yy < std::min(y + bmp->height, height) && x0 < x1; ++yy)
+            std::copy_n(bmp->argb.data() + static_cast<size_t>(yy - y) * bmp->width + (x0 - x), x1 - x0,
+                        argb + static_cast<size_t>(yy) * pitch + x0);
+        }
+        break;
       case eItemKind::Button:
       case eItemKind::DefButton: {
         bool isDefault = it.desc.kind == eItemKind::DefButton;
@@ -92,18 +132,46 @@ void cDialog::Render(uint32_t* argb, int width, int height, int pitch) const {
         if (focused) cv.Dotted(x + 3, y + 3, it.cx - 6, it.cy - 6);
         break;
       }
-      case eItemKind::CheckBox:
-      case eItemKind::Radio: {
+      case eItemKind::CheckBox: {
+        // A sunken square; checked, a tick.
+        static const char* const kTick[] = {"......#", ".....##", "#...###", "##.###.",
+                                            "#####..", ".###...", "..#...."};
         int by = y + std::max(0, (it.cy - 13) / 2);
-        cv.Fill(x, by, 13, 13, kLight);
         cv.Frame(x, by, 13, 13, kShadow, kLight);
-        if (it.check) {
-          if (it.desc.kind == eItemKind::CheckBox) {
-            for (int k = 0; k < 7; ++k) cv.Fill(x + 3 + k, by + 3 + k, 1, 1, ink), cv.Fill(x + 9 - k, by + 3 + k, 1, 1, ink);
-          } else {
-            cv.Fill(x + 4, by + 4, 5, 5, ink);
+        cv.Frame(x + 1, by + 1, 11, 11, kDark, kFace);
+        cv.Fill(x + 2, by + 2, 9, 9, it.enabled ? kLight : kFace);
+        if (it.check)
+          cv.Pattern(x + 3, by + 3, kTick, 7, [&](char ch, uint32_t* c) {
+            *c = ink;
+            return ch == '#';
+          });
+        int tw = cv.Text(it.text, x + 17, textY, ink);
+        if (focused) cv.Dotted(x + 15, textY - 1, tw + 4, 14);
+        break;
+      }
+      case eItemKind::Radio: {
+        // A sunken round button; checked, a dot in its middle.
+        static const char* const kRound[] = {
+            "....ssss....", "..ssddddss..", ".sddwwwwdfl.", ".sdwwwwwwfl.", "sdwwwwwwwwfl", "sdwwwwwwwwfl",
+            "sdwwwwwwwwfl", "sdwwwwwwwwfl", ".sdwwwwwwfl.", ".sdfwwwwffl.", "..llffffll..", "....llll....",
+        };
+        static const char* const kDot[] = {".##.", "####", "####", ".##."};
+        int by = y + std::max(0, (it.cy - 12) / 2);
+        cv.Pattern(x, by, kRound, 12, [&](char ch, uint32_t* c) {
+          switch (ch) {
+            case 's': *c = kShadow; return true;
+            case 'd': *c = kDark; return true;
+            case 'l': *c = kLight; return true;
+            case 'f': *c = kFace; return true;
+            case 'w': *c = it.enabled ? kLight : kFace; return true;
+            default: return false;
           }
-        }
+        });
+        if (it.check)
+          cv.Pattern(x + 4, by + 4, kDot, 4, [&](char ch, uint32_t* c) {
+            *c = ink;
+            return ch == '#';
+          });
         int tw = cv.Text(it.text, x + 17, textY, ink);
         if (focused) cv.Dotted(x + 15, textY - 1, tw + 4, 14);
         break;

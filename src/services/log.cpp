@@ -84,6 +84,8 @@ void InitECLog(int enable, const char* path) {
   std::lock_guard<std::mutex> g(d.lock);
   d.enabled = enable;
   d.path = path ? path : "";
+  // A log set up anew starts its file afresh at its first line.
+  d.written = false;
 }
 
 int WriteECLog(const char* text) {

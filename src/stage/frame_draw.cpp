@@ -12,6 +12,7 @@
 #include "graphics/fill.h"
 #include "graphics/font.h"
 #include "graphics/number.h"
+#include "graphics/palette_fx.h"
 #include "objects/hero.h"
 #include "objects/sprite_source.h"
 #include "platform/numeric.h"
@@ -303,9 +304,11 @@ void LayTint(int weight, BYTE r, BYTE g, BYTE b) {
     const D3DCOLOR color = static_cast<D3DCOLOR>(255 - weight) << 24 | static_cast<D3DCOLOR>(r) << 16 |
                            static_cast<D3DCOLOR>(g) << 8 | b;
     DDDrawColorQuad(target, 0, 0, kScreenW, kScreenH, color);
+  } else if (g_nBpp == 8 && g_lpDDPal) {
+    // 8-bit DirectDraw tints through the hardware palette.
+    BlendPalette(g_PaletteWork, 0, 255, weight, r, g, b, g_Palette);
+    g_lpDDPal->SetEntries(0, 256, g_PaletteWork);
   }
-  // 8-bit DirectDraw blends the hardware palette instead (BlendPalette),
-  // which the graphics layer does not offer yet: the picture stays as it is.
 }
 
 }  // namespace

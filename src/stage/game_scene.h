@@ -15,6 +15,8 @@
 #include "stage/scene.h"
 #include "stage/scroll_axis.h"
 
+class cInput;
+
 class cCharaBase;
 class cChara;
 class cHero;
@@ -101,6 +103,9 @@ class cGameScene : public cScene {
   void FadeOut() override;
   void StateReady();
   void StatePlay();
+  // Live play: the hero's direction and button locks, then the scene's
+  // button lock (released once every button is up) clear bits of the input.
+  void ApplyInputLocks(cInput& in);
   void StatePause();
   void StateStageClear();
   void StateRetryQuery();

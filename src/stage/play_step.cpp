@@ -98,6 +98,15 @@ void cGameScene::UpdateActiveObjects() {
 
 // The play frame ----------------------------------------------------------
 
+void cGameScene::ApplyInputLocks(cInput& in) {
+  if (!Player.empty()) {
+    if (Player[0].m_bDirInputLock) in.ClearDir();
+    if (Player[0].m_bButtonInputLock) in.ClearButtons();
+  }
+  if (in.m_wButton == 0) m_bButtonLock = 0;
+  if (m_bButtonLock) in.ClearButtons();
+}
+
 void cGameScene::StatePlay() {
   if (m_bQuit.load()) {
     plat::PostMessage(g_hWnd.load(), WM_CLOSE, 0, 0);
@@ -114,8 +123,7 @@ void cGameScene::StatePlay() {
   if (!g_vecInput.empty()) {
     cInput& in = g_vecInput[0];
     if (g_SceneManager.m_nTitleChoice != 4) {
-      if (in.m_wButton == 0) m_bButtonLock = 0;
-      if (m_bButtonLock) in.ClearButtons();
+      ApplyInputLocks(in);
       // The code is derived from the bits left after the locks, as playback
       // derives it, so a recording replays the same code.
       in.m_nDirCode = GetDirCode(in.m_wDir);

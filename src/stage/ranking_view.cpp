@@ -47,7 +47,19 @@ void DrawRanking(const cRankingData& ranking, DDSURFACEDATA* dst, int x, int y, 
   std::string header;
   FormatString(&header, g_StartOption.English ? "Ranking     %s" : "ランキング    %s",
                SystemText(kind + kFirstKindText).c_str());
-  font.DrawText(dst, x, y, header.c_str());
+  // With the project's switch the names and the English header are drawn
+  // without the glyph sheets, the font's mode coming back after each.
+  const bool slowNames = g_SystemData.m_bRankingNameSlowFont != 0;
+  const auto drawSlow = [&](int tx, int ty, const char* text) {
+    const int fast = font.bFastFont;
+    if (slowNames) font.bFastFont = 0;
+    font.DrawText(dst, tx, ty, text);
+    font.bFastFont = fast;
+  };
+  if (g_StartOption.English)
+    drawSlow(x, y, header.c_str());
+  else
+    font.DrawText(dst, x, y, header.c_str());
 
   const int places = list.m_vecEntry.Size();
   // The column is as wide as the first place's value: the list runs from
@@ -58,7 +70,7 @@ void DrawRanking(const cRankingData& ranking, DDSURFACEDATA* dst, int x, int y, 
     if (!e.m_bValid) continue;
     const int row = y + kCell * (i + 1);
     font.DrawTextF(dst, x + 16, row, "%d", i + 1);
-    font.DrawText(dst, x + 64, row, e.m_strName.c_str());
+    drawSlow(x + 64, row, e.m_strName.c_str());
     std::string value;
     if (kind == kClearTimeKind) {
       FormatTime(value, e.m_nValue);

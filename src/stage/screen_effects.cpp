@@ -1,13 +1,19 @@
 // The screen effects: each frame the running effect takes the frame drawn so
-// far and draws it again moved, shaken, blinking or zoomed, then advances.
+// far and draws it again moved, shaken, cut into sliding bands, waved,
+// blinking, turned, windowed, zoomed, magnified or pixelated, then advances.
 #include <algorithm>
 #include <cstdlib>
 
 #include "graphics/blit.h"
+#include "graphics/blur_mosaic.h"
 #include "graphics/builtin_tables.h"
+#include "graphics/circle_lens.h"
 #include "graphics/display.h"
 #include "graphics/fill.h"
+#include "graphics/raster_fx.h"
+#include "graphics/rotate_blit.h"
 #include "objects/chara_base.h"
+#include "objects/chara_effects.h"
 #include "objects/hero.h"
 #include "platform/numeric.h"
 #include "records/database.h"
@@ -24,13 +30,27 @@ constexpr DWORD kEmptyColor = 16;
 constexpr double kTenthPerFrame = 1.0 / 6.0;
 
 constexpr int kScreenWork = 67;  // the 640x480 work surface
+constexpr int kScreenWorkSystem = 68;  // its system-memory twin, for the effects that read pixels
 
 DDSURFACEDATA* Work() { return &g_SD[kScreenWork]; }
+DDSURFACEDATA* WorkSystem() { return &g_SD[kScreenWorkSystem]; }
 
 // Step 1 of every transforming kind: the frame drawn so far goes aside.
 void CopyFrameToWork(DDSURFACEDATA* work) { DDBlt(work, 0, 0, kScreenW, kScreenH, &BackBuffer, 0, 0, 0); }
 
 void FillScreen() { DDFillRect(&BackBuffer, 0, 0, kScreenW, kScreenH, kEmptyColor); }
+
+// The common frame of the transforming kinds: the frame goes aside into
+// `work`, the screen is emptied when `fill` says so, and `draw` puts the
+// picture back from `work` under the alpha operation.
+template <class Draw>
+void RedrawFrame(DDSURFACEDATA* work, bool fill, Draw draw) {
+  CopyFrameToWork(work);
+  if (fill) FillScreen();
+  DDSetAlphaOp(1);
+  draw(work);
+  DDResetAlphaOp();
+}
 
 // The centre of hero 0's picture on the screen; the screen centre without
 // a hero.
@@ -69,13 +89,15 @@ int StepRange(cScrEffectState& s, const int* p) {
   return s.Step(p[1], p[2], step);
 }
 
-// The kinds whose blits the graphics layer does not offer yet keep their
-// timing and leave the frame as it was drawn.
-int AdvanceRangeOnly(cScrEffectState& s, int frozen) {
-  const int* p = Params(s);
-  if (!p) return 1;
-  if (frozen) return 0;
-  return StepRange(s, p);
+// The reach of a picture centred at c on a screen side of `length`: the
+// distance to the farther edge.
+int FartherEdge(int c, int length) { return c >= length / 2 ? c : length - c; }
+
+// Lines per band when the screen is cut into `count` bands, rounded up; a
+// count below 1 (a damaged file) makes one band rather than divide by zero.
+int BandOf(int length, int count) {
+  count = std::max(count, 1);
+  return (length + count - 1) / count;
 }
 
 }  // namespace
@@ -119,12 +141,9 @@ int cGameScene::ScrEffectMove(int frozen) {
   cScrEffectState& s = m_ScrEffect;
   const int* p = Params(s);
   if (!p) return 1;
-  DDSURFACEDATA* work = Work();
-  CopyFrameToWork(work);
-  FillScreen();
-  DDSetAlphaOp(1);
-  DDBlt(&BackBuffer, s.m_nInt1, s.m_nInt2, kScreenW, kScreenH, work, 0, 0, 0);
-  DDResetAlphaOp();
+  RedrawFrame(Work(), true, [&](DDSURFACEDATA* work) {
+    DDBlt(&BackBuffer, s.m_nInt1, s.m_nInt2, kScreenW, kScreenH, work, 0, 0, 0);
+  });
   if (frozen) return 0;
   const double v = s.m_dCurrent;
   if (p[0] > 0) {
@@ -186,33 +205,55 @@ int cGameScene::ScrEffectShakeY(int frozen) {
   cScrEffectState& s = m_ScrEffect;
   const int* p = Params(s);
   if (!p) return 1;
-  DDSURFACEDATA* work = Work();
-  CopyFrameToWork(work);
-  FillScreen();
-  DDSetAlphaOp(1);
-  DDBlt(&BackBuffer, 0, TruncToInt(s.m_dSecond), kScreenW, kScreenH, work, 0, 0, 0);
-  DDResetAlphaOp();
+  RedrawFrame(Work(), true, [&](DDSURFACEDATA* work) {
+    DDBlt(&BackBuffer, 0, TruncToInt(s.m_dSecond), kScreenW, kScreenH, work, 0, 0, 0);
+  });
   if (frozen) return 0;
   Shake(s, p);
   return s.Step(0, p[0], s.m_dStep);
 }
 
-// Bands shifted alternately (DDSplitBlt) are not in the graphics layer yet.
-int cGameScene::ScrEffectSlideX(int frozen) { return AdvanceRangeOnly(m_ScrEffect, frozen); }
-int cGameScene::ScrEffectSlideY(int frozen) { return AdvanceRangeOnly(m_ScrEffect, frozen); }
-
-// The waves (DDWaveBlt) are not in the graphics layer yet; the phase runs
-// all the same, so that the picture continues where it would.
-int cGameScene::ScrEffectWaveX(int frozen) {
+int cGameScene::ScrEffectSlideX(int frozen) {
   cScrEffectState& s = m_ScrEffect;
   const int* p = Params(s);
   if (!p) return 1;
+  RedrawFrame(Work(), true, [&](DDSURFACEDATA* work) {
+    DDSplitBlt(&BackBuffer, 0, 0, kScreenW, kScreenH, BandOf(kScreenH, p[3]), TruncToInt(s.m_dCurrent), work, 0, 0, 0,
+               0);
+  });
+  return frozen ? 0 : StepRange(s, p);
+}
+
+int cGameScene::ScrEffectSlideY(int frozen) {
+  cScrEffectState& s = m_ScrEffect;
+  const int* p = Params(s);
+  if (!p) return 1;
+  RedrawFrame(Work(), true, [&](DDSURFACEDATA* work) {
+    DDSplitBlt(&BackBuffer, 0, 0, kScreenW, kScreenH, BandOf(kScreenW, p[3]), TruncToInt(s.m_dCurrent), work, 0, 0, 0,
+               1);
+  });
+  return frozen ? 0 : StepRange(s, p);
+}
+
+namespace {
+
+// Kinds 6 and 7: lines (rows, or columns when `vertical`) swing sideways
+// along p4 waves, in bands of p5 lines; the phase moves on a degree a frame.
+int Wave(cScrEffectState& s, int frozen, int vertical) {
+  const int* p = Params(s);
+  if (!p) return 1;
+  RedrawFrame(Work(), true, [&](DDSURFACEDATA* work) {
+    DDWaveBlt(&BackBuffer, 0, 0, kScreenW, kScreenH, p[3], s.m_dCurrent, s.m_nInt1, p[4], work, 0, 0, 0, vertical);
+  });
   if (frozen) return 0;
   if (++s.m_nInt1 >= 360) s.m_nInt1 = 0;
   return StepRange(s, p);
 }
 
-int cGameScene::ScrEffectWaveY(int frozen) { return ScrEffectWaveX(frozen); }
+}  // namespace
+
+int cGameScene::ScrEffectWaveX(int frozen) { return Wave(m_ScrEffect, frozen, 0); }
+int cGameScene::ScrEffectWaveY(int frozen) { return Wave(m_ScrEffect, frozen, 1); }
 
 int cGameScene::ScrEffectBlink(int frozen) {
   cScrEffectState& s = m_ScrEffect;
@@ -233,49 +274,92 @@ int cGameScene::ScrEffectBlink(int frozen) {
   return s.Step(0, p[0], kTenthPerFrame);
 }
 
-// Rotation (DDRotateBlt), the circular window (DDCircleBlt), the lens
-// (DDLensBlt) and the mosaic (DDMosaicBlt) are not in the graphics layer
-// yet.
-int cGameScene::ScrEffectRotate(int frozen) { return AdvanceRangeOnly(m_ScrEffect, frozen); }
-int cGameScene::ScrEffectCircle(int frozen) { return AdvanceRangeOnly(m_ScrEffect, frozen); }
+// The frame turned about the screen centre; read from the system-memory
+// work surface, whose pixels the turn walks.
+int cGameScene::ScrEffectRotate(int frozen) {
+  cScrEffectState& s = m_ScrEffect;
+  const int* p = Params(s);
+  if (!p) return 1;
+  RedrawFrame(WorkSystem(), true, [&](DDSURFACEDATA* work) {
+    DDRotateBlt(&BackBuffer, kScreenW / 2, kScreenH / 2, kScreenW, kScreenH, kScreenW / 2, kScreenH / 2,
+                TruncToInt(s.m_dCurrent), work, 0, 0, 0);
+  });
+  return frozen ? 0 : StepRange(s, p);
+}
+
+// Only the disc round the hero shows the picture.
+int cGameScene::ScrEffectCircle(int frozen) {
+  cScrEffectState& s = m_ScrEffect;
+  const int* p = Params(s);
+  if (!p) return 1;
+  int cx, cy;
+  HeroScreenCentre(&cx, &cy);
+  RedrawFrame(Work(), true, [&](DDSURFACEDATA* work) {
+    DDCircleBlt(&BackBuffer, cx, cy, FartherEdge(cx, kScreenW), FartherEdge(cy, kScreenH), TruncToInt(s.m_dCurrent),
+                p[3], work, cx, cy, 0);
+  });
+  return frozen ? 0 : StepRange(s, p);
+}
 
 int cGameScene::ScrEffectZoom(int frozen) {
   cScrEffectState& s = m_ScrEffect;
   const int* p = Params(s);
   if (!p) return 1;
-  DDSURFACEDATA* work = SelectedWorkSurface1();
-  if (!work) work = Work();
-  CopyFrameToWork(work);
+  DDSURFACEDATA* selected = SelectedWorkSurface1();
   const double z = s.m_dCurrent * 0.0015625;
   // Zoomed in, the picture covers the whole screen: no fill.
-  if (z < 1.0) FillScreen();
-  DDSetAlphaOp(1);
-  if (z >= 1.0) {
-    int cx, cy;
-    HeroScreenCentre(&cx, &cy);
-    // The part of the screen around the hero that fills the screen, kept
-    // inside the screen.
-    const double sw = kScreenW / z, sh = kScreenH / z;
-    int sx = TruncToInt(cx - sw * 0.5);
-    if (sx + TruncToInt(sw) >= kScreenW)
-      sx = TruncToInt(kScreenW - sw);
-    else if (sx < 0)
-      sx = 0;
-    int sy = TruncToInt(cy - sh * 0.5);
-    if (sy + TruncToInt(sh) >= kScreenH)
-      sy = TruncToInt(kScreenH - sh);
-    else if (sy < 0)
-      sy = 0;
-    DDStretchBlt(&BackBuffer, 0, 0, kScreenW, kScreenH, work, sx, sy, TruncToInt(sw), TruncToInt(sh), 1);
-  } else {
-    const int w = TruncToInt(kScreenW * z), h = TruncToInt(kScreenH * z);
-    const int x = TruncToInt((kScreenW - kScreenW * z) * 0.5), y = TruncToInt((kScreenH - kScreenH * z) * 0.5);
-    if (w > 0 && h > 0) DDStretchBlt(&BackBuffer, x, y, w, h, work, 0, 0, kScreenW, kScreenH, 1);
-  }
-  DDResetAlphaOp();
-  if (frozen) return 0;
-  return StepRange(s, p);
+  RedrawFrame(selected ? selected : Work(), z < 1.0, [&](DDSURFACEDATA* work) {
+    if (z >= 1.0) {
+      int cx, cy;
+      HeroScreenCentre(&cx, &cy);
+      // The part of the screen around the hero that fills the screen, kept
+      // inside the screen.
+      const double sw = kScreenW / z, sh = kScreenH / z;
+      int sx = TruncToInt(cx - sw * 0.5);
+      if (sx + TruncToInt(sw) >= kScreenW)
+        sx = TruncToInt(kScreenW - sw);
+      else if (sx < 0)
+        sx = 0;
+      int sy = TruncToInt(cy - sh * 0.5);
+      if (sy + TruncToInt(sh) >= kScreenH)
+        sy = TruncToInt(kScreenH - sh);
+      else if (sy < 0)
+        sy = 0;
+      DDStretchBlt(&BackBuffer, 0, 0, kScreenW, kScreenH, work, sx, sy, TruncToInt(sw), TruncToInt(sh), 1);
+    } else {
+      const int w = TruncToInt(kScreenW * z), h = TruncToInt(kScreenH * z);
+      const int x = TruncToInt((kScreenW - kScreenW * z) * 0.5), y = TruncToInt((kScreenH - kScreenH * z) * 0.5);
+      if (w > 0 && h > 0) DDStretchBlt(&BackBuffer, x, y, w, h, work, 0, 0, kScreenW, kScreenH, 1);
+    }
+  });
+  return frozen ? 0 : StepRange(s, p);
 }
 
-int cGameScene::ScrEffectLens(int frozen) { return AdvanceRangeOnly(m_ScrEffect, frozen); }
-int cGameScene::ScrEffectMosaic(int frozen) { return AdvanceRangeOnly(m_ScrEffect, frozen); }
+// A lens over the point beside the hero, wide enough to reach the farthest
+// screen corner.
+int cGameScene::ScrEffectLens(int frozen) {
+  cScrEffectState& s = m_ScrEffect;
+  const int* p = Params(s);
+  if (!p) return 1;
+  int cx, cy;
+  HeroScreenCentre(&cx, &cy);
+  // The offsets come from the file: held to the screen so the sums stay
+  // inside an int.
+  cx += std::clamp(p[3], -kScreenW, kScreenW);
+  cy += std::clamp(p[4], -kScreenH, kScreenH);
+  const int reach = std::max(FartherEdge(cx, kScreenW), FartherEdge(cy, kScreenH));
+  RedrawFrame(WorkSystem(), true, [&](DDSURFACEDATA* work) {
+    DDLensBlt(&BackBuffer, cx, cy, TruncToInt(reach * g_dSqrt2), TruncToInt(s.m_dCurrent), work, cx, cy, 0, 0);
+  });
+  return frozen ? 0 : StepRange(s, p);
+}
+
+int cGameScene::ScrEffectMosaic(int frozen) {
+  cScrEffectState& s = m_ScrEffect;
+  const int* p = Params(s);
+  if (!p) return 1;
+  RedrawFrame(WorkSystem(), true, [&](DDSURFACEDATA* work) {
+    DDMosaicBlt(&BackBuffer, 0, 0, kScreenW, kScreenH, TruncToInt(s.m_dCurrent), work, 0, 0, 0);
+  });
+  return frozen ? 0 : StepRange(s, p);
+}

@@ -6,6 +6,7 @@
 #include "app/project_paths.h"
 #include "platform/msgbox.h"
 #include "platform/paths.h"
+#include "support/box_route.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
 #include "support/temp_folder.h"
@@ -44,6 +45,8 @@ class DefaultData : public ::testing::Test {
     Put("default/database/Anime.dat", std::string("a\0b", 3));
     fs::create_directories("default/stg4");
   }
+  // The question reaches Answer whatever ran before in this process.
+  t4test::BoxesToHandler boxes_{&Answer};
   TempFolder dir{true};
 };
 

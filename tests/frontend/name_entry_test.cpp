@@ -12,6 +12,7 @@
 #include "platform/input.h"
 #include "platform/msgbox.h"
 #include "platform/text.h"
+#include "platform/video.h"
 #include "records/option_data.h"
 #include "records/start_option.h"
 #include "stage/game_scene.h"
@@ -86,8 +87,15 @@ TEST_F(NameEntry, TypingReplacesTheNameWithinThreeCharacters) {
     SCOPED_TRACE(c.what);
     g_SceneManager.m_nTitleChoice = 5;
     g_OptionData.m_strPlayerName = "xyz";
+    plat::MovePointer(-1, -1);
     EXPECT_EQ(Run(c.typed), c.result);
     EXPECT_EQ(g_OptionData.m_strPlayerName, c.name);
+    // The dialog opens at (240, 220) and puts the pointer 80 right and 65
+    // down from there.
+    int px = 0, py = 0;
+    ASSERT_TRUE(plat::PointerMovedTo(&px, &py));
+    EXPECT_EQ(px, 240 + 80);
+    EXPECT_EQ(py, 220 + 65);
   }
 }
 

@@ -2,6 +2,7 @@
 // their window, texts and marks.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "graphics/palette.h"
 #include "records/progress_data.h"
 #include "records/stage_data.h"
+#include "records/start_option.h"
 #include "records/system_data.h"
 #include "services/game_threads.h"
 #include "stage/ranking_view.h"
@@ -119,6 +121,53 @@ TEST_F(RankingView, AListShowsPlacesNamesAndRightAlignedValues) {
   // Empty places leave their rows blank, and there is no mark.
   EXPECT_FALSE(Has(x + 2, y + 16 * 4, 268, 16 * 17, kText));
   EXPECT_FALSE(Has(0, 0, 640, 480, kMark));
+}
+
+TEST_F(RankingView, TheSlowFontSwitchKeepsNamesOffTheGlyphSheets) {
+  cRankingData r;
+  r.SetDefault();
+  const std::string name = "龍鳳麒";  // narrow literals are CP932
+  r.m_vecList.At(0).Insert(name, 10);
+  Modes({1, 0, 0, 0, 0});
+  const int english = g_StartOption.English;
+  // The double-byte characters of the texts drawn through the glyph
+  // sheets: each is added once to the sheet of added characters.
+  auto wide = [](const std::string& text, std::set<std::string>* out) {
+    for (size_t i = 0; i < text.size(); ++i)
+      if (static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size()) {
+        out->insert(text.substr(i, 2));
+        ++i;
+      }
+  };
+  const std::string kind = g_SystemData.m_vecText.Size() > 5 ? g_SystemData.m_vecText[5] : std::string();
+  for (int slow : {0, 1})
+    for (int e : {0, 1}) {
+      SCOPED_TRACE(testing::Message() << "slow " << slow << " english " << e);
+      g_SystemData.m_bRankingNameSlowFont = slow;
+      g_StartOption.English = e;
+      // A fresh font with glyph sheets for each case.
+      g_TextRenderer[1].Release();
+      g_TextRenderer[1].Create("ＭＳ ゴシック", 0, 16, 16, 16, kText, &skin_, 1, kFrame, nullptr, 1);
+      ASSERT_TRUE(g_TextRenderer[1].m_lpFastFont_FullAdd);
+      // The sheet starts with the common characters; those added come after.
+      const cFastFont& added = *g_TextRenderer[1].m_lpFastFont_FullAdd;
+      std::set<std::string> known;
+      for (int i = 0; i < added.nCount; ++i) known.insert(added.m_Entries[static_cast<size_t>(i)].szChar);
+      const int before = added.nCount;
+      FillAll(BackBuffer, 0);
+      DrawRanking(r, &BackBuffer, 100, 40, 0, -1);
+      EXPECT_EQ(g_TextRenderer[1].bFastFont, 1);
+      EXPECT_TRUE(TextAt(100, 40, 4, 1));  // the name is drawn either way
+      std::set<std::string> expected;
+      // The Japanese header always goes through the sheets; the English one
+      // and the names not with the switch.
+      if (!(slow && e)) wide(std::string(e ? "Ranking     " : "ランキング    ") + kind, &expected);
+      if (!slow) wide(name, &expected);
+      std::erase_if(expected, [&](const std::string& ch) { return known.count(ch) != 0; });
+      EXPECT_EQ(added.nCount - before, static_cast<int>(expected.size()));
+      if (!slow) EXPECT_GT(added.nCount, before);  // the name's characters are not among the common ones
+    }
+  g_StartOption.English = english;
 }
 
 TEST_F(RankingView, ClearTimesTheSwitchHintAndTheMark) {

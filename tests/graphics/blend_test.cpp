@@ -14,11 +14,7 @@ using drawtest::TempFile;
 
 namespace {
 
-const DisplayMode& Mode(const char* name) {
-  for (const DisplayMode& m : kDisplayModes)
-    if (std::string(m.name) == name) return m;
-  return kDisplayModes[0];
-}
+const DisplayMode& Mode(const char* name) { return DisplayModeNamed(name); }
 
 size_t CountLines(const std::string& s) { return static_cast<size_t>(std::count(s.begin(), s.end(), '\n')); }
 

@@ -13,11 +13,7 @@ using drawtest::Row;
 
 namespace {
 
-const DisplayMode& Mode(const char* name) {
-  for (const DisplayMode& m : kDisplayModes)
-    if (std::string(m.name) == name) return m;
-  return kDisplayModes[0];
-}
+const DisplayMode& Mode(const char* name) { return DisplayModeNamed(name); }
 
 // An opaque pixel value for column c in the mode's surface format.
 uint32_t Opaque(int c) {

@@ -14,11 +14,7 @@ using drawtest::Put;
 
 namespace {
 
-const DisplayMode& Mode(const char* name) {
-  for (const DisplayMode& m : kDisplayModes)
-    if (std::string(m.name) == name) return m;
-  return kDisplayModes[0];
-}
+const DisplayMode& Mode(const char* name) { return DisplayModeNamed(name); }
 
 struct Rgb {
   uint32_t r, g, b;

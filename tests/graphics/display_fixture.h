@@ -1,6 +1,7 @@
 // Headless display set-up for the graphics tests: one of the five drawing
 // modes on a 640 x 480 display, no window, the virtual clock, and a report
-// log of the test's own.
+// log of the test's own. The headless switch is given back as it was: the
+// tests after these show their boxes through the message-box handler.
 #pragma once
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -32,9 +33,17 @@ inline const DisplayMode kDisplayModes[] = {
     {"D3D16Full", 1, 16, 0}, {"D3D16Window", 1, 16, 1}, {"D3D32Full", 1, 32, 0}, {"D3D32Window", 1, 32, 1},
 };
 
+// The mode of that name; the first one for a name not in the list.
+inline const DisplayMode& DisplayModeNamed(const char* name) {
+  for (const DisplayMode& m : kDisplayModes)
+    if (std::string(m.name) == name) return m;
+  return kDisplayModes[0];
+}
+
 class DisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    wasHeadless_ = plat::IsHeadless();
     plat::SetHeadless(true);
     plat::UseVirtualClock(0);
     ResetTimingForTest();
@@ -46,6 +55,7 @@ class DisplayTest : public ::testing::Test {
     DDSetDesktopBppForTest(0);
     DDSetDeviceStateForTest(DeviceState::Ok);
     std::remove(reportPath_.c_str());
+    plat::SetHeadless(wasHeadless_);
   }
   bool Init(const DisplayMode& m, int backBufferMode = 1) {
     return DDInit(m.bD3D, nullptr, 640, 480, m.bpp, 0, m.windowMode, backBufferMode, 60, 0, surfaces_, defs_, 4, 0);
@@ -59,4 +69,5 @@ class DisplayTest : public ::testing::Test {
   DDSURFACEDATA surfaces_[4];
   DDSURFACEDEF defs_[4] = {};
   std::string reportPath_;
+  bool wasHeadless_ = false;
 };

@@ -108,8 +108,9 @@ TEST_F(DisplayTest, VirtualBackBufferCopiesOnceWhenSwitchedOff) {
   EXPECT_EQ(target, &VirBackBuffer);
   Put<uint16_t>(VirBackBuffer.Pixels(), 5, 5, 0x83FF);  // alpha, green 31, blue 31
   DDSetVirtualBackBuffer(0);
-  // Green doubled into the six-bit field; the texture's alpha bit dropped.
-  EXPECT_EQ(reinterpret_cast<uint16_t*>(BackBuffer.Pixels()->Row(5))[5], (62 << 5) | 31);
+  // Green widened to the six-bit field as a blit does (full stays full);
+  // the texture's alpha bit dropped.
+  EXPECT_EQ(reinterpret_cast<uint16_t*>(BackBuffer.Pixels()->Row(5))[5], (63 << 5) | 31);
   EXPECT_EQ(lpDTCon->bVirCopy, 0);
   EXPECT_EQ(lpDTCon->dwAlphaOp, 2u);
   target = &BackBuffer;

@@ -20,11 +20,7 @@ using drawtest::Put;
 
 namespace {
 
-const DisplayMode& Mode(const char* name) {
-  for (const DisplayMode& m : kDisplayModes)
-    if (std::string(m.name) == name) return m;
-  return kDisplayModes[0];
-}
+const DisplayMode& Mode(const char* name) { return DisplayModeNamed(name); }
 
 PALETTEENTRY Entry(int i) { return PALETTEENTRY{BYTE(i), BYTE(255 - i), BYTE(i * 7), BYTE(i % 3)}; }
 bool Same(const PALETTEENTRY& a, const PALETTEENTRY& b) {

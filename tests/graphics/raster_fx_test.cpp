@@ -18,11 +18,7 @@ using drawtest::Put;
 
 namespace {
 
-const DisplayMode& Mode(const char* name) {
-  for (const DisplayMode& m : kDisplayModes)
-    if (std::string(m.name) == name) return m;
-  return kDisplayModes[0];
-}
+const DisplayMode& Mode(const char* name) { return DisplayModeNamed(name); }
 
 // The effects hand every piece to the blits, whose formats differ per mode.
 const char* const kEffectModes[] = {"DD8Full", "DD32Full", "D3D16Window", "D3D32Full"};

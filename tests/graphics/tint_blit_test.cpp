@@ -15,11 +15,7 @@ using drawtest::Row;
 
 namespace {
 
-const DisplayMode& Mode(const char* name) {
-  for (const DisplayMode& m : kDisplayModes)
-    if (std::string(m.name) == name) return m;
-  return kDisplayModes[0];
-}
+const DisplayMode& Mode(const char* name) { return DisplayModeNamed(name); }
 
 constexpr BYTE kColour = 31;  // the palette colour the chara flashes use
 

@@ -14,6 +14,7 @@
 #include "platform/text.h"
 #include "platform/video.h"
 #include "records/database.h"
+#include "support/box_route.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
 #include "support/temp_folder.h"
@@ -106,6 +107,8 @@ class DatabaseLoading : public ::testing::Test {
     }
   }
 
+  // The error boxes reach CaptureBox whatever ran before in this process.
+  t4test::BoxesToHandler boxes_{&CaptureBox};
   TempFolder dir{true};
   ReportLogCapture report{dir.path()};
   std::vector<uint8_t> valid[kDatabaseFileCount];

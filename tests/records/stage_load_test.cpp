@@ -11,6 +11,7 @@
 #include "records/stage_data.h"
 #include "records/stage_test_bytes.h"
 #include "stage/stage_load.h"
+#include "support/box_route.h"
 #include "support/bytes.h"
 #include "support/project_writer.h"
 #include "support/stage_writer.h"
@@ -60,6 +61,8 @@ class StageLoad : public ::testing::Test {
     ASSERT_TRUE(b.WriteTo(plat::ResolvePath(stored)));
   }
 
+  // The error boxes reach CaptureBox whatever ran before in this process.
+  t4test::BoxesToHandler boxes_{&CaptureBox};
   TempFolder dir{true};
   ReportLogCapture report{dir.path()};
 };

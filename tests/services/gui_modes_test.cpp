@@ -57,10 +57,10 @@ TEST_F(GuiModes, DialogOverAFrameOfEachDrawingModeMatchesItsGoldenPicture) {
     uint64_t hash;
   };
   const Golden golden[] = {
-      {"DD8Full", 0x856225307a81da4eull},     {"DD16Full", 0xc27b9ff4048640e1ull},
-      {"DD32Full", 0x819f3a41aca01382ull},    {"DD32Window", 0x819f3a41aca01382ull},
-      {"D3D16Full", 0xc27b9ff4048640e1ull},   {"D3D16Window", 0xb0900b79f7690a09ull},
-      {"D3D32Full", 0x819f3a41aca01382ull},   {"D3D32Window", 0x819f3a41aca01382ull},
+      {"DD8Full", 0x61e210ab1a626836ull},     {"DD16Full", 0xdd558d0dda375e6dull},
+      {"DD32Full", 0xa2da253d21a7bcaaull},    {"DD32Window", 0xa2da253d21a7bcaaull},
+      {"D3D16Full", 0xdd558d0dda375e6dull},   {"D3D16Window", 0xde4f07286ef9a3a9ull},
+      {"D3D32Full", 0xa2da253d21a7bcaaull},   {"D3D32Window", 0xa2da253d21a7bcaaull},
   };
   std::vector<uint32_t> firstDialogPixels;
   int dx = 0, dy = 0, dw = 0, dh = 0;

@@ -23,7 +23,14 @@ TEST(Format, HasNoFixedLimit) {
   EXPECT_EQ(Format("%05.1f", 2.25), "002.2");
 }
 
-TEST(DebugLog, OffWritesNothingOnFirstWriteTruncatesThenAppends) {
+// The debug log is the process's own: each test sets it up itself and
+// leaves it off, writing nowhere.
+class DebugLog : public ::testing::Test {
+ protected:
+  void TearDown() override { InitECLog(0, ""); }
+};
+
+TEST_F(DebugLog, OffWritesNothingOnFirstWriteTruncatesThenAppends) {
   TempFolder dir;
   std::string path = dir / "EC_Game.txt";
   ASSERT_TRUE(t4test::WriteFile(path, "older run\n"));

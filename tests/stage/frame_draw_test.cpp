@@ -44,11 +44,7 @@ LRESULT RecordSound(HWND, uint32_t msg, WPARAM w, LPARAM) {
   return 0;
 }
 
-const DisplayMode& Mode(const char* name) {
-  for (const DisplayMode& m : kDisplayModes)
-    if (std::string(m.name) == name) return m;
-  return kDisplayModes[0];
-}
+const DisplayMode& Mode(const char* name) { return DisplayModeNamed(name); }
 
 // A pixel of background picture i that tells where it came from: the
 // picture, its column and its row.

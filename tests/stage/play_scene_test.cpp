@@ -12,6 +12,8 @@
 #include "services/timing.h"
 #include "objects/chara.h"
 #include "objects/item.h"
+#include "objects/hero.h"
+#include "services/input.h"
 #include "stage/game_scene.h"
 #include "stage/state_log.h"
 #include "stage/scroll_axis.h"
@@ -170,6 +172,45 @@ TEST(PlayScene, UseLifeTakesOneUnlessUnlimitedOrACommandLineStage) {
   }
   g_bCmdLineStage = savedCmdLine;
   g_Progress.m_nLives = savedLives;
+}
+
+TEST(PlayScene, InputLocksClearTheHerosKeysAndHoldButtonsUntilAllAreUp) {
+  t4test::StageFixture stage;
+  cGameScene& scene = stage.Scene();
+  Player.clear();
+  Player.resize(1);
+  struct Case {
+    const char* what;
+    int dirLock, buttonLock, sceneLock;
+    uint16_t dir, button;
+    uint16_t dirAfter, buttonAfter;
+    int sceneLockAfter;
+  };
+  const Case cases[] = {
+      {"no lock", 0, 0, 0, 2, 1, 2, 1, 0},
+      {"the hero's direction lock", 1, 0, 0, 2 | 4, 1, 0, 1, 0},
+      {"the hero's button lock", 0, 1, 0, 2, 3, 2, 0, 0},
+      {"both of the hero's locks", 1, 1, 0, 1, 1, 0, 0, 0},
+      {"the scene's lock holds while a button is down", 0, 0, 1, 1, 2, 1, 0, 1},
+      {"and goes once every button is up", 0, 0, 1, 1, 0, 1, 0, 0},
+      // The hero's button lock clears the bits first, so the scene's lock
+      // sees no button down and is released.
+      {"the hero's button lock releases the scene's", 0, 1, 1, 0, 2, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Player[0].m_bDirInputLock = c.dirLock;
+    Player[0].m_bButtonInputLock = c.buttonLock;
+    scene.m_bButtonLock = c.sceneLock;
+    cInput in;
+    in.m_wDir = c.dir;
+    in.m_wButton = c.button;
+    scene.ApplyInputLocks(in);
+    EXPECT_EQ(in.m_wDir, c.dirAfter);
+    EXPECT_EQ(in.m_wButton, c.buttonAfter);
+    EXPECT_EQ(scene.m_bButtonLock, c.sceneLockAfter);
+  }
+  Player.clear();
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The screen effects: how long each kind runs (forward, reversed, there and
-// back, looping), what a frozen frame keeps, and the pictures of the kinds
-// the graphics layer can draw (move, shake, blink, zoom).
+// back, looping), what a frozen frame keeps, the picture each kind draws,
+// and the 8-bit screen tint through the palette.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,10 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "flow/flow_records.h"
+#include "graphics/blur_mosaic.h"
 #include "graphics/builtin_tables.h"
 #include "graphics/display_fixture.h"
 #include "graphics/draw_helpers.h"
 #include "graphics/fill.h"
+#include "graphics/raster_fx.h"
 #include "objects/chara_base.h"
 #include "objects/hero.h"
 #include "objects/stage_fixture.h"
@@ -26,14 +29,13 @@ namespace {
 using drawtest::Get;
 using drawtest::Put;
 
-const DisplayMode& Mode(const char* name) {
-  for (const DisplayMode& m : kDisplayModes)
-    if (std::string(m.name) == name) return m;
-  return kDisplayModes[0];
-}
+const DisplayMode& Mode(const char* name) { return DisplayModeNamed(name); }
 
-// A screen pixel that tells where it was drawn: its column and row.
-uint32_t Tag(int x, int y) { return 0x800000u | static_cast<uint32_t>(y + 1) << 10 | static_cast<uint32_t>(x + 1); }
+// A screen pixel that tells where it was drawn: its column and row (opaque
+// for the device, whose pixel effects leave transparent pixels out).
+uint32_t Tag(int x, int y) {
+  return (lpDTCon ? 0xFF000000u : 0u) | 0x800000u | static_cast<uint32_t>(y + 1) << 10 | static_cast<uint32_t>(x + 1);
+}
 
 class ScreenEffectTest : public DisplayTest {
  protected:
@@ -93,9 +95,16 @@ class ScreenEffectTest : public DisplayTest {
     }
     return -1;
   }
+  // The surface the frame is drawn into: with Direct3D the virtual back
+  // buffer while it is on, as during a screen effect.
+  static DDSURFACEDATA& Screen() {
+    DDSURFACEDATA* s = &BackBuffer;
+    DDRedirectBackBuffer(&s);
+    return *s;
+  }
   void TagScreen() {
     for (int y = 0; y < 480; ++y)
-      for (int x = 0; x < 640; ++x) Put(BackBuffer, x, y, Tag(x, y));
+      for (int x = 0; x < 640; ++x) Put(Screen(), x, y, Tag(x, y));
   }
 
   t4test::StageFixture stage_;
@@ -339,6 +348,162 @@ TEST_F(ScreenEffectTest, TheEndLeavesTheVirtualBackBufferAndKindZeroLeavesItAtOn
   scene_.RunScrEffect(0);
   EXPECT_EQ(scene_.m_ScrEffect.m_nId, 2);
   EXPECT_EQ(lpDTCon->bVirBackBuffer, 0);
+}
+
+// The kinds drawn by the pixel effects: the frame goes through the effect
+// from the work surface, over a screen of colour 16. Each case checks a few
+// pixels the effect's own formula places.
+TEST_F(ScreenEffectTest, TheCutWavedTurnedWindowedMagnifiedAndPixelatedFrames) {
+  for (const char* mode : {"DD32Full", "D3D32Full"}) {
+    SCOPED_TRACE(mode);
+    Start(Mode(mode));
+    Player.clear();
+    // The frame drawing turns the virtual back buffer on for an effect.
+    DDSetVirtualBackBuffer(1);
+    DDFillRect(&BackBuffer, 0, 0, 640, 480, 16);
+    empty_ = Get(Screen(), 0, 0);
+    // A split of 480 rows into 4 bands of 120 at shift 30 (the value p2 of
+    // a constant effect): the first band moves right, the second left.
+    Define(1, 4, {10, 30, 30, 4});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    TagScreen();
+    scene_.RunScrEffect(0);
+    EXPECT_EQ(Get(Screen(), 30, 0), Tag(0, 0));
+    EXPECT_EQ(Get(Screen(), 29, 119), empty_);
+    EXPECT_EQ(Get(Screen(), 0, 120), Tag(30, 120));
+    EXPECT_EQ(Get(Screen(), 639, 120), empty_);
+    scene_.InitDrawState();
+
+    // A band count of 0 from a damaged file: one band, no division by 0.
+    Define(1, 4, {10, 5, 5, 0});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    TagScreen();
+    scene_.RunScrEffect(0);
+    EXPECT_EQ(Get(Screen(), 5, 479), Tag(0, 479));
+    EXPECT_EQ(Get(Screen(), 4, 479), empty_);
+    scene_.InitDrawState();
+
+    // Columns: 640 in 3 bands of ceil(640 / 3) = 214, the first moved down.
+    Define(1, 5, {10, 12, 12, 3});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    TagScreen();
+    scene_.RunScrEffect(0);
+    EXPECT_EQ(Get(Screen(), 0, 12), Tag(0, 0));
+    EXPECT_EQ(Get(Screen(), 213, 11), empty_);
+    EXPECT_EQ(Get(Screen(), 214, 0), Tag(214, 12));
+    scene_.InitDrawState();
+
+    // A quarter turn about the screen centre: in the fixed-point walk the
+    // centre stays and (330, 250) shows column 250 + 80, row 560 - 330; the
+    // device's quad turns about the corner between pixels, one row up.
+    Define(1, 9, {10, 90, 90});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    TagScreen();
+    scene_.RunScrEffect(0);
+    const int up = lpDTCon ? 1 : 0;
+    EXPECT_EQ(Get(Screen(), 320, 240), Tag(320, 240 - up));
+    EXPECT_EQ(Get(Screen(), 330, 250), Tag(330, 230 - up));
+    EXPECT_EQ(Get(Screen(), 0, 0), empty_);  // from row 560: off the picture
+    scene_.InitDrawState();
+
+    // The window of radius 100 round the screen centre (no hero).
+    Define(1, 10, {10, 100, 100, 4});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    TagScreen();
+    scene_.RunScrEffect(0);
+    EXPECT_EQ(Get(Screen(), 320, 240), Tag(320, 240));
+    EXPECT_EQ(Get(Screen(), 250, 200), Tag(250, 200));
+    EXPECT_EQ(Get(Screen(), 320, 345), empty_);
+    EXPECT_EQ(Get(Screen(), 200, 100), empty_);
+    scene_.InitDrawState();
+
+    // The lens over the point (320 + 20, 240 - 10): radius trunc(340 x
+    // sqrt 2) reaches every corner; depth 50. A point 30 to the right of
+    // the centre shows trunc(30 x 50 / z + 0.5) to the right of it.
+    Define(1, 12, {10, 50, 50, 20, -10});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    TagScreen();
+    scene_.RunScrEffect(0);
+    {
+      const int r = static_cast<int>(340 * std::sqrt(2.0));
+      const int R = static_cast<int>(std::sqrt(static_cast<double>(r * r + 50 * 50)));
+      const double z = std::sqrt(static_cast<double>(R * R - 30 * 30));
+      const int col = static_cast<int>(30 * 50 / z + 0.5);
+      EXPECT_EQ(Get(Screen(), 340, 230), Tag(340, 230));
+      EXPECT_EQ(Get(Screen(), 370, 230), Tag(340 + col, 230));
+      EXPECT_LT(col, 30);
+    }
+    scene_.InitDrawState();
+
+    // Blocks of 8: one colour each, from the block's own pixels.
+    Define(1, 13, {10, 8, 8});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    TagScreen();
+    scene_.RunScrEffect(0);
+    EXPECT_EQ(Get(Screen(), 16, 16), Get(Screen(), 23, 23));
+    EXPECT_NE(Get(Screen(), 16, 16), Get(Screen(), 24, 24));
+    EXPECT_NE(Get(Screen(), 16, 16), Tag(23, 23));
+    scene_.InitDrawState();
+    DDSetVirtualBackBuffer(0);
+    DDRelease();
+  }
+}
+
+// The waves move rows (columns) sideways by the wave at the phase, which
+// turns a degree a frame: the picture is the wave function's of the work
+// copy, and the next frame's differs.
+TEST_F(ScreenEffectTest, TheWavesSwingTheFrameAndTheirPhaseTurns) {
+  Start(Mode("DD32Full"));
+  DDSURFACEDATA expected, copy;
+  ASSERT_TRUE(DDCreateSurface(&expected, 640, 480, 0, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+  ASSERT_TRUE(DDCreateSurface(&copy, 640, 480, 0, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+  for (int kind : {6, 7}) {
+    SCOPED_TRACE(kind);
+    Define(1, kind, {10, 40, 40, 3, 8});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    for (int frame = 0; frame < 3; ++frame) {
+      TagScreen();
+      DDBlt(&copy, 0, 0, 640, 480, &BackBuffer, 0, 0, 0);
+      DDFillRect(&expected, 0, 0, 640, 480, 16);
+      DDWaveBlt(&expected, 0, 0, 640, 480, 3, 40.0, frame, 8, &copy, 0, 0, 0, kind == 7 ? 1 : 0);
+      scene_.RunScrEffect(0);
+      EXPECT_EQ(scene_.m_ScrEffect.m_nInt1, frame + 1);
+      int differ = 0, moved = 0;
+      for (int y = 0; y < 480; y += 3)
+        for (int x = 0; x < 640; x += 3) {
+          differ += Get(BackBuffer, x, y) != Get(expected, x, y);
+          moved += Get(BackBuffer, x, y) != Tag(x, y);
+        }
+      EXPECT_EQ(differ, 0) << "frame " << frame;
+      EXPECT_GT(moved, 1000) << "frame " << frame;
+    }
+    scene_.InitDrawState();
+  }
+}
+
+// On an 8-bit screen the tint blends the hardware palette toward its
+// colour with the weight of the frame: (entry x w + colour x (256 - w)) >> 8.
+TEST_F(ScreenEffectTest, TheEightBitTintBlendsThePalette) {
+  Start(Mode("DD8Full"));
+  ASSERT_NE(g_lpDDPal, nullptr);
+  for (int i = 0; i < 256; ++i) {
+    g_Palette[i] = PALETTEENTRY{static_cast<BYTE>(i), static_cast<BYTE>(255 - i), 40, 0};
+    g_PaletteWork[i] = g_Palette[i];
+  }
+  g_lpDDPal->SetEntries(0, 256, g_Palette);
+  cFlowCmd cmd;
+  cmd.m_vecParam.assign({200, 0, 100, 50, 0, 10, 0, 0});  // 50 % over a second
+  scene_.StartScreenTint(cmd);
+  for (int k = 0; k <= 30; ++k) scene_.DrawScreenTint(0);
+  const int w = scene_.m_nTintWeight;
+  EXPECT_EQ(w, static_cast<int>(255 - 30.0 / 60 * 50 * 2.55));
+  PALETTEENTRY shown[256];
+  g_lpDDPal->GetEntries(0, 256, shown);
+  for (int i : {0, 17, 128, 255}) {
+    EXPECT_EQ(shown[i].peRed, (i * w + 200 * (256 - w)) >> 8) << i;
+    EXPECT_EQ(shown[i].peGreen, ((255 - i) * w) >> 8) << i;
+    EXPECT_EQ(shown[i].peBlue, (40 * w + 100 * (256 - w)) >> 8) << i;
+  }
 }
 
 }  // namespace

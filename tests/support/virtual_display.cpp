@@ -40,6 +40,13 @@ bool VirtualDisplay::Start(const std::string& screen) {
   return false;
 }
 
+bool VirtualDisplay::StartWithScreenFile(const std::string& screen, const std::string& framebufferDir) {
+  fbDir_ = framebufferDir;
+  bool started = Start(screen);
+  fbDir_.clear();
+  return started;
+}
+
 bool VirtualDisplay::StartOnce(const std::string& screen) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
@@ -55,8 +62,12 @@ bool VirtualDisplay::StartOnce(const std::string& screen) {
     int fd = dup(fds[1]);
     if (fd < 0) _exit(127);
     std::string fdText = std::to_string(fd);
-    execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
-          static_cast<char*>(nullptr));
+    if (fbDir_.empty())
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+            static_cast<char*>(nullptr));
+    else
+      execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
+            "-fbdir", fbDir_.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   close(fds[1]);

@@ -18,6 +18,10 @@ class VirtualDisplay {
 
   // "640x480x24" and the like; false when no server would come up.
   bool Start(const std::string& screen);
+  // As Start, and the server keeps its screen in framebufferDir as a file
+  // (Xvfb_screen0, XWD), so a test can see what is on screen
+  // (support/xvfb_screen.h reads it).
+  bool StartWithScreenFile(const std::string& screen, const std::string& framebufferDir);
   void Stop();
   // ":N", the value for DISPLAY.
   const std::string& Name() const { return name_; }
@@ -27,6 +31,7 @@ class VirtualDisplay {
 
   pid_t pid_ = -1;
   std::string name_;
+  std::string fbDir_;
 };
 
 }  // namespace t4test
