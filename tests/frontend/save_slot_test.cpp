@@ -257,7 +257,7 @@ TEST_F(SaveSlots, ADamagedOrMissingSlotIsNotLoadedAndChangesNothing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ::unlink(SlotOs(5).c_str());
-    if (c.keep) ASSERT_TRUE(ByteBuilder().Append(std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(c.keep))).WriteTo(SlotOs(5)));
+    if (c.keep) { ASSERT_TRUE(ByteBuilder().Append(std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<long>(c.keep))).WriteTo(SlotOs(5))); }
     g_Progress = cProgressData();
     g_Progress.m_nMapX = 3;
     g_Progress.m_nSaveSlot = 8;

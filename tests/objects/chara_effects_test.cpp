@@ -468,7 +468,7 @@ TEST_F(CharaEffectTest, EveryKindRunsItsTimeAndHoldsStillWhilePaused) {
           for (int n = 0; n < 4; ++n) c.Draw(&target_, 1);
           EXPECT_EQ(c.m_EffectState.m_dCurrent, before.m_dCurrent);
           EXPECT_EQ(c.m_EffectState.m_nPhase, before.m_nPhase);
-          if (k.kind == 4 || k.kind == 5) EXPECT_EQ(before.m_nPhase, 3);
+          if (k.kind == 4 || k.kind == 5) { EXPECT_EQ(before.m_nPhase, 3); }
         }
       }
       ASSERT_EQ(c.m_EffectState.m_nId, 1) << "hidden " << hidden;

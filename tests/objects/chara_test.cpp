@@ -75,7 +75,7 @@ TEST_F(CharaTest, SpawnTakesItsBoxesFromTheStageAndTheTemplate) {
     EXPECT_EQ(ch.m_nId, 7) << c.what;
     EXPECT_EQ(ch.m_bNoGravity, c.flight != kFlightOff ? 1 : 0) << c.what;
     EXPECT_EQ(ch.m_Anime.GetPattern(), c.flight != kFlightOff ? 0 : 1) << c.what;
-    if (c.size == 0) EXPECT_EQ(t.m_cSize, 1) << "the template itself is mended";
+    if (c.size == 0) { EXPECT_EQ(t.m_cSize, 1) << "the template itself is mended"; }
   }
 }
 

@@ -100,7 +100,7 @@ TEST_F(HeroTest, TheViewKeepsTheHeroCentredWithinItsBounds) {
   };
   const int w = h.m_nW;
   const Case cases[] = {
-      {2000, 2000 - (320 - w / 2)},
+      {2000, static_cast<double>(2000 - (320 - w / 2))},
       {330, static_cast<double>(x.m_nMin)},                 // held at the left bound
       {4000, static_cast<double>(x.m_nMax - 640)},          // and at the right
   };

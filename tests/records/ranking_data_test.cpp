@@ -214,7 +214,7 @@ TEST_F(RankingFiles, ARankingThatCannotBeReadStartsEmpty) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ::unlink(StoryFile().c_str());
-    if (c.bytes) ASSERT_TRUE(ByteBuilder().Append(*c.bytes).WriteTo(StoryFile()));
+    if (c.bytes) { ASSERT_TRUE(ByteBuilder().Append(*c.bytes).WriteTo(StoryFile())); }
     cRankingData r;
     r.SetDefault();
     r.m_vecList.At(0).Insert("old", 5);

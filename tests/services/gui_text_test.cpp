@@ -95,7 +95,7 @@ TEST(GuiText, StaticTextsWrapAtWordsAndBetweenJapaneseCharacters) {
     EXPECT_EQ(lines, c.lines) << Shown(lines);
     ExpectWholeCharacters(c.text, lines);
     for (const std::string& l : lines)
-      if (ModelWidth(l) > c.width) EXPECT_EQ(l.size(), IsLeadAt(l, 0) ? 2u : 1u) << "too wide: " << plat::Cp932ToUtf8(l);
+      if (ModelWidth(l) > c.width) { EXPECT_EQ(l.size(), IsLeadAt(l, 0) ? 2u : 1u) << "too wide: " << plat::Cp932ToUtf8(l); }
   }
 }
 
@@ -120,13 +120,13 @@ TEST(GuiText, DialogFontLinesFitTheirWidthAndKeepWholeCharacters) {
       ExpectWholeCharacters(text, lines);
       for (const std::string& l : lines) {
         ASSERT_FALSE(l.empty());
-        if (font.Measure(l).cx > width) EXPECT_EQ(l.size(), IsLeadAt(l, 0) ? 2u : 1u) << Shown(lines);
+        if (font.Measure(l).cx > width) { EXPECT_EQ(l.size(), IsLeadAt(l, 0) ? 2u : 1u) << Shown(lines); }
       }
       // Closing marks stay with what they close whenever the line before
       // holds more than one character.
       for (size_t i = 1; i < lines.size(); ++i)
         for (const char* mark : {"」", "。", ")"})
-          if (lines[i].rfind(mark, 0) == 0) EXPECT_LE(lines[i - 1].size(), 2u) << Shown(lines);
+          if (lines[i].rfind(mark, 0) == 0) { EXPECT_LE(lines[i - 1].size(), 2u) << Shown(lines); }
     }
 }
 

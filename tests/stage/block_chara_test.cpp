@@ -382,7 +382,7 @@ TEST_F(BlockCharaTest, AFastFallLandsOnAPlatformAndAJumpStopsUnderOne) {
     EXPECT_EQ(h.m_bOnChara, c.riding) << c.what;
     EXPECT_EQ(h.m_bRising, c.rising) << c.what;
     EXPECT_EQ(h.m_dVY, 0.0) << c.what;
-    if (c.riding) EXPECT_EQ(h.m_nCarrierId, p.m_nId) << c.what;
+    if (c.riding) { EXPECT_EQ(h.m_nCarrierId, p.m_nId) << c.what; }
   }
 }
 

@@ -124,8 +124,8 @@ TEST(PlayScene, TimeLimitCountsOncePerSixtyFramesAndStopsAtZero) {
   int reached = 0;
   for (int frame = 1; frame <= 200; ++frame) {
     if (scene.CountDownTimeLimit(-1)) ++reached;
-    if (frame == 59) EXPECT_EQ(scene.m_nTimeLimit, 2);
-    if (frame == 60) EXPECT_EQ(scene.m_nTimeLimit, 1);
+    if (frame == 59) { EXPECT_EQ(scene.m_nTimeLimit, 2); }
+    if (frame == 60) { EXPECT_EQ(scene.m_nTimeLimit, 1); }
   }
   EXPECT_EQ(scene.m_nTimeLimit, 0);
   // Reaching 0 and every later count report it; the counter never goes below.
