@@ -412,8 +412,11 @@ void cGameScene::FadeOut() {
   Draw(0, 1, 0, 1);
   if (!DDFadeOut(g_PaletteWork, 0, 255, 0, 0, 0, g_SceneManager.m_nFadeSpeed, g_Palette, 0)) return;
   DDFillSurface(&BackBuffer, 16);
-  if (g_SceneManager.m_nTitleChoice == 3 && !g_bChallengePlay) {
-    // The file last read: after a series step, the next stage of the series.
+  // A free stage starts afresh from its file. Not in a series: its next
+  // stage is already loaded and the run (score, lives) goes on into it;
+  // starting that file afresh would make it a single stage and the series
+  // would never reach its third.
+  if (g_SceneManager.m_nTitleChoice == 3 && !g_bChallengePlay && !(g_Progress.m_nSeriesNo && !g_bCmdLineStage)) {
     const std::string path = g_Stage.m_strPath;
     if (!StartFreeStage(path.c_str(), 0)) PostClose();
   }

@@ -146,4 +146,18 @@ inline cFlowCmd& AddPlaySound(cFlow& flow, int id) {
   return c;
 }
 
+// The status command: status `field` of `object` (0 the chara itself, 1..4
+// its links, 5 the system values) becomes `value`, invincibility or not.
+// Setting a chara's own life (field 1) to 0 makes it die as if hit, with
+// its score.
+inline cFlowCmd& AddStatusSet(cFlow& flow, int object, int field, int value) {
+  cFlowCmd& c = AddCommand(flow, 22, 0);
+  c.m_vecParam.assign(18, 0);
+  c.m_vecParam[3] = object;
+  c.m_vecParam[4] = field;
+  c.m_vecParam[7] = value;
+  c.m_vecParam[16] = 1;
+  return c;
+}
+
 }  // namespace t4test
