@@ -39,11 +39,14 @@ std::thread g_writer;
 // Whether the window had taken a message posted while the loading thread
 // waited for the stage's bytes, before those bytes came.
 std::atomic<bool> g_servedWhileReading{false};
+// Set once the test no longer needs the pipe fed.
+std::atomic<bool> g_stopFeeding{false};
 
-// Opens the pipe for writing once a reader has it open; -1 after 5 s.
+// Opens the pipe for writing once a reader has it open; -1 when the test
+// is done with it, or after a minute (a loaded machine can be slow).
 int OpenWhenRead(const std::string& path) {
-  const auto end = std::chrono::steady_clock::now() + 5s;
-  while (std::chrono::steady_clock::now() < end) {
+  const auto end = std::chrono::steady_clock::now() + 60s;
+  while (!g_stopFeeding.load() && std::chrono::steady_clock::now() < end) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd >= 0) return fd;
     if (errno != ENXIO) return -1;
@@ -68,8 +71,8 @@ void Feed(const std::string& path) {
 }
 
 // The chooser answers from the script; the file chosen then becomes a pipe
-// fed by a thread of the test: the damage check reads it first, then the
-// loading thread, which the test holds back until the window has answered.
+// fed by a thread of the test: the damage check reads it first; every later
+// read (the loading thread's) is held back until the window has answered.
 int ChooseThenMakeSlow(cFileChooser& chooser, const char* title) {
   const int chosen = RunHeadlessFileChooser(chooser, title);
   if (!chosen || chooser.Paths().empty()) return chosen;
@@ -78,10 +81,11 @@ int ChooseThenMakeSlow(cFileChooser& chooser, const char* title) {
   g_writer = std::thread([path] {
     Feed(path);  // the damage check
     plat::PostMessage(kWnd, WM_ACTIVATEAPP, 1, 0);
-    const auto end = std::chrono::steady_clock::now() + 5s;
-    while (!g_bActive.load() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(1ms);
+    const auto end = std::chrono::steady_clock::now() + 60s;
+    while (!g_bActive.load() && !g_stopFeeding.load() && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(1ms);
     g_servedWhileReading = g_bActive.load() == 1;
-    Feed(path);  // the loading thread
+    while (!g_stopFeeding.load()) Feed(path);
   });
   return chosen;
 }
@@ -99,6 +103,7 @@ class StageOpen : public ::testing::Test {
     g_hWnd = kWnd;
     g_bActive = 0;
     g_servedWhileReading = false;
+    g_stopFeeding = false;
     ASSERT_TRUE(plat::CreateDirectory("data"));
     ASSERT_TRUE(plat::CreateDirectory("data\\stg4"));
     ASSERT_TRUE(WriteTestStage("data\\stg4\\slow.stg4_778", "slow"));
@@ -108,6 +113,7 @@ class StageOpen : public ::testing::Test {
     SetFileChooserUi(ChooseThenMakeSlow);
   }
   void TearDown() override {
+    g_stopFeeding = true;
     if (g_writer.joinable()) g_writer.join();
     SetFileChooserUi(nullptr);
     g_bActive = 0;
@@ -129,6 +135,7 @@ TEST_F(StageOpen, TheWindowIsServedWhileTheChosenStageIsRead) {
   g_nReplyResult = 0;
   WndProc(kWnd, WM_T4_LOADSTAGE, 0, 0);
   ASSERT_TRUE(g_writer.joinable());
+  g_stopFeeding = true;
   g_writer.join();
   EXPECT_TRUE(g_servedWhileReading.load());
   EXPECT_EQ(g_bReplyDone.load(), 1);
