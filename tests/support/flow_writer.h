@@ -106,7 +106,8 @@ inline cFlowCmd& AddShotAhead(cFlow& flow, int graphic, int speedTenths, int ran
   CreateEdShot(c.m_pEdShot);
   cEdShot& s = *c.m_pEdShot;
   s.m_byShots = 1;
-  s.m_nAngle = 270;
+  // The facing gives the direction; any angle would be added to it.
+  s.m_nAngle = 0;
   s.m_bMirrorAngle = 1;
   s.m_nGraphic = static_cast<int16_t>(graphic);
   s.m_nSpeed = static_cast<int16_t>(speedTenths);
