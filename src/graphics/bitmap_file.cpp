@@ -159,6 +159,7 @@ bool ParseBitmap(const uint8_t* data, size_t size, BitmapImage* image, std::stri
   if (topDown) height = -height;
   if (width <= 0 || height <= 0 || width > kMaxBitmapSide || height > kMaxBitmapSide)
     return Fail(error, "bad width or height", 18);
+  if (width * height > kMaxBitmapPixels) return Fail(error, "too many pixels", 18);
   if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
       bitCount != 32)
     return Fail(error, "unsupported bits per pixel", headerSize == 12 ? 24 : 28);

@@ -28,6 +28,9 @@ struct BitmapImage {
 
 // The largest side accepted; larger files are refused as broken.
 inline constexpr int kMaxBitmapSide = 16384;
+// The most pixels accepted (8192 x 4096): a run-length file of a few bytes
+// can claim any size, and its picture is built whole.
+inline constexpr int64_t kMaxBitmapPixels = int64_t{1} << 25;
 
 // Parses a whole file's bytes. On failure *error holds the reason with its
 // offset and *image is left unchanged.

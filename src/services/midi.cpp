@@ -46,7 +46,10 @@ class TrackParser {
   bool Parse(std::vector<std::vector<TrackEvent>>& tracks) {
     uint16_t count = ReadBE16(m_file + 10);
     if (count == 0) return Corrupt(10);
-    tracks.assign(count, {});
+    // Every track starts with an 8-byte chunk header, so the file holds no
+    // more than this many whatever its header claims (the walk below stops
+    // at the file's end before reaching a track past them).
+    tracks.assign(std::min<size_t>(count, std::max<size_t>(1, (m_size - 14) / 8)), {});
     uint64_t latest = 0;
     size_t pos = 14;
     for (uint16_t t = 0; t < count && !m_cut; ++t) {
