@@ -90,8 +90,9 @@ class MidiTrackLength : public MusicTest {
   // synthesizer is made anew for each file (another spelling of the same
   // SoundFont's path), so no echo of the previous one is heard.
   std::vector<int16_t> PlayAudio(const std::string& path, int frames) {
-    static int renders = 0;
-    plat::SetMidiSoundFont(++renders % 2 ? kSoundFont : kSoundFontAgain);
+    // Another name of the same font than the one set (by whichever test ran
+    // before), so every render starts from a fresh synthesizer.
+    plat::SetMidiSoundFont(plat::MidiSoundFont() == kSoundFont ? kSoundFontAgain : kSoundFont);
     std::vector<int16_t> all;
     cMidiStream stream(path.c_str());
     EXPECT_TRUE(stream.HasImage());
