@@ -203,17 +203,12 @@ bool DDBlendBlt(DDSURFACEDATA* dst, int dx, int dy, int w, int h, DDSURFACEDATA*
   if (!dst || !src) return true;
   int sw = w, sh = h;
   DDMirrorRect(src, &sx, &sy, &sw, &sh);
-  DDResolveBaseSD(&dst);
-  DDResolveBaseSD(&src);
-  DDRedirectBackBuffer(&dst);
-  DDRedirectBackBuffer(&src);
-  const bool systemSource = src->lpDT && src->lpDT->dwMemType == DTMEMORYTYPE_SYSTEM;
-  if (DDIsRenderTarget(dst) && !systemSource) {
-    if (!DDBeginScene() || !DDSetRenderTarget(0, dst)) return true;
+  if (DDResolveForQuad(&dst, &src)) {
+    if (!DDBeginTarget(dst)) return true;
     // The key flag plays no part: transparent texels have alpha 0.
     const D3DCOLOR diffuse = (255u - (static_cast<uint32_t>(alpha) & 255u)) << 24 | 0x00FFFFFFu;
     DDDrawTexturedQuad(dst, dx, dy, w, h, src, sx, sy, sw, sh, QUADSTATE{diffuse, D3DTOP_MODULATE, D3DTOP_MODULATE});
-    DDSetRenderTarget(0, lpDTCon->lpRenderTargetSD);
+    DDEndTarget();
     return true;
   }
   // A mirrored alias is read backwards, as the quad would show it.

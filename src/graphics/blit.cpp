@@ -549,6 +549,19 @@ bool DDIsRenderTarget(const DDSURFACEDATA* lpSD) {
   return lpSD && lpSD->lpDT && lpSD->lpDT->bRenderTarget && lpSD->lpDT->lpSurface;
 }
 
+bool DDResolveForQuad(DDSURFACEDATA** dst, DDSURFACEDATA** src) {
+  DDResolveBaseSD(dst);
+  DDResolveBaseSD(src);
+  DDRedirectBackBuffer(dst);
+  DDRedirectBackBuffer(src);
+  const bool systemSource = (*src)->lpDT && (*src)->lpDT->dwMemType == DTMEMORYTYPE_SYSTEM;
+  return DDIsRenderTarget(*dst) && !systemSource;
+}
+
+bool DDBeginTarget(DDSURFACEDATA* dst) { return DDBeginScene() && DDSetRenderTarget(0, dst); }
+
+void DDEndTarget() { DDSetRenderTarget(0, lpDTCon->lpRenderTargetSD); }
+
 bool DDIsFullScreenBack(const DDSURFACEDATA* lpSD) {
   return lpDTCon && lpSD == &BackBuffer && g_nBpp == 16 && !g_bWindowed;
 }

@@ -36,6 +36,14 @@ D3DCOLOR DDKeyClearColor(const DDSURFACEDATA* target);
 // True for a surface the device draws into (BackBuffer and render-target
 // textures).
 bool DDIsRenderTarget(const DDSURFACEDATA* lpSD);
+// Resolves both surfaces to their bases and a redirected back buffer to
+// where it is drawn; true when the device can draw the blit as a quad (the
+// destination is a render target and the source is not in system memory).
+bool DDResolveForQuad(DDSURFACEDATA** dst, DDSURFACEDATA** src);
+// Makes `dst` the scene's render target (false when that fails), and puts
+// the frame's own target back.
+bool DDBeginTarget(DDSURFACEDATA* dst);
+void DDEndTarget();
 // The full-screen 16-bit back buffer, whose packing differs from the
 // textures'.
 bool DDIsFullScreenBack(const DDSURFACEDATA* lpSD);

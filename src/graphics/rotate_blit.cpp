@@ -236,15 +236,10 @@ bool DDRotateBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int cx, int cy,
     if (!dst || !src) return true;
     int msx = sx, msy = sy, msw = w, msh = h;
     DDMirrorRect(src, &msx, &msy, &msw, &msh);
-    DDResolveBaseSD(&dst);
-    DDResolveBaseSD(&src);
-    DDRedirectBackBuffer(&dst);
-    DDRedirectBackBuffer(&src);
-    const bool systemSource = src->lpDT && src->lpDT->dwMemType == DTMEMORYTYPE_SYSTEM;
-    if (DDIsRenderTarget(dst) && !systemSource) {
-      if (!DDBeginScene() || !DDSetRenderTarget(0, dst)) return true;
+    if (DDResolveForQuad(&dst, &src)) {
+      if (!DDBeginTarget(dst)) return true;
       RotatedQuad(dst, x, y, w, h, cx, cy, angle, src, msx, msy, msw, msh);
-      DDSetRenderTarget(0, lpDTCon->lpRenderTargetSD);
+      DDEndTarget();
       return true;
     }
   }

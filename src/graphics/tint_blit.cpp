@@ -331,15 +331,10 @@ bool DDTintBlt(DDSURFACEDATA* dst, int dx, int dy, int w, int h, DDSURFACEDATA* 
   if (strength <= 0 || !dst || !src) return true;
   int sw = w, sh = h;
   DDMirrorRect(src, &sx, &sy, &sw, &sh);
-  DDResolveBaseSD(&dst);
-  DDResolveBaseSD(&src);
-  DDRedirectBackBuffer(&dst);
-  DDRedirectBackBuffer(&src);
-  const bool systemSource = src->lpDT && src->lpDT->dwMemType == DTMEMORYTYPE_SYSTEM;
-  if (DDIsRenderTarget(dst) && !systemSource) {
-    if (!DDBeginScene() || !DDSetRenderTarget(0, dst)) return true;
+  if (DDResolveForQuad(&dst, &src)) {
+    if (!DDBeginTarget(dst)) return true;
     DrawTintQuad(dst, dx, dy, w, h, src, sx, sy, sw, sh, tint, QuadWeight(strength));
-    DDSetRenderTarget(0, lpDTCon->lpRenderTargetSD);
+    DDEndTarget();
     return true;
   }
   TintLocked(dst, dx, dy, w, h, src, sx, sy, key, tint, colorIndex, strength, sw < 0, sh < 0);
