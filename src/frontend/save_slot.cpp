@@ -7,6 +7,7 @@
 #include "graphics/fill.h"
 #include "graphics/font.h"
 #include "platform/files.h"
+#include "platform/messages.h"
 #include "records/path_table.h"
 #include "records/progress_data.h"
 #include "records/ranking_data.h"
@@ -27,10 +28,15 @@ constexpr int kModeStory = 0;
 constexpr int kModeChallenge = 1;
 
 // The save time as the slot files store it (the layout of a SYSTEMTIME).
+// Under the virtual clock (headless runs) it is that clock's time from the
+// start of 2000, so two runs of one script save, and show, the same time.
 void LocalSaveTime(uint16_t out[8]) {
-  const std::time_t now = std::time(nullptr);
+  constexpr std::time_t kVirtualEpoch = 946684800;  // 2000-01-01 00:00:00 UTC
+  const bool virtualClock = plat::VirtualClockActive();
+  const std::time_t now = virtualClock ? kVirtualEpoch + static_cast<std::time_t>(plat::timeGetTime() / 1000)
+                                       : std::time(nullptr);
   std::tm tm{};
-  if (!localtime_r(&now, &tm)) {
+  if (!(virtualClock ? gmtime_r(&now, &tm) : localtime_r(&now, &tm))) {
     std::memset(out, 0, 8 * sizeof(uint16_t));
     return;
   }

@@ -113,6 +113,16 @@ TEST_F(SaveSlots, SlotFileNamesHaveTwoDigits) {
   EXPECT_EQ(MakeStorySlotFileName(98), "user_data\\story\\Story99.dat");
 }
 
+TEST_F(SaveSlots, UnderTheVirtualClockTheSaveTimeCountsFromTheStartOf2000) {
+  // Headless runs save the same time every run of a script: the virtual
+  // clock's seconds after 2000-01-01 00:00:00, a Saturday.
+  plat::UseVirtualClock(((1 * 60 + 2) * 60 + 3) * 1000 + 999);
+  FillRun(g_Progress);
+  ASSERT_TRUE(SaveStorySlot(2));
+  const uint16_t expected[8] = {2000, 1, 6, 1, 1, 2, 3, 0};
+  for (int i = 0; i < 8; ++i) EXPECT_EQ(g_vecSaveSlot.At(2).m_stTime[i], expected[i]) << "field " << i;
+}
+
 TEST_F(SaveSlots, ASavedSlotIsTheRecordAndLoadsBackAsTheCurrentSlot) {
   FillRun(g_Progress);
   ASSERT_TRUE(SaveStorySlot(2));
@@ -129,7 +139,7 @@ TEST_F(SaveSlots, ASavedSlotIsTheRecordAndLoadsBackAsTheCurrentSlot) {
   // The slot counts as used, with the time the record was stamped with.
   const cSaveSlot& header = g_vecSaveSlot.At(2);
   EXPECT_EQ(header.m_bExists, 1);
-  EXPECT_GE(header.m_stTime[0], 2020);
+  if (!plat::VirtualClockActive()) { EXPECT_GE(header.m_stTime[0], 2020); }
   EXPECT_EQ(std::memcmp(header.m_stTime, g_Progress.m_stSaveTime, sizeof header.m_stTime), 0);
 
   // Another run in memory; loading slot 2 brings the saved one back.
