@@ -7,6 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 root=$(pwd)
+started=$(date +%s)
 
 # Clones in other folders share the compiler cache.
 export CCACHE_BASEDIR="$root"
@@ -26,9 +27,34 @@ cmake --build build-test-release -j "$jobs" --target tarvamo4
 export T4_RELEASE_PLAYER="$root/build-test-release/tarvamo4"
 echo "== tests"
 status=0
-(cd build-test-asan && ctest -j "$jobs" --output-on-failure --timeout 300) || status=1
+log="$root/build-test-asan/Testing/run-tests.log"
+mkdir -p "$(dirname "$log")"
+rm -f build-test-asan/Testing/Temporary/LastTestsFailed.log
+if ! (cd build-test-asan && ctest -j "$jobs" --output-on-failure --timeout 300) 2>&1 | tee "$log"; then
+  status=1
+fi
 
 echo "== release build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs" --target tarvamo4 tarvamo4-dump || status=1
+
+# The last lines of a CI log: which tests failed, how long it all took, and
+# the counts.
+echo "== summary"
+failed=build-test-asan/Testing/Temporary/LastTestsFailed.log
+if [ -s "$failed" ]; then
+  echo "failed tests:"
+  sed 's/^[0-9]*:/  /' "$failed"
+fi
+elapsed=$(( $(date +%s) - started ))
+printf 'run took %dm %02ds\n' $((elapsed / 60)) $((elapsed % 60))
+counts=$(grep -Eo '[0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1 || true)
+if [ -n "$counts" ]; then
+  nfail=${counts%% *}
+  ntotal=${counts##* }
+  echo "tests: $((ntotal - nfail)) passed, $nfail failed"
+else
+  echo "tests: the test run did not finish"
+  status=1
+fi
 exit $status

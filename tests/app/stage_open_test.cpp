@@ -1,6 +1,9 @@
 // The title's stage chooser (message 1026): while the chosen stage is read,
 // the window thread goes on serving the window. The stage file is a pipe
-// here, so the read lasts until the test lets it end.
+// here, so the read lasts until the test lets it end. A reader may close the
+// pipe before it has taken every byte: the feeder's write then fails with
+// EPIPE (test processes ignore SIGPIPE, see support/child_exec.cpp) and it
+// starts again for the next reader.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>

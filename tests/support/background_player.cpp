@@ -8,29 +8,26 @@
 
 #include <cstdlib>
 
+#include "support/child_exec.h"
 #include "support/headless_runner.h"
 
 namespace t4test {
 
 BackgroundPlayer::BackgroundPlayer(const std::vector<std::string>& args, const std::string& cwd,
                                    const std::vector<std::string>& env, const std::string& errFile) {
-  std::string program = PlayerPath();
+  const ChildExec child(PlayerPath(), args, cwd, env);
+  const int null = open("/dev/null", O_RDWR | O_CLOEXEC);
+  const int err = errFile.empty() ? -1 : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   pid_ = fork();
   if (pid_ == 0) {
-    int null = open("/dev/null", O_RDWR);
     dup2(null, 0);
     dup2(null, 1);
-    int err = errFile.empty() ? null : open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     dup2(err < 0 ? null : err, 2);
-    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(127);
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    child.Exec();
     _exit(127);
   }
+  if (null >= 0) close(null);
+  if (err >= 0) close(err);
 }
 
 BackgroundPlayer::~BackgroundPlayer() {

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-extern char** environ;
+#include "support/child_exec.h"
 
 namespace t4test {
 
@@ -24,17 +24,12 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   RunResult result;
   int outPipe[2], errPipe[2];
   if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return result;
+  const ChildExec child(program, args, cwd, env);
   pid_t pid = fork();
   if (pid == 0) {
     dup2(outPipe[1], 1);
     dup2(errPipe[1], 2);
-    if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(127);
-    for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    child.Exec();
     _exit(127);
   }
   close(outPipe[1]);

@@ -50,6 +50,9 @@ bool VirtualDisplay::StartWithScreenFile(const std::string& screen, const std::s
 bool VirtualDisplay::StartOnce(const std::string& screen) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  // Everything the child needs is made before the fork: it may only make
+  // async-signal-safe calls until it execs.
+  const std::string fdText = std::to_string(fds[1]);
   pid_ = fork();
   if (pid_ < 0) {
     close(fds[0]);
@@ -59,9 +62,8 @@ bool VirtualDisplay::StartOnce(const std::string& screen) {
   if (pid_ == 0) {
     close(fds[0]);
     // The write end alone goes on to the server.
-    int fd = dup(fds[1]);
-    if (fd < 0) _exit(127);
-    std::string fdText = std::to_string(fd);
+    if (fcntl(fds[1], F_SETFD, 0) != 0) _exit(127);
+    signal(SIGPIPE, SIG_DFL);
     if (fbDir_.empty())
       execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fdText.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
             static_cast<char*>(nullptr));
