@@ -330,7 +330,7 @@ int EvalStatement(std::string_view text, cCharaBase* chara) {
       } else if (word == "-") {
         v = static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
       } else if (word == "*") {
-        v = a * b;  // 64 bits, held at the int range below
+        v = static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
       } else {
         if (b == 0) {
           CodeError(Format("0除算が行われました！(%s)", QuoteCut(text).c_str()).c_str());

@@ -84,8 +84,12 @@ TEST_F(RunCodeTest, ArithmeticPrecedenceAndTheAuthorsQuirks) {
       {"C1 = 1.5", 5},           // "1." is an unknown prefix after tokens: ignored
       {"C1 = C1 + 1", 101},
       {"C1 = 5000000", 999999},  // assignments keep the variable range
-      {"C1 = 50000 * 50000", 999999},
-      {"C1 = 0 - 50000 * 50000", -999999},
+      // Products wrap in 32 bits before the store clamps them:
+      // 2,500,000,000 is -1,794,967,296 and 999999^2 is -729,379,967.
+      {"C1 = 50000 * 50000", -999999},
+      {"C1 = 50000 * 50000 + 1", -999999},
+      {"C1 = 0 - 50000 * 50000", 999999},
+      {"C1 = 999999 * 999999", -999999},
       {"C1 = C2 = 7", 0},        // left to right: C1 takes C2, then "0 = 7" fails
       {"", 100},
   };
@@ -114,7 +118,10 @@ TEST_F(RunCodeTest, EvaluationValuesAndTheEdgesOfTheIntRange) {
       {"1 + 2", 3},
       {"2147483647 + 1", INT_MIN},  // sums wrap in 32 bits
       {"-2147483648 - 1", INT_MAX},
-      {"65536 * 65536", INT_MAX},   // products stop at the int range
+      {"65536 * 65536", 0},         // products wrap in 32 bits as well
+      {"65536 * 65536 + 7", 7},
+      {"-2147483648 * -1", INT_MIN},
+      {"65537 * 65537", 131073},    // 2^32 + 2^17 + 1
       {"-2147483648 / -1", INT_MIN},
       {"-2147483648 % -1", 0},
       {"99999999999", INT_MAX},
