@@ -34,12 +34,6 @@ bool Owns(const cCharaBase& chara, const cFlowState* flow) {
   return false;
 }
 
-bool OwnsCmdState(const cFlowState& flow, const cCmdState* cmd) {
-  for (const cCmdState& c : flow.m_vecCmdState)
-    if (&c == cmd) return true;
-  return false;
-}
-
 // A chara whose flows are being walked right now: removing one of its flows
 // would free the state the walk stands on, so its flows are only marked.
 bool IsRunningChara(const cCharaBase* o, const cCharaBase* chara) {
@@ -48,7 +42,7 @@ bool IsRunningChara(const cCharaBase* o, const cCharaBase* chara) {
   return o == g_pGameScene->m_pCurChara || Owns(*o, g_pGameScene->m_pCurFlow);
 }
 
-void StartFlow(cFlowState& s, cCmdState* running) {
+void StartFlow(cFlowState& s) {
   if (std::find(g_vecStarting.begin(), g_vecStarting.end(), &s) != g_vecStarting.end()) return;
   cGameScene* scene = g_pGameScene;
   cCharaBase* curChara = scene ? scene->m_pCurChara : nullptr;
@@ -64,23 +58,17 @@ void StartFlow(cFlowState& s, cCmdState* running) {
     scene->m_pCurFlow = curFlow;
     scene->m_pCurCmd = curCmd;
   }
-  // The flow restarted under the command that runs now: the runner would
-  // count this run down, mark the command finished in the fresh walk and,
-  // for the last command, end the flow just started. One sub-step left, the
-  // run does not finish and the interrupted walk ends here; the flow starts
-  // over from its first command in the next sub-step.
-  if (running && scene && curFlow == &s && s.m_bRunning && OwnsCmdState(s, running)) running->m_nFramesLeft = 2;
 }
 
 // Carries out the operation on one flow of `owner`; a deletion only marks
 // the flow.
-void Operate(int op, cFlowState& s, cCharaBase& owner, cCmdState* running) {
+void Operate(int op, cFlowState& s, cCharaBase& owner) {
   switch (op) {
     case kOpStart:
       s.Stop(&owner);
       RemoveEffectsOfFlow(owner, s.m_nId);
       s.m_bInterrupted = 1;
-      StartFlow(s, running);
+      StartFlow(s);
       break;
     case kOpEnd:
       s.Stop(&owner);
@@ -154,13 +142,13 @@ int ExecFlowOperation(cCharaBase* chara, cCmdState* state) {
 
   switch (scope) {
     case kScopeThisFlow:
-      if (current) Operate(op, *current, *chara, state);
+      if (current) Operate(op, *current, *chara);
       break;
     case kScopeOtherFlows:
       // Always the chara's own other flows, whatever the object names.
       for (int i = 0; i < chara->m_vecFlowState.Size(); ++i) {
         cFlowState& s = chara->m_vecFlowState[static_cast<size_t>(i)];
-        if (&s != current) Operate(op, s, *chara, state);
+        if (&s != current) Operate(op, s, *chara);
       }
       break;
     case kScopeById: {
@@ -177,7 +165,7 @@ int ExecFlowOperation(cCharaBase* chara, cCmdState* state) {
           o->RemoveFlow(i);
           continue;
         }
-        Operate(op, s, *o, state);
+        Operate(op, s, *o);
         ++i;
       }
       break;
