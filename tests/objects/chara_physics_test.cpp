@@ -179,6 +179,10 @@ TEST(CharaPhysics, KnockbackStrengthAndDistance) {
   const struct { int impact, resist; double dx, dy; int t; } cases[] = {
       {30, 5, 1, 0, 20},  // capped at 20 half blocks
       {10, 4, -2, 2, 6}, {-30, 5, 1, 0, -20}, {-6, 2, 0, 3, -4}, {3, 10, 1, 1, 0},
+      // A negative resistance from a file: the strength is worked out in
+      // full ints, so 127 - (-10) is 137, the most there is, and does not
+      // wrap to -119 in a byte (which would knock back nothing).
+      {127, -10, 1, 0, 20}, {-128, -10, -1, 0, -20},
   };
   for (const auto& k : cases) {
     cCharaBase c;
