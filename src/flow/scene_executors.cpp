@@ -154,8 +154,11 @@ int ExecStageClear(cCharaBase*, cFlowCmd* cmd) {
       break;
     case 2:
       if (!cmd->m_strText.empty()) {
-        StripExtension(cmd->m_strText);
-        request(p.m_nStageCount, cmd->m_strText + ".");
+        // Stripped from a copy: the command asks for the same stage each
+        // time it runs.
+        std::string path = cmd->m_strText;
+        StripExtension(path);
+        request(p.m_nStageCount, path + ".");
       } else {
         ErrorBoxf("ステージファイル %s が不正です。\nステージファイルとして認識できません。",
                   cmd->m_strText.c_str());
