@@ -191,8 +191,8 @@ int ExecWarp(cCharaBase* chara, cFlowCmd* cmd) {
   } else if (mode == 5) {
     double ox = mv->m_sTargetXBlocks * 32 + mv->m_sTargetXDots;
     double oy = mv->m_sTargetYBlocks * 32 + mv->m_sTargetYDots;
-    // The mirror follows the template's facing, as the moves' offsets do.
-    if (chara->m_Data.m_byFacing == 1) {
+    // The mirror follows the way the chara faces now.
+    if (chara->m_bRight) {
       if (mv->m_bFlipX) ox = -ox;
       if (mv->m_bFlipY) oy = -oy;
     }

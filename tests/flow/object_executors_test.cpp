@@ -221,7 +221,7 @@ TEST_F(ObjectExecTest, WarpNextToATargetAndFromAnEmptySlot) {
   EXPECT_NE(ch.m_dX, (10 + 10) * 32);
 }
 
-TEST_F(ObjectExecTest, WarpToCoordinatesMirrorsByTheTemplatesFacing) {
+TEST_F(ObjectExecTest, WarpToCoordinatesMirrorsByThePresentFacing) {
   struct Case {
     const char* what;
     int base;
@@ -232,8 +232,9 @@ TEST_F(ObjectExecTest, WarpToCoordinatesMirrorsByTheTemplatesFacing) {
   const double x0 = 20 * 32, y0 = 15 * 32;
   const Case cases[] = {
       // Blocks (2, 1) and dots (3, -4), flip x on, flip y off.
-      {"relative, template facing left", 0, 0, 1, x0 + 67, y0 + 28, false},
-      {"relative, template facing right mirrors x", 0, 1, 0, x0 - 67, y0 + 28, false},
+      {"relative, facing left", 0, 0, 0, x0 + 67, y0 + 28, false},
+      {"relative, placed facing left and now facing right mirrors x", 0, 0, 1, x0 - 67, y0 + 28, false},
+      {"relative, placed facing right and now facing left", 0, 1, 0, x0 + 67, y0 + 28, false},
       {"absolute: the cell, then the dots unmirrored", 1, 1, 1, (2 + 10) * 32 + 0.5 + 3, (1 + 10) * 32 - 4, false},
       {"screen point, pinned there", 2, 0, 0, kView + 67, kView + 28, true},
   };
