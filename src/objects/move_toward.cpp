@@ -190,6 +190,8 @@ int PassesCharaFilter(const cCharaBase& c, const CHARAFILTER& f) {
   if (f.bExcludeId && c.m_nId == f.nExcludeId) return 0;
   if (f.bSkipInvincible1 && c.m_Data.m_byInvincible == 1) return 0;
   if (f.bSkipInvincible2 && c.m_Data.m_byInvincible == 2) return 0;
+  // A block chara is met as a block, not touched as a chara.
+  if (f.bSkipNoContact && c.m_Data.m_bBlockChara) return 0;
   if (f.bVariable) {
     // A variable outside the chara's list fails the test.
     if (f.nVarIndex < 0 || static_cast<size_t>(f.nVarIndex) >= c.m_vecVar.size()) return 0;

@@ -340,6 +340,39 @@ TEST_F(ObjectExecTest, SetTargetFindsByEveryRule) {
   }
 }
 
+TEST_F(ObjectExecTest, SetTargetSkipsByInvincibilityAndNoContact) {
+  // Team 6, nearest first: invincible, a block chara (met as a block, not
+  // touched), invincible with shots passing through, an ordinary chara.
+  TestChara& self = Add(1, 10, 5);
+  TestChara& invincible = Add(6, 12, 5);
+  TestChara& blockChara = Add(6, 13, 5);
+  TestChara& passThrough = Add(6, 14, 5);
+  TestChara& plain = Add(6, 16, 5);
+  invincible.m_Data.m_byInvincible = 1;
+  blockChara.m_Data.m_bBlockChara = 1;
+  passThrough.m_Data.m_byInvincible = 2;
+  struct Case {
+    const char* what;
+    int skipInvincible1, skipInvincible2, skipNoContact;
+    cCharaBase* want;
+  };
+  const Case cases[] = {
+      {"no filter", 0, 0, 0, &invincible},
+      {"skip invincible 1", 1, 0, 0, &blockChara},
+      {"skip no-contact alone", 0, 0, 1, &invincible},
+      {"skip invincible 1 and no-contact", 1, 0, 1, &passThrough},
+      {"skip all three", 1, 1, 1, &plain},
+  };
+  for (const Case& c : cases) {
+    for (int whom : {2, 3}) {  // the nearest, and the first by ID (ID 0 here)
+      cFlowCmd cmd = Target({{1, whom}, {2, 6}, {6, c.skipInvincible1}, {7, c.skipInvincible2},
+                             {8, c.skipNoContact}, {9, whom == 3 ? 1 : 0}});
+      ExecSetTarget(&self, &cmd);
+      EXPECT_EQ(self.m_vecLink[0], c.want) << c.what << ", whom " << whom;
+    }
+  }
+}
+
 TEST_F(ObjectExecTest, SetTargetWhenNothingIsFound) {
   TestChara& self = Add(1, 10, 5);
   TestChara& old = Add(2, 14, 5);
