@@ -8,6 +8,7 @@
 #include "flow/cmd_executors.h"
 #include "flow/ed_move.h"
 #include "flow/flow_records.h"
+#include "objects/chara.h"
 #include "objects/chara_base.h"
 #include "objects/hero.h"
 #include "objects/move_toward.h"
@@ -278,7 +279,7 @@ int ExecVanish(cCharaBase* chara, cFlowCmd* cmd) {
       std::list<cCharaBase*>* list = g_pGameScene ? g_pGameScene->TeamCharas(team) : nullptr;
       if (!list) break;
       for (cCharaBase* c : *list)
-        if (c && c->m_bActive && (everywhere || c->IsOnScreen())) Kill(c, chara);
+        if (c && c->m_bActive && (everywhere || OnScreenFlag(*c))) Kill(c, chara);
       break;
     }
     case 1: {

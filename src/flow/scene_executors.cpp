@@ -19,6 +19,7 @@
 #include "graphics/bitmap_load.h"
 #include "graphics/display.h"
 #include "graphics/surface.h"
+#include "objects/chara.h"
 #include "objects/chara_base.h"
 #include "objects/effect.h"
 #include "objects/hero.h"
@@ -467,7 +468,7 @@ int ExecChangeBackground(cCharaBase*, cFlowCmd* cmd) {
 
 int ExecPlaySound(cFlowCmd* cmd, cCharaBase* chara) {
   if (!cmd) return 0;
-  if (cmd->m_bSoundOnScreen && !(chara && chara->IsOnScreen())) return 0;
+  if (cmd->m_bSoundOnScreen && !(chara && OnScreenFlag(*chara))) return 0;
   PlayDbSE(static_cast<int16_t>(Param(*cmd, 0)));
   return 0;
 }

@@ -194,6 +194,11 @@ void cChara::Jump(cCmdState* r) {
   if (IsOnGround()) end();
 }
 
+int OnScreenFlag(const cCharaBase& c) {
+  if (const cChara* chara = dynamic_cast<const cChara*>(&c)) return chara->OnScreen();
+  return c.IsOnScreen();
+}
+
 int cChara::UpdateActiveFlag(std::vector<BYTE>& switches) {
   if (IsOnScreenAxes(m_bIgnoreX, m_bIgnoreY)) {
     m_bOnScreen = 1;

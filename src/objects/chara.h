@@ -20,6 +20,9 @@ class cChara : public cCharaBase {
   int m_bAppearedC = 0;
   int m_bRemoved = 0;           // off the stage once the walk over the charas ends
 
+  // The on-screen flag of this sub-step (set by stage play's activation).
+  int OnScreen() const { return m_bOnScreen; }
+
   cChara() = default;
   // Temporary copies (collision trials) are unlinked copies of the base.
   cChara(const cChara& other);
@@ -54,6 +57,10 @@ class cChara : public cCharaBase {
   int TryAppear(const std::vector<BYTE>& switches);
   void DrawBalloonMark(DDSURFACEDATA* target);
 };
+
+// Whether commands count `c` as on the screen: a chara's on-screen flag; the
+// hero, which carries none, by the test of its place in the view.
+int OnScreenFlag(const cCharaBase& c);
 
 // The charas of the running stage.
 extern cCheckedList<cChara> g_lstChara;

@@ -5,6 +5,7 @@
 #include "graphics/builtin_tables.h"
 #include "flow/flow_records.h"
 #include "graphics/display.h"
+#include "objects/chara.h"
 #include "objects/hero.h"
 #include "objects/sprite_source.h"
 #include "platform/numeric.h"
@@ -335,7 +336,7 @@ int PickSheetSurface(int entry, int second) {
 
 void PlayCmdSound(const cCharaBase& chara, const cFlowCmd& cmd) {
   if (cmd.m_sSound == 0) return;
-  if (cmd.m_bSoundOnScreen && !chara.IsOnScreen()) return;
+  if (cmd.m_bSoundOnScreen && !OnScreenFlag(chara)) return;
   PlayDbSE(cmd.m_sSound);
 }
 

@@ -14,6 +14,7 @@
 #include "flow/cmd_param_table.h"
 #include "flow/ed_move.h"
 #include "flow/flow_records.h"
+#include "objects/chara.h"
 #include "objects/chara_base.h"
 #include "objects/hero.h"
 #include "objects/shot.h"
@@ -97,6 +98,10 @@ class ObjectExecTest : public ::testing::Test {
   // list of `team` (none when negative).
   TestChara& Add(int team, double cx, double cy, int flying = 1) {
     TestChara& c = charas_.emplace_back();
+    Ready(c, team, cx, cy, flying);
+    return c;
+  }
+  void Ready(cCharaBase& c, int team, double cx, double cy, int flying = 1) {
     c.Reset(nullptr, 0, 0, 0, 0);
     c.SetParams(next_++, 1, 0, 0, 0, nullptr, 0, 0, 0, 32, 32, 32, 32, 0, flying ? kPlaceFly : kPlaceWalk, 0);
     c.m_Data.m_byFaction = static_cast<BYTE>(team < 0 ? 0 : team);
@@ -104,7 +109,6 @@ class ObjectExecTest : public ::testing::Test {
     c.m_nLife = 10;
     Place(c, cx, cy);
     if (team >= 0) Scene().m_vecTeamChara[static_cast<size_t>(team)].push_back(&c);
-    return c;
   }
   cShot& AddShot(int team, double x, double y, int active = 1) {
     cShot& s = Scene().m_lstShot.emplace_back();
@@ -442,6 +446,29 @@ TEST_F(ObjectExecTest, VanishCharasOfATeam) {
   ExecVanish(&alone, &cmd);
   cmd = Vanish(0, -1, 1);
   ExecVanish(&alone, &cmd);
+}
+
+TEST_F(ObjectExecTest, VanishOnScreenGoesByTheCharasOnScreenFlag) {
+  // Stage play leaves each chara its on-screen flag, tested with the axes
+  // its activation area ignores; "on screen" means that flag.
+  TestChara& self = Add(1, 10, 5);
+  std::list<cChara> charas;
+  auto add = [&](double cx, int flag) -> cChara& {
+    cChara& c = charas.emplace_back();
+    Ready(c, 1, cx, 5);
+    c.m_bOnScreen = flag;
+    return c;
+  };
+  cChara& inViewUnflagged = add(12, 0);
+  cChara& awayFlagged = add(40, 1);  // beyond the view's right edge
+  cFlowCmd cmd = Vanish(0, 1, 0);
+  ExecVanish(&self, &cmd);
+  EXPECT_EQ(inViewUnflagged.m_bVanish, 0);
+  EXPECT_EQ(awayFlagged.m_bVanish, 1);
+  cmd = Vanish(0, 1, 1);
+  ExecVanish(&self, &cmd);
+  EXPECT_EQ(inViewUnflagged.m_bVanish, 1) << "every range";
+  for (cChara& c : charas) Scene().m_vecTeamChara[1].remove(&c);
 }
 
 TEST_F(ObjectExecTest, VanishChildrenRecursively) {

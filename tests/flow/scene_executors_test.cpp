@@ -27,6 +27,7 @@
 #include "graphics/bmp_bytes.h"
 #include "graphics/display_fixture.h"
 #include "graphics/font.h"
+#include "objects/chara.h"
 #include "objects/chara_base.h"
 #include "objects/effect.h"
 #include "objects/hero.h"
@@ -488,26 +489,47 @@ TEST_F(SceneExec, BackgroundCommandShowsHidesOrTurnsOverOneExistingLayer) {
 
 TEST_F(SceneExec, SoundsPlayUnlessMeantForACharaOnScreenAndMusicGoesToTheStageSlot) {
   // The view is at the stage's top-left (map 320, 320).
-  chara_.m_dX = 400;
-  chara_.m_dY = 400;
-  chara_.ClampX(2);
-  chara_.ClampY(2);
+  auto place = [](cCharaBase& c, double x) {
+    c.m_dX = x;
+    c.m_dY = 400;
+    c.ClampX(2);
+    c.ClampY(2);
+  };
+  place(chara_, 400);
   cCharaBase away;
-  away.m_dX = 2000;
-  away.m_dY = 400;
-  away.ClampX(2);
-  away.ClampY(2);
+  place(away, 2000);
+  // A chara goes by the on-screen flag stage play left on it this sub-step
+  // (its activation area may ignore an axis), not by where it stands now.
+  cChara flaggedAway;
+  place(flaggedAway, 2000);
+  flaggedAway.m_bOnScreen = 1;
+  cChara unflaggedInView;
+  place(unflaggedInView, 400);
+  unflaggedInView.m_bOnScreen = 0;
   struct Case {
+    const char* what;
     cCharaBase* chara;
     int onScreenOnly;
     bool plays;
-  } cases[] = {{&chara_, 1, true}, {&away, 1, false}, {&away, 0, true}};
+  } cases[] = {
+      {"in view", &chara_, 1, true},
+      {"out of view", &away, 1, false},
+      {"out of view, for every chara", &away, 0, true},
+      {"a chara flagged on screen out of view", &flaggedAway, 1, true},
+      {"a chara not flagged on screen in view", &unflaggedInView, 1, false},
+      {"a chara not flagged, for every chara", &unflaggedInView, 0, true},
+  };
   for (const Case& c : cases) {
+    // The sound command and the sound a command carries follow one rule.
     window_.sounds.clear();
     cFlowCmd cmd = Cmd(35, {{0, 4}}, 1);
     cmd.m_bSoundOnScreen = static_cast<BYTE>(c.onScreenOnly);
     ExecPlaySound(&cmd, c.chara);
-    EXPECT_EQ(window_.sounds, c.plays ? std::vector<int>{4 + 16} : std::vector<int>{});
+    EXPECT_EQ(window_.sounds, c.plays ? std::vector<int>{4 + 16} : std::vector<int>{}) << c.what;
+    window_.sounds.clear();
+    cmd.m_sSound = 4;
+    PlayCmdSound(*c.chara, cmd);
+    EXPECT_EQ(window_.sounds, c.plays ? std::vector<int>{4 + 16} : std::vector<int>{}) << c.what;
   }
   cFlowCmd bgm = Cmd(36, {{0, 3}, {1, 1}}, 2);
   ExecPlayBgm(&bgm);
