@@ -22,13 +22,34 @@ namespace {
 constexpr int kChara = 0, kItem = 1;
 constexpr int kCharaLoop = 39, kItemLoop = 24;
 constexpr int kCmdJump = 10, kCmdSword = 12;
-// No flow a person writes needs more commands than this; a loop asking for
-// more is a damaged or hostile file.
-constexpr long long kMaxExpandedCommands = 100000;
+// Loops expand without a limit on their count; only a list whose command
+// records would pass this many bytes is refused. No flow a person writes
+// comes near it (a loop of 50,000 x 2 plain commands takes some 13
+// megabytes); a loop asking for more is a damaged or hostile file.
+constexpr size_t kMaxExpandedBytes = size_t{64} << 20;
 
 bool IsLoop(const cFlowCmd& c) {
   return (c.m_byCategory == kChara && c.m_byKind == kCharaLoop) ||
          (c.m_byCategory == kItem && c.m_byKind == kItemLoop);
+}
+
+size_t ListBytes(const cCheckedVector<cFlowCmd>& list, size_t from, size_t to);
+
+// The memory one command record takes with everything it owns: its settings
+// objects, parameters, text and the flows of a flow change.
+size_t CmdBytes(const cFlowCmd& c) {
+  size_t bytes = sizeof(cFlowCmd) + c.m_strText.size() + c.m_vecParam.size() * sizeof(int32_t);
+  if (c.m_pEdMove) bytes += sizeof(cEdMove);
+  if (c.m_pEdShot) bytes += sizeof(cEdShot);
+  if (c.m_pCondList) bytes += sizeof(cCondList) + c.m_pCondList->m_vecCond.size() * sizeof(cCond);
+  for (const cFlow& f : c.m_vecFlow) bytes += sizeof(cFlow) + ListBytes(f.m_vecCmd, 0, f.m_vecCmd.size());
+  return bytes;
+}
+
+size_t ListBytes(const cCheckedVector<cFlowCmd>& list, size_t from, size_t to) {
+  size_t bytes = 0;
+  for (size_t i = from; i < to; ++i) bytes += CmdBytes(list[i]);
+  return bytes;
 }
 
 void ReportSetupOutOfMemory() {
@@ -125,7 +146,11 @@ int ExpandOneRepeatCommand(cCheckedVector<cFlowCmd>& list) {
   length = std::min(length, after);
   if (length > 0 && times > 1) {
     const long long added = (static_cast<long long>(times) - 1) * length;
-    if (added + static_cast<long long>(list.size()) > kMaxExpandedCommands) return -1;
+    const size_t listBytes = ListBytes(list, 0, list.size());
+    const size_t blockBytes = ListBytes(list, at + 1, at + 1 + static_cast<size_t>(length));
+    if (listBytes > kMaxExpandedBytes ||
+        static_cast<size_t>(times - 1) > (kMaxExpandedBytes - listBytes) / std::max<size_t>(blockBytes, 1))
+      return -1;
     try {
       // The list before the loop, the block `times` times, then the rest;
       // the loop command itself is left out.
