@@ -169,7 +169,10 @@ int ExecStatusOp2(cCharaBase* chara, cFlowCmd* cmd) {
     case 1: d.m_bTransparent = flag; break;
     case 2: d.m_bFixedDirection = flag; break;
     case 3:
-      if (IsHero(who)) d.m_byFlight = flag;
+      // The hero takes the new move type with its whole shape: gravity and
+      // block mode, the flying or walking box at its present size, the
+      // overlays.
+      if (cHero* hero = dynamic_cast<cHero*>(who)) hero->ApplyCharaTemplate(flag, 1);
       break;
     case 4: d.m_byInvincible = flag; break;
     case 5: {
@@ -178,6 +181,7 @@ int ExecStatusOp2(cCharaBase* chara, cFlowCmd* cmd) {
       const int factor = ClampValue(value, 1, 10);
       who->SetScale(factor, d.m_cSize);
       d.m_cSize = static_cast<int8_t>(factor);
+      if (cHero* hero = dynamic_cast<cHero*>(who)) hero->RebuildOverlayList();
       break;
     }
     case 6:

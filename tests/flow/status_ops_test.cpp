@@ -267,6 +267,62 @@ TEST_F(StatusTest, SecondStatusOperation) {
   EXPECT_EQ(g_Progress.m_vecVar[7], 9);
 }
 
+TEST_F(StatusTest, FlightOnTheHeroRebuildsItsShape) {
+  // Walking box 20 x 28 on the cell bottom, flying box 24 x 16 centred; the
+  // overlays show the box.
+  cStageData& st = g_Stage;
+  st.m_nHeroBlockW = 20;
+  st.m_nHeroBlockH = 28;
+  st.m_bHeroBlockBottom = 1;
+  st.m_nHeroBlockFlyW = 24;
+  st.m_nHeroBlockFlyH = 16;
+  st.m_bHeroBlockFlyBottom = 0;
+  cCharaData t;
+  t.m_nMaxHp = 10;
+  cHero& h = Hero();
+  h.InitFromTemplate(1, &t, 0, 0, 0);
+  ASSERT_EQ(h.m_bNoGravity, 0);
+  chara_.SetTargetLink(2, &h);
+  auto boxOverlay = [&h]() -> const HITOVERLAY* {
+    for (const HITOVERLAY& o : h.m_vecOverlay)
+      if (o.nKind == 0) return &o;
+    return nullptr;
+  };
+  struct Case {
+    const char* what;
+    int op, value;
+    int noGravity, w, h, offX, offY, lockTimer;
+  };
+  const Case cases[] = {
+      {"flight on", 3, 1, 1, 24, 16, 4, 8, 2},
+      {"giant at twice the size", 5, 2, 1, 48, 32, 8, 16, 2},
+      {"flight off keeps the size", 3, 0, 0, 40, 56, 12, 8, 2},
+  };
+  for (const Case& c : cases) {
+    h.m_nFlowLockTimer = 0;
+    h.m_dVX = 1.5;
+    h.m_dVY = -2.0;
+    cFlowCmd cmd = Op({{0, 3}, {1, c.op}, {2, c.value}});
+    ExecStatusOp2(&chara_, &cmd);
+    EXPECT_EQ(h.m_Data.m_byFlight, c.op == 3 ? c.value : 1) << c.what;
+    EXPECT_EQ(h.m_bNoGravity, c.noGravity) << c.what;
+    EXPECT_EQ(h.m_nW, c.w) << c.what;
+    EXPECT_EQ(h.m_nH, c.h) << c.what;
+    EXPECT_EQ(h.m_nImgOffX, c.offX) << c.what;
+    EXPECT_EQ(h.m_nImgOffY, c.offY) << c.what;
+    const HITOVERLAY* box = boxOverlay();
+    ASSERT_NE(box, nullptr) << c.what;
+    EXPECT_EQ(box->nW, c.w) << c.what;
+    EXPECT_EQ(box->nH, c.h) << c.what;
+    if (c.op == 3) {
+      // The flows wait two sub-steps; a hero that lands loses its speed.
+      EXPECT_EQ(h.m_nFlowLockTimer, c.lockTimer) << c.what;
+      EXPECT_DOUBLE_EQ(h.m_dVY, c.noGravity ? -2.0 : 0.0) << c.what;
+      EXPECT_DOUBLE_EQ(h.m_dVX, c.noGravity ? 1.5 : 0.0) << c.what;
+    }
+  }
+}
+
 TEST_F(StatusTest, FlagAndStateConditions) {
   cGameScene& s = stage_.Scene();
   auto Flag = [](int target, int which, int relation, int constant) {

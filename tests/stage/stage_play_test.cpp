@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <regex>
 #include <string>
@@ -229,6 +230,71 @@ TEST_F(StagePlay, TwoRunsWriteTheSameStateLogAndFrames) {
   Play(300, "100-140 Z\n", true, "b.jsonl");
   EXPECT_EQ(ReadFile(dir / "a.jsonl"), ReadFile(dir / "b.jsonl"));
   EXPECT_EQ(hashesA, ReadFile(dir / "hashes.txt"));
+}
+
+TEST_F(StagePlay, TheStatusCommandMakesTheHeroFlyAndWalkAgain) {
+  // The hero starts in the air above the floor. Its before-stage flow gives
+  // it flight; another flow gives it walking again after 2 seconds.
+  cStageData stage = MakeTestStage(20, 15, "Stage1");
+  for (int x = 0; x < 20; ++x) PlaceBlock(stage, x, 14);
+  cCharaData& hero = PlaceHero(stage, 1, 5);
+  cFlowCmd& fly = t4test::AddCommand(t4test::AddFlow(hero, 21), 23);
+  fly.m_bParallel = 1;
+  fly.m_vecParam = {0, 3, 1};  // the hero itself, flight, on
+  cFlow& land = t4test::AddFlow(hero, 0);
+  t4test::AddWaitTenths(land, 20);
+  t4test::AddCommand(land, 23).m_vecParam = {0, 3, 0};
+  Write(stage);
+  const std::vector<StateLine> lines = Play(300, "", true);
+  const int play = FirstFrameIn(lines, 2);
+  ASSERT_GT(play, 0);
+  ASSERT_GT(lines.size(), static_cast<size_t>(play + 200));
+  // No key held: the flying hero stays where it was put for 60 frames and
+  // more.
+  const double hover = lines[static_cast<size_t>(play - 1)].y;
+  for (int i = 0; i < 100; ++i) EXPECT_EQ(lines[static_cast<size_t>(play - 1 + i)].y, hover) << "play frame " << i;
+  EXPECT_LT(hover, 744.0 - 32 * 6);
+  // Walking again it falls onto the floor of row 14.
+  const StateLine& end = lines.back();
+  EXPECT_GE(end.y, 744.0);
+  EXPECT_LT(end.y, 745.0);
+}
+
+TEST_F(StagePlay, ALongLoopExpandsAndPlaysAndAHostileOneIsRefused) {
+  // The hero's flow: a loop over two commands that count in common
+  // variables 1 and 2, one command a sub-step.
+  struct Case {
+    const char* what;
+    int times;
+    bool plays;
+  } cases[] = {
+      {"50,000 x 2", 50000, true},
+      {"2,000,000 x 2, far beyond any memory a flow needs", 2000000, false},
+  };
+  for (const Case& c : cases) {
+    cStageData stage = FloorStage();
+    cFlow& flow = t4test::AddFlow(stage.m_vecChara.back(), 0);
+    t4test::AddCommand(flow, 39).m_vecParam = {c.times, 2};
+    t4test::AddCommand(flow, 37).m_strText = "C1 = C1 + 1";
+    t4test::AddCommand(flow, 37).m_strText = "C2 = C2 + 1";
+    Write(stage);
+    std::filesystem::remove(std::string(dir / "Report_Game.txt"));
+    const std::string memory = t4test::U8(u8"メモリ不足により、ステージの初期設定に失敗しました！");
+    if (c.plays) {
+      const std::vector<StateLine> lines = Play(120, "", true);
+      ASSERT_EQ(lines.size(), 120u) << c.what;
+      const std::string& last = lines.back().rest;
+      const long c1 = IntField(last, "1"), c2 = IntField(last, "2");
+      EXPECT_GT(c1, 30) << c.what << last;
+      EXPECT_TRUE(c1 - c2 == 0 || c1 - c2 == 1) << c.what << last;
+      EXPECT_EQ(ReadFile(dir / "Report_Game.txt").find(memory), std::string::npos) << c.what;
+    } else {
+      result = RunPlayer({"--headless", "--frames", "120", "--test-play", "data\\stg4\\Stage1.stg4"}, dir.path(),
+                         std::chrono::seconds(120));
+      EXPECT_FALSE(result.timedOut) << c.what;
+      EXPECT_NE(ReadFile(dir / "Report_Game.txt").find(memory), std::string::npos) << c.what;
+    }
+  }
 }
 
 }  // namespace
