@@ -1,6 +1,7 @@
 #include "support/child_exec.h"
 
 #include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -48,6 +49,10 @@ ChildExec::ChildExec(std::string program, const std::vector<std::string>& args, 
 
 void ChildExec::Exec() const {
   ::signal(SIGPIPE, SIG_DFL);
+  if (cpuSeconds_ > 0) {
+    const rlimit cpu{static_cast<rlim_t>(cpuSeconds_), static_cast<rlim_t>(cpuSeconds_ + 5)};
+    ::setrlimit(RLIMIT_CPU, &cpu);
+  }
   if (!cwd_.empty() && ::chdir(cwd_.c_str()) != 0) return;
   ::execve(program_.c_str(), argv_.data(), envp_.data());
 }

@@ -14,12 +14,17 @@ class ChildExec {
   // process's environment; a bare NAME removes that variable.
   ChildExec(std::string program, const std::vector<std::string>& args, std::string cwd,
             const std::vector<std::string>& env);
+  // A budget of processor seconds for the program: past it the kernel ends
+  // it with SIGXCPU. 0 sets none.
+  void SetCpuSeconds(long seconds) { cpuSeconds_ = seconds; }
   // In the child: default signal dispositions the test process changed
-  // (SIGPIPE), the working folder, then the program. Returns only on failure.
+  // (SIGPIPE), the processor budget, the working folder, then the program.
+  // Returns only on failure.
   void Exec() const;
 
  private:
   std::string program_, cwd_;
+  long cpuSeconds_ = 0;
   std::vector<std::string> argStore_, envStore_;
   std::vector<char*> argv_, envp_;
 };

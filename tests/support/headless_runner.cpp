@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +25,11 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   RunResult result;
   int outPipe[2], errPipe[2];
   if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) return result;
-  const ChildExec child(program, args, cwd, env);
+  ChildExec child(program, args, cwd, env);
+  // The limit is the program's own processor time, so a run on a loaded
+  // machine is not cut short; the clock only ends a run that waits for
+  // something that never comes (a hang uses no processor time).
+  child.SetCpuSeconds(std::max<long>(1, static_cast<long>((limit.count() + 999) / 1000)));
   pid_t pid = fork();
   if (pid == 0) {
     dup2(outPipe[1], 1);
@@ -34,7 +39,7 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   }
   close(outPipe[1]);
   close(errPipe[1]);
-  auto deadline = std::chrono::steady_clock::now() + limit;
+  auto deadline = std::chrono::steady_clock::now() + limit * kHangFactor;
   pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
   int open = 2;
   while (open > 0) {
@@ -63,6 +68,10 @@ RunResult RunProgram(const std::string& program, const std::vector<std::string>&
   int status = 0;
   waitpid(pid, &status, 0);
   if (!result.timedOut) result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU || WTERMSIG(status) == SIGKILL)) {
+    result.timedOut = true;
+    result.exitCode = -1;
+  }
   return result;
 }
 

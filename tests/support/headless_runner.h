@@ -15,8 +15,14 @@ struct RunResult {
   std::string out, err;
 };
 
-// Runs program with args in folder cwd; kills it after the limit.
-// env holds extra NAME=VALUE settings for the child.
+// How many times its limit a run may last on the clock before it counts as
+// hung: the limit itself is processor time, which a loaded machine does not
+// stretch.
+inline constexpr int kHangFactor = 10;
+
+// Runs program with args in folder cwd; ends it once it has used `limit` of
+// processor time, or after kHangFactor x limit on the clock (timedOut then
+// set). env holds extra NAME=VALUE settings for the child.
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args, const std::string& cwd,
                      std::chrono::milliseconds limit = std::chrono::seconds(60),
                      const std::vector<std::string>& env = {});
