@@ -2,6 +2,7 @@
 // and squeezed by them, rides them while they move and is crushed between
 // them and walls. Block charas are moved by their own flows; the objects
 // here only adapt to them and never move them.
+#include "objects/chara.h"
 #include "objects/chara_base.h"
 #include "objects/hero.h"
 #include "services/log.h"
@@ -48,18 +49,23 @@ bool IsSolidFor(const cCharaBase* other, const cCharaBase* self) {
   return other && other != self && other->m_Data.m_bBlockChara && other->m_bActive && !other->m_bDead;
 }
 
-// Every block chara that `self` collides with, in list order.
+// Every block chara that `self` collides with, in chara-list order (which
+// decides the winner among equal proposals). The hero is not in the list,
+// so it is never a block chara to anyone. Flows run by the caller may
+// summon or remove charas: appended ones are visited, removed ones are only
+// marked while this walk runs and are swept after it.
 template <class Fn>
-void ForEachBlockChara(const std::vector<std::list<cCharaBase*>>& lists, const cCharaBase* self, Fn fn) {
-  for (const std::list<cCharaBase*>& team : lists)
-    for (cCharaBase* other : team)
-      if (IsSolidFor(other, self) && fn(*other)) return;
+void ForEachBlockChara(cGameScene& scene, std::list<cChara>& charas, const cCharaBase* self, Fn fn) {
+  ++scene.m_CharaWalk.nDepth;
+  for (cChara& other : charas)
+    if (!other.m_bRemoved && IsSolidFor(&other, self) && fn(other)) break;
+  --scene.m_CharaWalk.nDepth;
+  SweepRemoved(charas, scene.m_CharaWalk, [](const cChara& c) { return c.m_bRemoved != 0; });
 }
 
-
-cCharaBase* FindById(const std::vector<std::list<cCharaBase*>>& lists, const cCharaBase* self, int id) {
+cCharaBase* FindById(cGameScene& scene, std::list<cChara>& charas, const cCharaBase* self, int id) {
   cCharaBase* found = nullptr;
-  ForEachBlockChara(lists, self, [&](cCharaBase& c) {
+  ForEachBlockChara(scene, charas, self, [&](cCharaBase& c) {
     if (c.m_nId != id) return false;
     found = &c;
     return true;
@@ -119,10 +125,10 @@ void ApplySideTarget(cCharaBase& c, const TARGET& t) {
 
 // Squeezed from both sides: the object slips out under the first block
 // chara over its upper half.
-void SlipUnder(cCharaBase& c, const std::vector<std::list<cCharaBase*>>& lists, bool markCeiling) {
+void SlipUnder(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists, bool markCeiling) {
   const int half = c.m_nH / 2;
   const BOX upper{c.m_dX, c.m_dY, c.m_dRight, c.m_dY + half};
-  ForEachBlockChara(lists, &c, [&](cCharaBase& other) {
+  ForEachBlockChara(scene, lists, &c, [&](cCharaBase& other) {
     if (!Overlaps(upper, BoxOf(other))) return false;
     if (markCeiling && other.m_dVY > 0) c.LRUD.u = 1;
     c.m_dAY = 0;
@@ -138,20 +144,20 @@ void SlipUnder(cCharaBase& c, const std::vector<std::list<cCharaBase*>>& lists, 
 
 }  // namespace
 
-int cGameScene::HitsBlockChara(const cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas) {
+int cGameScene::HitsBlockChara(const cCharaBase* chara, std::list<cChara>& charas) {
   if (!chara || PassesEverything(*chara)) return 0;
   const BOX box = BoxOf(*chara);
   int hit = 0;
-  ForEachBlockChara(charas, chara, [&](cCharaBase& other) { return (hit = Overlaps(box, BoxOf(other))) != 0; });
+  ForEachBlockChara(*this, charas, chara, [&](cCharaBase& other) { return (hit = Overlaps(box, BoxOf(other))) != 0; });
   return hit;
 }
 
-int cGameScene::OverlapsBlockCharaExcept(const cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas,
+int cGameScene::OverlapsBlockCharaExcept(const cCharaBase* chara, std::list<cChara>& charas,
                                          int id) {
   if (!chara || PassesEverything(*chara)) return 0;
   const BOX box = BoxOf(*chara);
   int hit = 0;
-  ForEachBlockChara(charas, chara, [&](cCharaBase& other) {
+  ForEachBlockChara(*this, charas, chara, [&](cCharaBase& other) {
     return (hit = other.m_nId != id && Overlaps(box, BoxOf(other))) != 0;
   });
   return hit;
@@ -159,7 +165,7 @@ int cGameScene::OverlapsBlockCharaExcept(const cCharaBase* chara, const std::vec
 
 int cGameScene::IsOnCarrier(const cCharaBase* chara) {
   if (!chara || PassesEverything(*chara)) return 0;
-  const cCharaBase* carrier = FindById(m_vecTeamChara, chara, chara->m_nCarrierId);
+  const cCharaBase* carrier = FindById(*this, g_lstChara, chara, chara->m_nCarrierId);
   if (!carrier) return 0;
   const BOX strip{chara->m_dX, chara->m_dBottom, chara->m_dRight, chara->m_dBottom + 5};
   return Overlaps(strip, BoxOf(*carrier)) ? 1 : 0;
@@ -169,7 +175,7 @@ cCharaBase* cGameScene::FindCarrierBelow(const cCharaBase* chara) {
   if (!chara || PassesEverything(*chara)) return nullptr;
   const BOX strip{chara->m_dX, chara->m_dBottom, chara->m_dRight, chara->m_dBottom + 5};
   cCharaBase* found = nullptr;
-  ForEachBlockChara(m_vecTeamChara, chara, [&](cCharaBase& other) {
+  ForEachBlockChara(*this, g_lstChara, chara, [&](cCharaBase& other) {
     if (!Overlaps(strip, BoxOf(other))) return false;
     found = &other;
     return true;
@@ -185,7 +191,7 @@ int cGameScene::IsEnclosedByBlockCharas(const cCharaBase* chara, const double bo
     const double cx = right ? now[2] : now[0], cy = low ? now[3] - 1 : now[1];
     const double gx = right ? box[2] : box[0], gy = low ? box[3] - 1 : box[1];
     bool held = false;
-    ForEachBlockChara(m_vecTeamChara, chara, [&](cCharaBase& other) {
+    ForEachBlockChara(*this, g_lstChara, chara, [&](cCharaBase& other) {
       const BOX b = BoxOf(other);
       return held = Contains(b, cx, cy) || Contains(b, gx, gy);
     });
@@ -194,14 +200,14 @@ int cGameScene::IsEnclosedByBlockCharas(const cCharaBase* chara, const double bo
   return 1;
 }
 
-void cGameScene::SettleOnBlockCharas(cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas, int axis) {
+void cGameScene::SettleOnBlockCharas(cCharaBase* chara, std::list<cChara>& charas, int axis) {
   if (!chara || PassesEverything(*chara)) return;
   cCharaBase& c = *chara;
   TARGET first, second;
   if (axis == 0) {
     const BOX leftLine{c.m_dX, c.m_dY + 1, c.m_dX, c.m_dBottom - 1};
     const BOX rightLine{c.m_dRight, c.m_dY + 1, c.m_dRight, c.m_dBottom - 1};
-    ForEachBlockChara(charas, &c, [&](cCharaBase& other) {
+    ForEachBlockChara(*this, charas, &c, [&](cCharaBase& other) {
       const BOX b = BoxOf(other);
       if (Overlaps(leftLine, b)) {
         c.LRUD.l = 1;
@@ -219,7 +225,7 @@ void cGameScene::SettleOnBlockCharas(cCharaBase* chara, const std::vector<std::l
   }
   const BOX topLine{c.m_dX + 1, c.m_dY, c.m_dRight - 1, c.m_dY};
   const BOX bottomLine{c.m_dX + 1, c.m_dBottom, c.m_dRight - 1, c.m_dBottom};
-  ForEachBlockChara(charas, &c, [&](cCharaBase& other) {
+  ForEachBlockChara(*this, charas, &c, [&](cCharaBase& other) {
     const BOX b = BoxOf(other);
     if (Overlaps(topLine, b)) {
       c.LRUD.u = 1;
@@ -238,9 +244,9 @@ void cGameScene::SettleOnBlockCharas(cCharaBase* chara, const std::vector<std::l
   }
 }
 
-int cGameScene::CarryRiders(cCharaBase* rider, const std::vector<std::list<cCharaBase*>>& charas) {
+int cGameScene::CarryRiders(cCharaBase* rider, std::list<cChara>& charas) {
   if (!rider || rider->m_bNoGravity || !rider->m_bOnChara) return 0;
-  cCharaBase* carrier = FindById(charas, rider, rider->m_nCarrierId);
+  cCharaBase* carrier = FindById(*this, charas, rider, rider->m_nCarrierId);
   if (!carrier) return 0;
   rider->m_dVX += carrier->m_dX - rider->m_rcCarrier[0];
   if (carrier->m_bNoGravity || carrier->m_bFalling) rider->m_dVY = carrier->m_dY - rider->m_rcCarrier[1];
@@ -252,14 +258,14 @@ namespace {
 
 // An object synced to the auto-scroll: the view carries it, so block charas
 // only stop it where they move into it.
-int HitCharasSynced(cGameScene& scene, cCharaBase& c, const std::vector<std::list<cCharaBase*>>& lists) {
+int HitCharasSynced(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists) {
   const BOX box = BoxOf(c);
   const BOX topLine{c.m_dX + 1, c.m_dY, c.m_dRight - 1, c.m_dY};
   const BOX bottomLine{c.m_dX + 1, c.m_dBottom, c.m_dRight - 1, c.m_dBottom};
   const BOX leftLine{c.m_dX, c.m_dY + 1, c.m_dX, c.m_dBottom - 1};
   const BOX rightLine{c.m_dRight, c.m_dY + 1, c.m_dRight, c.m_dBottom - 1};
   TARGET left, right, floor, ceiling;
-  ForEachBlockChara(lists, &c, [&](cCharaBase& other) {
+  ForEachBlockChara(scene, lists, &c, [&](cCharaBase& other) {
     const BOX b = BoxOf(other);
     if (!Overlaps(box, b)) return false;
     const PENETRATION p = Penetration(box, b);
@@ -342,7 +348,7 @@ int HitCharasSynced(cGameScene& scene, cCharaBase& c, const std::vector<std::lis
 
 }  // namespace
 
-int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas) {
+int cGameScene::HitCharas(cCharaBase* chara, std::list<cChara>& charas) {
   if (!chara || PassesEverything(*chara)) return 0;
   cCharaBase& c = *chara;
   if (c.m_bNoGravity) return HitCharasSynced(*this, c, charas);
@@ -374,7 +380,7 @@ int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaB
     if (ProposeSmallest(floor, other.m_dY - h, other.m_dVY, other)) RememberCarrier(c, other);
   };
 
-  ForEachBlockChara(charas, &c, [&](cCharaBase& other) {
+  ForEachBlockChara(*this, charas, &c, [&](cCharaBase& other) {
     const BOX b = BoxOf(other);
     if (!Overlaps(box, b)) return false;
     touched = true;
@@ -439,7 +445,7 @@ int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaB
       CheckBlocksY(&c);
     }
   } else if (left.bSet && right.bSet && !floor.bSet) {
-    SlipUnder(c, charas, false);
+    SlipUnder(*this, c, charas, false);
     skipSides = true;
   }
   if (!skipSides && floor.bSet && !(left.bSet && right.bSet)) {
@@ -471,7 +477,7 @@ int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaB
     if (left.bSet && right.bSet && !floor.bSet) {
       c.m_dX = startX;
       c.OnMovedX();
-      SlipUnder(c, charas, true);
+      SlipUnder(*this, c, charas, true);
     }
   }
 
@@ -505,7 +511,7 @@ int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaB
     if (c.m_dForcedVY < 0) {
       c.OnHitStop(1);
     } else if (IsOnCarrier(&c)) {
-      if (const cCharaBase* carrier = FindById(m_vecTeamChara, &c, c.m_nCarrierId)) RememberCarrier(c, *carrier);
+      if (const cCharaBase* carrier = FindById(*this, g_lstChara, &c, c.m_nCarrierId)) RememberCarrier(c, *carrier);
       c.m_bAirState2 = 0;
       c.m_bKnockedBack = 0;
     } else if (const cCharaBase* below = FindCarrierBelow(&c)) {

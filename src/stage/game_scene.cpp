@@ -1,5 +1,6 @@
 #include "stage/game_scene.h"
 
+#include "objects/chara.h"
 #include "objects/chara_base.h"
 #include "objects/effect.h"
 #include "objects/message.h"
@@ -98,11 +99,6 @@ int cGameScene::IsBlockedAt(const cCharaBase* chara) {
     if (c[0] < 0 || c[0] >= rowWidth || c[1] < 0 || index >= cells) return 1;
     if (g_vecBlockMap[static_cast<size_t>(index)].GetHitKind(chara->m_nBlockSide) != 0) return 1;
   }
-  for (const std::list<cCharaBase*>& team : m_vecTeamChara)
-    for (const cCharaBase* other : team) {
-      if (!other || other == chara || !other->m_Data.m_bBlockChara || !other->m_bActive || other->m_bDead) continue;
-      if (chara->OverlapsRect(other->m_dX, other->m_dY, other->m_dRight, other->m_dBottom)) return 1;
-    }
-  return 0;
+  return HitsBlockChara(chara, g_lstChara);
 }
 

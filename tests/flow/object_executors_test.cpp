@@ -80,6 +80,7 @@ class ObjectExecTest : public ::testing::Test {
     Scene().m_vecTeamChara[0].push_back(&h);
   }
   void TearDown() override {
+    g_lstChara.clear();
     Player.clear();
     g_CommonPalette = savedPalette_;
     g_SystemData = savedSystem_;
@@ -277,7 +278,10 @@ TEST_F(ObjectExecTest, BlockedRectangles) {
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 1);
   ch.m_nBlockSide = 2;  // the block lets this side pass
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 0);
-  TestChara& block = Add(4, 10.5, 5.9);
+  // Block charas are found in the chara list.
+  g_lstChara.clear();
+  cChara& block = g_lstChara.emplace_back();
+  Ready(block, 4, 10.5, 5.9);
   block.m_Data.m_bBlockChara = 1;
   block.m_nBlockSide = 2;
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 1);
