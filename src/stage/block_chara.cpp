@@ -124,10 +124,9 @@ void ApplySideTarget(cCharaBase& c, const TARGET& t) {
 }
 
 // Squeezed from both sides: the object slips out under the first block
-// chara over its upper half.
-void SlipUnder(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists, bool markCeiling) {
-  const int half = c.m_nH / 2;
-  const BOX upper{c.m_dX, c.m_dY, c.m_dRight, c.m_dY + half};
+// chara over its upper half as it was when the collision began (a ceiling
+// may have moved the object since).
+void SlipUnder(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists, const BOX& upper, bool markCeiling) {
   ForEachBlockChara(scene, lists, &c, [&](cCharaBase& other) {
     if (!Overlaps(upper, BoxOf(other))) return false;
     if (markCeiling && other.m_dVY > 0) c.LRUD.u = 1;
@@ -445,7 +444,7 @@ int cGameScene::HitCharas(cCharaBase* chara, std::list<cChara>& charas) {
       CheckBlocksY(&c);
     }
   } else if (left.bSet && right.bSet && !floor.bSet) {
-    SlipUnder(*this, c, charas, false);
+    SlipUnder(*this, c, charas, upper, false);
     skipSides = true;
   }
   if (!skipSides && floor.bSet && !(left.bSet && right.bSet)) {
@@ -477,7 +476,7 @@ int cGameScene::HitCharas(cCharaBase* chara, std::list<cChara>& charas) {
     if (left.bSet && right.bSet && !floor.bSet) {
       c.m_dX = startX;
       c.OnMovedX();
-      SlipUnder(*this, c, charas, true);
+      SlipUnder(*this, c, charas, upper, true);
     }
   }
 

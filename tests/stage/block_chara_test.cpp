@@ -454,6 +454,27 @@ TEST_F(BlockCharaTest, AHeroAcrossTwoLevelPlatformsRidesTheOnePlacedFirst) {
   }
 }
 
+TEST_F(BlockCharaTest, SqueezedAfterACeilingTheHeroSlipsUnderWhatWasOverItsUpperHalfAtTheStart) {
+  // The hero (16 x 24) at (600, 700): its upper half is 700..712. A ceiling
+  // (bottom 701) placed first moves it to 702; two posts reaching 705..715
+  // push it from both sides, so x goes back to 600 and the first block
+  // chara over the upper half of the call's start pushes it below itself:
+  // the ceiling again (y 702), not a post found over the moved half (716).
+  MakeStage(1);
+  const cChara& ceiling = Platform(590, 680, 64, 22);
+  Platform(590, 705, 12, 11);
+  Platform(614, 705, 12, 11);
+  cHero& h = Hero();
+  Put(h, 600, 700);
+  h.SavePrevPosition();
+  EXPECT_EQ(Scene().HitCharas(&h, Lists()), 0);
+  EXPECT_EQ(h.m_dY, ceiling.m_dBottom + 1);
+  EXPECT_EQ(h.m_dX, 600.0);
+  EXPECT_EQ(h.LRUD.l, 0);
+  EXPECT_EQ(h.LRUD.r, 0);
+  EXPECT_EQ(h.m_bRising, 1);
+}
+
 TEST_F(BlockCharaTest, APlatformComingDownOntoAStandingHeroCrushesIt) {
   MakeStage(1);
   Floor(10, 30);
