@@ -43,7 +43,7 @@ PENETRATION Penetration(const BOX& a, const BOX& b) {
 }
 
 // An object flying through blocks passes block charas too.
-bool PassesEverything(const cCharaBase& c) { return c.m_bNoGravity && c.m_byBlockMode == 0; }
+bool PassesEverything(const cCharaBase& c) { return c.IsSyncedToScroll() && c.m_byBlockMode == 0; }
 
 bool IsSolidFor(const cCharaBase* other, const cCharaBase* self) {
   return other && other != self && other->m_Data.m_bBlockChara && other->m_bActive && !other->m_bDead;
@@ -244,11 +244,11 @@ void cGameScene::SettleOnBlockCharas(cCharaBase* chara, std::list<cChara>& chara
 }
 
 int cGameScene::CarryRiders(cCharaBase* rider, std::list<cChara>& charas) {
-  if (!rider || rider->m_bNoGravity || !rider->m_bOnChara) return 0;
+  if (!rider || rider->IsSyncedToScroll() || !rider->m_bOnChara) return 0;
   cCharaBase* carrier = FindById(*this, charas, rider, rider->m_nCarrierId);
   if (!carrier) return 0;
   rider->m_dVX += carrier->m_dX - rider->m_rcCarrier[0];
-  if (carrier->m_bNoGravity || carrier->m_bFalling) rider->m_dVY = carrier->m_dY - rider->m_rcCarrier[1];
+  if (carrier->IsSyncedToScroll() || carrier->m_bFalling) rider->m_dVY = carrier->m_dY - rider->m_rcCarrier[1];
   StartRidingTriggers(*carrier, *rider);
   return 0;
 }
@@ -350,7 +350,7 @@ int HitCharasSynced(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists) 
 int cGameScene::HitCharas(cCharaBase* chara, std::list<cChara>& charas) {
   if (!chara || PassesEverything(*chara)) return 0;
   cCharaBase& c = *chara;
-  if (c.m_bNoGravity) return HitCharasSynced(*this, c, charas);
+  if (c.IsSyncedToScroll()) return HitCharasSynced(*this, c, charas);
 
   const int sub = StageSubSteps();
   const double fall = 2.0 / sub;

@@ -86,7 +86,7 @@ void cGameScene::SweepRemovedShots() {
 int cGameScene::IsBlockedAt(const cCharaBase* chara) {
   if (!chara) return 0;
   // An object that flies through blocks is never in the way of one.
-  if (chara->m_bNoGravity && chara->m_byBlockMode == 0) return 0;
+  if (chara->IsSyncedToScroll() && chara->m_byBlockMode == 0) return 0;
   const int shift = m_ScrollX.m_nRowShift;
   const long long rowWidth = 1LL << shift;
   const long long cells = static_cast<long long>(g_vecBlockMap.size());
