@@ -333,7 +333,10 @@ int HitCharasSynced(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists) 
   if (ceiling.bSet) {
     c.m_dAY = 0;
     // Mirrors the floor: a ceiling pushes while it comes down or the
-    // object rises into it.
+    // object rises into it. Written like the floor's test (chara vy <= 0
+    // or object vy > 0) it would drag the object up after a ceiling that
+    // moves away, which is exactly what a block chara moving away must not
+    // do; so the mirrored test stays.
     if (ceiling.dV >= 0 || c.m_dVY < 0) {
       placeY(ceiling);
     } else {
