@@ -111,6 +111,13 @@ class ObjectExecTest : public ::testing::Test {
     Place(c, cx, cy);
     if (team >= 0) Scene().m_vecTeamChara[static_cast<size_t>(team)].push_back(&c);
   }
+  // A chara acting as a block: block charas are found in the chara list.
+  cChara& AddBlockChara(int team, double cx, double cy) {
+    cChara& c = g_lstChara.emplace_back();
+    Ready(c, team, cx, cy);
+    c.m_Data.m_bBlockChara = 1;
+    return c;
+  }
   cShot& AddShot(int team, double x, double y, int active = 1) {
     cShot& s = Scene().m_lstShot.emplace_back();
     s.SetParams(next_++, 1, 0, team, 0, nullptr, 0, 0, 0, 16, 16, 16, 16, 0, kPlaceFree, 0);
@@ -216,8 +223,7 @@ TEST_F(ObjectExecTest, WarpNextToATargetAndFromAnEmptySlot) {
 
   // An active block chara where the warp would land refuses it; an inactive
   // one does not.
-  TestChara& platform = Add(3, 20, 9.5);
-  platform.m_Data.m_bBlockChara = 1;
+  cChara& platform = AddBlockChara(3, 20, 9.5);
   Place(ch, 10, 5);
   ExecWarp(&ch, &cmd);
   EXPECT_DOUBLE_EQ(ch.m_dX, (10 + 10) * 32);
@@ -278,11 +284,7 @@ TEST_F(ObjectExecTest, BlockedRectangles) {
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 1);
   ch.m_nBlockSide = 2;  // the block lets this side pass
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 0);
-  // Block charas are found in the chara list.
-  g_lstChara.clear();
-  cChara& block = g_lstChara.emplace_back();
-  Ready(block, 4, 10.5, 5.9);
-  block.m_Data.m_bBlockChara = 1;
+  cChara& block = AddBlockChara(4, 10.5, 5.9);
   block.m_nBlockSide = 2;
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 1);
   EXPECT_EQ(Scene().IsBlockedAt(&block), 0) << "a block chara does not block itself";

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "records/ranking_data.h"
+#include "support/flow_writer.h"
 #include "world_map_project.h"
 
 using frontend_test::OpenMap;
@@ -27,8 +28,8 @@ namespace {
 
 constexpr int kSoundSaved = 5, kSoundError = 3;
 
-// The frames the state log shows: one line a frame while the game runs.
-int LoggedFrames(const TempFolder& dir) { return static_cast<int>(ReadLines(dir / "state.jsonl").size()); }
+// The frames the run presented: one hash line a frame while the game runs.
+int PresentedFrames(const TempFolder& dir) { return static_cast<int>(ReadLines(dir / "frames.txt").size()); }
 
 TEST(ReadOnlySaves, AKeptFileMadeReadOnlyKeepsItsBytesWithTheErrorSound) {
   struct Case {
@@ -79,12 +80,13 @@ TEST(ReadOnlySaves, AKeptFileMadeReadOnlyKeepsItsBytesWithTheErrorSound) {
     ASSERT_FALSE(oldBytes.empty());
     ASSERT_EQ(::chmod(file.c_str(), 0444), 0);
 
+    args.insert(args.begin(), {"--frame-hashes", "frames.txt"});
     RunScript(dir, c.frames, script, args);
     EXPECT_EQ(ReadFile(file), oldBytes);
     const std::set<int> sounds = SoundsPlayed(ReadFile(dir / "sound.wav"));
     EXPECT_TRUE(sounds.count(kSoundError));
     EXPECT_FALSE(sounds.count(kSoundSaved));
-    EXPECT_EQ(LoggedFrames(dir), c.frames) << "the game goes on to the end of the run";
+    EXPECT_EQ(PresentedFrames(dir), c.frames) << "the game goes on to the end of the run";
     ::chmod(file.c_str(), 0644);
   }
 }
@@ -101,8 +103,9 @@ TEST(ReadOnlySaves, WhatASaveCutShortLeftIsRemovedAtTheNextStart) {
   const std::vector<std::string> kept = {"user_data/story/Story01.dat", "user_data/Option.dat",
                                          "user_data/notes.tmp-1", "user_data/story/Story01.dat.tmp-toolong"};
   for (const std::string& name : leftovers) ASSERT_TRUE(t4test::WriteFile(dir / name, "half a save"));
-  for (const std::string& name : kept)
-    if (!std::filesystem::exists(dir / name)) ASSERT_TRUE(t4test::WriteFile(dir / name, "mine"));
+  for (const std::string& name : kept) {
+    if (!std::filesystem::exists(dir / name)) { ASSERT_TRUE(t4test::WriteFile(dir / name, "mine")); }
+  }
 
   RunScript(dir, 10, "");
   for (const std::string& name : leftovers) EXPECT_FALSE(std::filesystem::exists(dir / name)) << name;

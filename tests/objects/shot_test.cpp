@@ -682,7 +682,7 @@ TEST_F(ShotTest, ASwordSwungIntoAWallLivesItsFullLengthAndAShotIsErased) {
   cSwordFrameData f;
   f.m_nWidth = 24;
   f.m_nHeight = 8;
-  f.m_nTime = 2;  // 2 x 1 x 6 + 1 = 13 sub-steps at one sub-step a frame
+  f.m_nTime = 2;  // 2 x 1 x 6 = 12 sub-steps at one sub-step a frame
   type.m_vecFrame = {f};
   g_Database.m_vecSwordType = {type};
   cEdShot s;
@@ -712,7 +712,7 @@ TEST_F(ShotTest, ASwordSwungIntoAWallLivesItsFullLengthAndAShotIsErased) {
       EXPECT_FALSE(alive(shot)) << "a shot in the wall is erased at once";
     }
   }
-  EXPECT_EQ(steps, 14) << "13 sub-steps of its frame, gone at the end of the next";
+  EXPECT_EQ(steps, 13) << "12 sub-steps of its one frame, gone in the next";
   scene.m_lstShot.clear();
   for (auto& l : scene.m_vecTeamShot) l.clear();
   g_vecInput = savedInput;
