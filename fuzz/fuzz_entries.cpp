@@ -395,7 +395,12 @@ FuzzOutcome StorySlot(const std::string& path) {
   if (!project.Entered()) return Broken("the project folder could not be entered");
   const bool ok = LoadStorySlot(0);
   if (std::string why = CheckProgress(g_Progress); !why.empty()) return Broken(why);
-  if (ok && g_Progress.m_nSaveSlot != 0) return Broken("a loaded slot that is not the current one");
+  if (ok) {
+    // The run keeps the slot number its file holds, whatever slot it came from.
+    cProgressData stored;
+    if (stored.LoadFromFile(MakeStorySlotFileName(0).c_str()) && g_Progress.m_nSaveSlot != stored.m_nSaveSlot)
+      return Broken("a loaded slot that does not keep the slot number of its file");
+  }
   return Loaded(ok);
 }
 

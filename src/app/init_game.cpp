@@ -193,6 +193,7 @@ bool InitGame(const char* cmdLine, int showCmd) {
     return false;
   }
   CreateProjectFolders();
+  RemoveSaveLeftovers();
 
   if (!g_Database.LoadAll()) {
     ReportErrorBox("データベースの読み込みに失敗…");

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -123,4 +124,10 @@ int CreateDefaultData(HWND owner) {
 
 void CreateProjectFolders() {
   for (const char* const* p = g_szFolderList; *p; ++p) plat::CreateDirectory(*p);
+}
+
+void RemoveSaveLeftovers() {
+  constexpr std::string_view kUserData = "user_data";
+  for (const char* const* p = g_szFolderList; *p; ++p)
+    if (std::string_view(*p).substr(0, kUserData.size()) == kUserData) plat::RemoveWriteLeftovers(*p);
 }

@@ -24,6 +24,7 @@ namespace {
 
 constexpr int kOptionPictures[] = {49, 45};  // bmp\Accessory.bmp, bmp\Window.bmp
 constexpr const char* kOptionDataPath = "user_data\\Option.dat";
+constexpr int kSoundSaveFailed = 3;
 constexpr int kMenuX = 48, kMenuY = 96, kRowHeight = 16;
 constexpr int kCaptionX = 64, kValueX = 208, kValueCursorX = 192;
 
@@ -147,7 +148,10 @@ void cOptionScene::FadeIn() {
 void cOptionScene::FadeOut() {
   if (!StepSceneFadeOut()) return;
   ApplyMusicSetting();
-  if (!g_OptionData.SaveToFile(kOptionDataPath)) ReportError("%s の保存に失敗しました！", kOptionDataPath);
+  if (!g_OptionData.SaveToFile(kOptionDataPath)) {
+    PlaySE(kSoundSaveFailed);
+    ReportError("%s の保存に失敗しました！", kOptionDataPath);
+  }
   FinishSceneFadeOut(SCENE_OPTION, true);
 }
 

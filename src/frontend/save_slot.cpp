@@ -124,7 +124,7 @@ bool LoadStorySlot(int slot) {
     PlaySE(kSoundError);
     return false;
   }
-  g_Progress.m_nSaveSlot = slot;
+  // The run keeps the slot number stored in its file.
   ApplyLivesRule(g_Progress, kModeStory);
   return true;
 }

@@ -106,14 +106,15 @@ int cCharaBase::TakeShotDamage(const cShot& shot) {
 }
 
 void cCharaBase::RunHitFlowsByChara(cCharaBase& attacker) {
-  // A summoned chara acting for its parent lets the parent take the credit;
-  // any other attacker hears of its own hits.
+  // Only a summoned chara acting for its parent passes its hit on: the
+  // parent takes the credit. Any other attacker is only the partner of
+  // the hit chara's trigger; like the attack-landed trigger, the dealt
+  // triggers go through credit alone.
   const bool credited = attacker.m_pParent && attacker.m_bCreditParent;
-  cCharaBase* dealer = credited ? attacker.m_pParent : &attacker;
-  const int group = credited ? attacker.m_byCreditValue : 0;
+  cCharaBase* partner = credited ? attacker.m_pParent : &attacker;
   auto fire = [&](int taken, int dealt) {
-    StartFlowsByTrigger(taken, dealer, 0);
-    dealer->StartFlowsByTrigger(dealt, this, group);
+    StartFlowsByTrigger(taken, partner, 0);
+    if (credited) partner->StartFlowsByTrigger(dealt, this, attacker.m_byCreditValue);
   };
   if (attacker.m_Data.m_nBodyPower != 0) fire(kTriggerDamaged, kTriggerDealtDamage);
   if (attacker.m_Data.m_byBodyImpact != 0) fire(kTriggerImpacted, kTriggerDealtImpact);
@@ -121,10 +122,10 @@ void cCharaBase::RunHitFlowsByChara(cCharaBase& attacker) {
 
 void cCharaBase::RunHitFlowsByShot(const cShot& shot) {
   cCharaBase* shooter = shot.m_pShooter;
-  const int group = shot.m_bCreditShooter ? shot.m_byCreditValue : 0;
+  const bool credited = shooter && shot.m_bCreditShooter;
   auto fire = [&](int taken, int dealt) {
     StartFlowsByTrigger(taken, shooter, 0);
-    if (shooter) shooter->StartFlowsByTrigger(dealt, this, group);
+    if (credited) shooter->StartFlowsByTrigger(dealt, this, shot.m_byCreditValue);
   };
   if (shot.m_Settings.m_nAttack != 0) fire(kTriggerDamaged, kTriggerDealtDamage);
   if (shot.m_Settings.m_byImpact != 0) fire(kTriggerImpacted, kTriggerDealtImpact);

@@ -89,6 +89,10 @@ class cGameObject {
                  int startPattern, int imgOffX, int imgOffY, int w, int h, int imgW, int imgH, int facing,
                  int placementMode, int cloneValue);
   void SetPlacementMode(int mode);
+  // Synced to the view: the flight flag of the placement mode (no gravity),
+  // which the block map, the block charas, the special blocks and the block
+  // items all read as "synced", whatever the template's scroll byte says.
+  bool IsSyncedToScroll() const { return m_bNoGravity != 0; }
   void ShiftXForScale(int newFactor, int oldFactor);
   void ShiftXToCentre(int newFactor, int oldFactor);
 

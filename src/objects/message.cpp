@@ -98,7 +98,9 @@ void ExpandMessageText(std::string& text) {
     int value = 0;
     if (inRange && common) {
       value = g_Progress.m_vecVar.At(number);
-    } else if (inRange && stage && g_pGameScene) {
+    } else if (inRange && stage && g_pGameScene && number < g_pGameScene->m_vecStageVar.Size()) {
+      // 1000 stage variables against 1001 common ones: "#S1000" names none
+      // and stays as it is written.
       value = g_pGameScene->m_vecStageVar.At(number);
     } else {
       ++i;

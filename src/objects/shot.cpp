@@ -614,7 +614,9 @@ int cShot::FollowOwner() {
 // Blocks and range
 
 int cShot::HitBlocks() {
-  if (m_Settings.m_byBlockPass == 1) return 0;
+  // A sword swings beside its owner through whatever is there; only shots
+  // stop at blocks.
+  if (!m_bFree || m_Settings.m_byBlockPass == 1) return 0;
   const int shift = g_pGameScene->m_ScrollX.m_nRowShift;
   const long long cells = static_cast<long long>(g_vecBlockMap.size());
   const long long rowWidth = 1LL << shift;

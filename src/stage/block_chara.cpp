@@ -2,6 +2,7 @@
 // and squeezed by them, rides them while they move and is crushed between
 // them and walls. Block charas are moved by their own flows; the objects
 // here only adapt to them and never move them.
+#include "objects/chara.h"
 #include "objects/chara_base.h"
 #include "objects/hero.h"
 #include "services/log.h"
@@ -42,24 +43,29 @@ PENETRATION Penetration(const BOX& a, const BOX& b) {
 }
 
 // An object flying through blocks passes block charas too.
-bool PassesEverything(const cCharaBase& c) { return c.m_bNoGravity && c.m_byBlockMode == 0; }
+bool PassesEverything(const cCharaBase& c) { return c.IsSyncedToScroll() && c.m_byBlockMode == 0; }
 
 bool IsSolidFor(const cCharaBase* other, const cCharaBase* self) {
   return other && other != self && other->m_Data.m_bBlockChara && other->m_bActive && !other->m_bDead;
 }
 
-// Every block chara that `self` collides with, in list order.
+// Every block chara that `self` collides with, in chara-list order (which
+// decides the winner among equal proposals). The hero is not in the list,
+// so it is never a block chara to anyone. Flows run by the caller may
+// summon or remove charas: appended ones are visited, removed ones are only
+// marked while this walk runs and are swept after it.
 template <class Fn>
-void ForEachBlockChara(const std::vector<std::list<cCharaBase*>>& lists, const cCharaBase* self, Fn fn) {
-  for (const std::list<cCharaBase*>& team : lists)
-    for (cCharaBase* other : team)
-      if (IsSolidFor(other, self) && fn(*other)) return;
+void ForEachBlockChara(cGameScene& scene, std::list<cChara>& charas, const cCharaBase* self, Fn fn) {
+  ++scene.m_CharaWalk.nDepth;
+  for (cChara& other : charas)
+    if (!other.m_bRemoved && IsSolidFor(&other, self) && fn(other)) break;
+  --scene.m_CharaWalk.nDepth;
+  SweepRemoved(charas, scene.m_CharaWalk, [](const cChara& c) { return c.m_bRemoved != 0; });
 }
 
-
-cCharaBase* FindById(const std::vector<std::list<cCharaBase*>>& lists, const cCharaBase* self, int id) {
+cCharaBase* FindById(cGameScene& scene, std::list<cChara>& charas, const cCharaBase* self, int id) {
   cCharaBase* found = nullptr;
-  ForEachBlockChara(lists, self, [&](cCharaBase& c) {
+  ForEachBlockChara(scene, charas, self, [&](cCharaBase& c) {
     if (c.m_nId != id) return false;
     found = &c;
     return true;
@@ -118,11 +124,10 @@ void ApplySideTarget(cCharaBase& c, const TARGET& t) {
 }
 
 // Squeezed from both sides: the object slips out under the first block
-// chara over its upper half.
-void SlipUnder(cCharaBase& c, const std::vector<std::list<cCharaBase*>>& lists, bool markCeiling) {
-  const int half = c.m_nH / 2;
-  const BOX upper{c.m_dX, c.m_dY, c.m_dRight, c.m_dY + half};
-  ForEachBlockChara(lists, &c, [&](cCharaBase& other) {
+// chara over its upper half as it was when the collision began (a ceiling
+// may have moved the object since).
+void SlipUnder(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists, const BOX& upper, bool markCeiling) {
+  ForEachBlockChara(scene, lists, &c, [&](cCharaBase& other) {
     if (!Overlaps(upper, BoxOf(other))) return false;
     if (markCeiling && other.m_dVY > 0) c.LRUD.u = 1;
     c.m_dAY = 0;
@@ -138,20 +143,20 @@ void SlipUnder(cCharaBase& c, const std::vector<std::list<cCharaBase*>>& lists, 
 
 }  // namespace
 
-int cGameScene::HitsBlockChara(const cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas) {
+int cGameScene::HitsBlockChara(const cCharaBase* chara, std::list<cChara>& charas) {
   if (!chara || PassesEverything(*chara)) return 0;
   const BOX box = BoxOf(*chara);
   int hit = 0;
-  ForEachBlockChara(charas, chara, [&](cCharaBase& other) { return (hit = Overlaps(box, BoxOf(other))) != 0; });
+  ForEachBlockChara(*this, charas, chara, [&](cCharaBase& other) { return (hit = Overlaps(box, BoxOf(other))) != 0; });
   return hit;
 }
 
-int cGameScene::OverlapsBlockCharaExcept(const cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas,
+int cGameScene::OverlapsBlockCharaExcept(const cCharaBase* chara, std::list<cChara>& charas,
                                          int id) {
   if (!chara || PassesEverything(*chara)) return 0;
   const BOX box = BoxOf(*chara);
   int hit = 0;
-  ForEachBlockChara(charas, chara, [&](cCharaBase& other) {
+  ForEachBlockChara(*this, charas, chara, [&](cCharaBase& other) {
     return (hit = other.m_nId != id && Overlaps(box, BoxOf(other))) != 0;
   });
   return hit;
@@ -159,7 +164,7 @@ int cGameScene::OverlapsBlockCharaExcept(const cCharaBase* chara, const std::vec
 
 int cGameScene::IsOnCarrier(const cCharaBase* chara) {
   if (!chara || PassesEverything(*chara)) return 0;
-  const cCharaBase* carrier = FindById(m_vecTeamChara, chara, chara->m_nCarrierId);
+  const cCharaBase* carrier = FindById(*this, g_lstChara, chara, chara->m_nCarrierId);
   if (!carrier) return 0;
   const BOX strip{chara->m_dX, chara->m_dBottom, chara->m_dRight, chara->m_dBottom + 5};
   return Overlaps(strip, BoxOf(*carrier)) ? 1 : 0;
@@ -169,7 +174,7 @@ cCharaBase* cGameScene::FindCarrierBelow(const cCharaBase* chara) {
   if (!chara || PassesEverything(*chara)) return nullptr;
   const BOX strip{chara->m_dX, chara->m_dBottom, chara->m_dRight, chara->m_dBottom + 5};
   cCharaBase* found = nullptr;
-  ForEachBlockChara(m_vecTeamChara, chara, [&](cCharaBase& other) {
+  ForEachBlockChara(*this, g_lstChara, chara, [&](cCharaBase& other) {
     if (!Overlaps(strip, BoxOf(other))) return false;
     found = &other;
     return true;
@@ -185,7 +190,7 @@ int cGameScene::IsEnclosedByBlockCharas(const cCharaBase* chara, const double bo
     const double cx = right ? now[2] : now[0], cy = low ? now[3] - 1 : now[1];
     const double gx = right ? box[2] : box[0], gy = low ? box[3] - 1 : box[1];
     bool held = false;
-    ForEachBlockChara(m_vecTeamChara, chara, [&](cCharaBase& other) {
+    ForEachBlockChara(*this, g_lstChara, chara, [&](cCharaBase& other) {
       const BOX b = BoxOf(other);
       return held = Contains(b, cx, cy) || Contains(b, gx, gy);
     });
@@ -194,14 +199,14 @@ int cGameScene::IsEnclosedByBlockCharas(const cCharaBase* chara, const double bo
   return 1;
 }
 
-void cGameScene::SettleOnBlockCharas(cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas, int axis) {
+void cGameScene::SettleOnBlockCharas(cCharaBase* chara, std::list<cChara>& charas, int axis) {
   if (!chara || PassesEverything(*chara)) return;
   cCharaBase& c = *chara;
   TARGET first, second;
   if (axis == 0) {
     const BOX leftLine{c.m_dX, c.m_dY + 1, c.m_dX, c.m_dBottom - 1};
     const BOX rightLine{c.m_dRight, c.m_dY + 1, c.m_dRight, c.m_dBottom - 1};
-    ForEachBlockChara(charas, &c, [&](cCharaBase& other) {
+    ForEachBlockChara(*this, charas, &c, [&](cCharaBase& other) {
       const BOX b = BoxOf(other);
       if (Overlaps(leftLine, b)) {
         c.LRUD.l = 1;
@@ -219,7 +224,7 @@ void cGameScene::SettleOnBlockCharas(cCharaBase* chara, const std::vector<std::l
   }
   const BOX topLine{c.m_dX + 1, c.m_dY, c.m_dRight - 1, c.m_dY};
   const BOX bottomLine{c.m_dX + 1, c.m_dBottom, c.m_dRight - 1, c.m_dBottom};
-  ForEachBlockChara(charas, &c, [&](cCharaBase& other) {
+  ForEachBlockChara(*this, charas, &c, [&](cCharaBase& other) {
     const BOX b = BoxOf(other);
     if (Overlaps(topLine, b)) {
       c.LRUD.u = 1;
@@ -238,12 +243,12 @@ void cGameScene::SettleOnBlockCharas(cCharaBase* chara, const std::vector<std::l
   }
 }
 
-int cGameScene::CarryRiders(cCharaBase* rider, const std::vector<std::list<cCharaBase*>>& charas) {
-  if (!rider || rider->m_bNoGravity || !rider->m_bOnChara) return 0;
-  cCharaBase* carrier = FindById(charas, rider, rider->m_nCarrierId);
+int cGameScene::CarryRiders(cCharaBase* rider, std::list<cChara>& charas) {
+  if (!rider || rider->IsSyncedToScroll() || !rider->m_bOnChara) return 0;
+  cCharaBase* carrier = FindById(*this, charas, rider, rider->m_nCarrierId);
   if (!carrier) return 0;
   rider->m_dVX += carrier->m_dX - rider->m_rcCarrier[0];
-  if (carrier->m_bNoGravity || carrier->m_bFalling) rider->m_dVY = carrier->m_dY - rider->m_rcCarrier[1];
+  if (carrier->IsSyncedToScroll() || carrier->m_bFalling) rider->m_dVY = carrier->m_dY - rider->m_rcCarrier[1];
   StartRidingTriggers(*carrier, *rider);
   return 0;
 }
@@ -252,14 +257,14 @@ namespace {
 
 // An object synced to the auto-scroll: the view carries it, so block charas
 // only stop it where they move into it.
-int HitCharasSynced(cGameScene& scene, cCharaBase& c, const std::vector<std::list<cCharaBase*>>& lists) {
+int HitCharasSynced(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists) {
   const BOX box = BoxOf(c);
   const BOX topLine{c.m_dX + 1, c.m_dY, c.m_dRight - 1, c.m_dY};
   const BOX bottomLine{c.m_dX + 1, c.m_dBottom, c.m_dRight - 1, c.m_dBottom};
   const BOX leftLine{c.m_dX, c.m_dY + 1, c.m_dX, c.m_dBottom - 1};
   const BOX rightLine{c.m_dRight, c.m_dY + 1, c.m_dRight, c.m_dBottom - 1};
   TARGET left, right, floor, ceiling;
-  ForEachBlockChara(lists, &c, [&](cCharaBase& other) {
+  ForEachBlockChara(scene, lists, &c, [&](cCharaBase& other) {
     const BOX b = BoxOf(other);
     if (!Overlaps(box, b)) return false;
     const PENETRATION p = Penetration(box, b);
@@ -328,7 +333,10 @@ int HitCharasSynced(cGameScene& scene, cCharaBase& c, const std::vector<std::lis
   if (ceiling.bSet) {
     c.m_dAY = 0;
     // Mirrors the floor: a ceiling pushes while it comes down or the
-    // object rises into it.
+    // object rises into it. Written like the floor's test (chara vy <= 0
+    // or object vy > 0) it would drag the object up after a ceiling that
+    // moves away, which is exactly what a block chara moving away must not
+    // do; so the mirrored test stays.
     if (ceiling.dV >= 0 || c.m_dVY < 0) {
       placeY(ceiling);
     } else {
@@ -342,10 +350,10 @@ int HitCharasSynced(cGameScene& scene, cCharaBase& c, const std::vector<std::lis
 
 }  // namespace
 
-int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas) {
+int cGameScene::HitCharas(cCharaBase* chara, std::list<cChara>& charas) {
   if (!chara || PassesEverything(*chara)) return 0;
   cCharaBase& c = *chara;
-  if (c.m_bNoGravity) return HitCharasSynced(*this, c, charas);
+  if (c.IsSyncedToScroll()) return HitCharasSynced(*this, c, charas);
 
   const int sub = StageSubSteps();
   const double fall = 2.0 / sub;
@@ -374,7 +382,7 @@ int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaB
     if (ProposeSmallest(floor, other.m_dY - h, other.m_dVY, other)) RememberCarrier(c, other);
   };
 
-  ForEachBlockChara(charas, &c, [&](cCharaBase& other) {
+  ForEachBlockChara(*this, charas, &c, [&](cCharaBase& other) {
     const BOX b = BoxOf(other);
     if (!Overlaps(box, b)) return false;
     touched = true;
@@ -439,7 +447,7 @@ int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaB
       CheckBlocksY(&c);
     }
   } else if (left.bSet && right.bSet && !floor.bSet) {
-    SlipUnder(c, charas, false);
+    SlipUnder(*this, c, charas, upper, false);
     skipSides = true;
   }
   if (!skipSides && floor.bSet && !(left.bSet && right.bSet)) {
@@ -471,7 +479,7 @@ int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaB
     if (left.bSet && right.bSet && !floor.bSet) {
       c.m_dX = startX;
       c.OnMovedX();
-      SlipUnder(c, charas, true);
+      SlipUnder(*this, c, charas, upper, true);
     }
   }
 
@@ -505,7 +513,7 @@ int cGameScene::HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaB
     if (c.m_dForcedVY < 0) {
       c.OnHitStop(1);
     } else if (IsOnCarrier(&c)) {
-      if (const cCharaBase* carrier = FindById(m_vecTeamChara, &c, c.m_nCarrierId)) RememberCarrier(c, *carrier);
+      if (const cCharaBase* carrier = FindById(*this, g_lstChara, &c, c.m_nCarrierId)) RememberCarrier(c, *carrier);
       c.m_bAirState2 = 0;
       c.m_bKnockedBack = 0;
     } else if (const cCharaBase* below = FindCarrierBelow(&c)) {

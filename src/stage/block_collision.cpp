@@ -39,7 +39,7 @@ constexpr int kViewHeight = 480;
 // What an edge does about the kind it found.
 enum : int { kEdgeNone = 0, kEdgeDies = 2, kEdgeContact = 3 };
 
-bool Flies(const cCharaBase& c) { return c.m_bNoGravity != 0; }
+bool Flies(const cCharaBase& c) { return c.IsSyncedToScroll(); }
 bool PassesBlocks(const cCharaBase& c) { return Flies(c) && c.m_byBlockMode == 0; }
 bool DiesOnBlocks(const cCharaBase& c) { return Flies(c) && c.m_byBlockMode == 2; }
 bool ComputerOperated(const cCharaBase& c) { return c.m_nTeam == 1; }

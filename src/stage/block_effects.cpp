@@ -82,7 +82,7 @@ int cGameScene::BlockAppearanceTest(cBlockData& block) {
 }
 
 int cGameScene::ApplyBlockEffect(cHero& hero) {
-  if (hero.m_bScrollLock) return 0;
+  if (hero.IsSyncedToScroll()) return 0;
   const int n = StageSubSteps();
   cBlockCell* cell = hero.m_pFootBlock;
   if (cell && hero.m_nBlockArg == 0 && cell->GetHitKind(hero.m_nBlockSide) != 0) {
@@ -142,7 +142,7 @@ int cGameScene::ApplyBlockEffect(cHero& hero) {
 }
 
 int cGameScene::ApplyBlockItem(cHero& hero) {
-  if (hero.m_bScrollLock) return 0;
+  if (hero.IsSyncedToScroll()) return 0;
   int& cooldown = hero.m_nBlockWord;
   bool applied = false;
   cBlockCell* cell = hero.m_pFootBlock;

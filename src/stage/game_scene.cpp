@@ -1,5 +1,6 @@
 #include "stage/game_scene.h"
 
+#include "objects/chara.h"
 #include "objects/chara_base.h"
 #include "objects/effect.h"
 #include "objects/message.h"
@@ -85,7 +86,7 @@ void cGameScene::SweepRemovedShots() {
 int cGameScene::IsBlockedAt(const cCharaBase* chara) {
   if (!chara) return 0;
   // An object that flies through blocks is never in the way of one.
-  if (chara->m_bNoGravity && chara->m_byBlockMode == 0) return 0;
+  if (chara->IsSyncedToScroll() && chara->m_byBlockMode == 0) return 0;
   const int shift = m_ScrollX.m_nRowShift;
   const long long rowWidth = 1LL << shift;
   const long long cells = static_cast<long long>(g_vecBlockMap.size());
@@ -98,11 +99,6 @@ int cGameScene::IsBlockedAt(const cCharaBase* chara) {
     if (c[0] < 0 || c[0] >= rowWidth || c[1] < 0 || index >= cells) return 1;
     if (g_vecBlockMap[static_cast<size_t>(index)].GetHitKind(chara->m_nBlockSide) != 0) return 1;
   }
-  for (const std::list<cCharaBase*>& team : m_vecTeamChara)
-    for (const cCharaBase* other : team) {
-      if (!other || other == chara || !other->m_Data.m_bBlockChara || !other->m_bActive || other->m_bDead) continue;
-      if (chara->OverlapsRect(other->m_dX, other->m_dY, other->m_dRight, other->m_dBottom)) return 1;
-    }
-  return 0;
+  return HitsBlockChara(chara, g_lstChara);
 }
 

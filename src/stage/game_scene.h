@@ -400,25 +400,27 @@ class cGameScene : public cScene {
 
   // --- block_chara.cpp ---
   // Objects against the charas that act as blocks (active, living and not
-  // the object itself), visited in the order of `charas` (the team lists).
+  // the object itself), visited in the order of `charas` (g_lstChara: the
+  // order the charas were placed in, which decides between equal
+  // proposals).
   // An object flying through blocks passes them all. The contact flags
   // collect what was touched; the pushed flag is m_bStopHit.
   //
   // The hero's solid collision of one sub-step, after its block tests:
   // landing, riding upkeep, ceilings, side pushes, squeezes. 2 when crushed.
-  int HitCharas(cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas);
+  int HitCharas(cCharaBase* chara, std::list<cChara>& charas);
   // Before a riding object's horizontal move: the carrier's displacement
   // since it was last seen goes into the object's speed.
-  int CarryRiders(cCharaBase* rider, const std::vector<std::list<cCharaBase*>>& charas);
-  int HitsBlockChara(const cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas);
-  int OverlapsBlockCharaExcept(const cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas, int id);
+  int CarryRiders(cCharaBase* rider, std::list<cChara>& charas);
+  int HitsBlockChara(const cCharaBase* chara, std::list<cChara>& charas);
+  int OverlapsBlockCharaExcept(const cCharaBase* chara, std::list<cChara>& charas, int id);
   // Whether the 5 pixels under the feet reach the carrier (by id); the
   // first block chara there.
   int IsOnCarrier(const cCharaBase* chara);
   cCharaBase* FindCarrierBelow(const cCharaBase* chara);
   // Places the object against the block charas it overlaps on one axis
   // (0 horizontal, 1 vertical).
-  void SettleOnBlockCharas(cCharaBase* chara, const std::vector<std::list<cCharaBase*>>& charas, int axis);
+  void SettleOnBlockCharas(cCharaBase* chara, std::list<cChara>& charas, int axis);
   // 1 when each corner of the box, now or as given (x, y, right, bottom),
   // lies in some block chara.
   int IsEnclosedByBlockCharas(const cCharaBase* chara, const double box[4]);

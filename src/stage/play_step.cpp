@@ -321,12 +321,12 @@ int cGameScene::StepHero(cHero& hero) {
   const int effect = ApplyBlockEffect(hero);
   if (effect == 1) return kSubStepStageEnd;
   if (effect == 2) return HeroDeath(nullptr);
-  CarryRiders(&hero, m_vecTeamChara);
+  CarryRiders(&hero, g_lstChara);
 
   const char* death = nullptr;
   const int moved = MoveHeroThroughMap(&hero, &death);
   if (moved == 2) return HeroDeath(death);
-  const int contact = HitCharas(&hero, m_vecTeamChara);
+  const int contact = HitCharas(&hero, g_lstChara);
   const int settled = SettleHeroAfterContacts(&hero, contact, &death);
   if (settled == 2) return HeroDeath(death);
   hero.DecayForcedVX();
@@ -347,7 +347,7 @@ int cGameScene::StepChara(cChara& c, int blockChara) {
     return SettleGoneChara(c);
   }
   if (m_bHeroDeathCheck && CheckHeroDeath()) return kSubStepFrameEnd;
-  if (!blockChara) CarryRiders(&c, m_vecTeamChara);
+  if (!blockChara) CarryRiders(&c, g_lstChara);
   int die = 0, remove = 0;
   if (c.MoveX() == 4) remove = 1;
   if (HitBlocksX(&c) == 2) die = 1;
@@ -357,7 +357,7 @@ int cGameScene::StepChara(cChara& c, int blockChara) {
   if (my == 8) remove = 1;
   if (HitBlocksY(&c) == 2) die = 1;
   if (!blockChara) {
-    if (HitCharas(&c, m_vecTeamChara) == 2) die = 1;
+    if (HitCharas(&c, g_lstChara) == 2) die = 1;
     CheckBlocksX(&c);
     CheckBlocksY(&c);
     if (Crushed(c)) die = 1;

@@ -76,10 +76,11 @@ void DrawRanking(const cRankingData& ranking, DDSURFACEDATA* dst, int x, int y, 
       FormatTime(value, e.m_nValue);
       font.DrawText(dst, x + 144, row, value.c_str());
     } else {
-      // Right-aligned: the last digit ends the column.
+      // Right-aligned: the last digit stands at x + (w + 8) cells, so a
+      // value as wide as place 1's starts at x + 144 like the clear times.
       value = std::to_string(e.m_nValue);
-      const int end = x + (width + 8) * kCell;
-      font.DrawText(dst, end - static_cast<int>(value.size()) * kCell, row, value.c_str());
+      const int last = x + (width + 8) * kCell;
+      font.DrawText(dst, last - (static_cast<int>(value.size()) - 1) * kCell, row, value.c_str());
     }
   }
   if (g_SystemData.CountSetFlags(g_SceneManager.m_nGameMode) >= 2) {

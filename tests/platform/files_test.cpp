@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <csignal>
 
 #include "platform/paths.h"
@@ -74,7 +76,36 @@ TEST(AtomicWriter, AFailedSaveLeavesTheOldFileAndNoTemporary) {
   EXPECT_FALSE(wrote);
 
   EXPECT_EQ(ReadText(base + "save.dat"), "old contents");
-  EXPECT_EQ(AllEntries(tmp.path()), (std::vector<std::string>{"IsAFolder", "Save.dat"}));
+
+  // A file the user made read-only is kept, by root as well: the permission
+  // bits decide, as opening it for writing would.
+  ASSERT_TRUE(tmp.MakeFile("ReadOnly.dat", "kept"));
+  ASSERT_EQ(::chmod((tmp / "ReadOnly.dat").c_str(), 0444), 0);
+  EXPECT_FALSE(plat::WriteFileAtomic(base + "READONLY.DAT", "new", 3));
+  EXPECT_EQ(ReadText(base + "ReadOnly.dat"), "kept");
+  ::chmod((tmp / "ReadOnly.dat").c_str(), 0644);
+  EXPECT_TRUE(plat::WriteFileAtomic(base + "ReadOnly.dat", "new", 3)) << "writable again";
+  EXPECT_EQ(ReadText(base + "ReadOnly.dat"), "new");
+
+  EXPECT_EQ(AllEntries(tmp.path()), (std::vector<std::string>{"IsAFolder", "ReadOnly.dat", "Save.dat"}));
+}
+
+TEST(AtomicWriter, LeftoversOfWritesCutShortAreRemovedAndNothingElse) {
+  TempFolder tmp;
+  ASSERT_TRUE(tmp.ok());
+  const std::vector<std::string> leftovers = {"Story01.dat.tmp-aB3dE9", ".t4save.tmp-XXXXXX", "Option.dat.tmp-000000"};
+  const std::vector<std::string> others = {"Story01.dat", "a.tmp-12345", "a.tmp-1234567", ".tmp-abcdef",
+                                           "Story01.tmp-ab!def"};
+  for (const std::string& n : leftovers) ASSERT_TRUE(tmp.MakeFile(n));
+  for (const std::string& n : others) ASSERT_TRUE(tmp.MakeFile(n));
+  ASSERT_TRUE(tmp.MakeDir("Dir.tmp-abcdef"));
+  plat::RemoveWriteLeftovers(tmp.path());
+  std::vector<std::string> expected = others;
+  expected.push_back("Dir.tmp-abcdef");
+  std::sort(expected.begin(), expected.end());
+  std::vector<std::string> left = AllEntries(tmp.path());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, expected);
 }
 
 TEST(WholeFileReader, ReadsFilesAndRefusesWhatIsNotOne) {

@@ -36,6 +36,7 @@ class BlockCharaTest : public ::testing::Test {
   }
   void TearDown() override {
     charas_.clear();
+    g_lstChara.clear();
     Player.clear();
     stage_.reset();
     g_vecInput = savedInput_;
@@ -44,6 +45,7 @@ class BlockCharaTest : public ::testing::Test {
 
   void MakeStage(int level) {
     charas_.clear();
+    g_lstChara.clear();
     stage_.reset();
     stage_ = std::make_unique<t4test::StageFixture>(40, 20, level, 1.0);
     g_Stage.m_nHeroBlockW = 16;
@@ -58,7 +60,7 @@ class BlockCharaTest : public ::testing::Test {
     g_Stage.m_nCharaBlockFlyH = 30;
   }
   cGameScene& Scene() { return stage_->Scene(); }
-  const std::vector<std::list<cCharaBase*>>& Lists() { return Scene().m_vecTeamChara; }
+  std::list<cChara>& Lists() { return g_lstChara; }
 
   cHero& Hero() {
     heroTemplate_ = cCharaData();
@@ -71,15 +73,16 @@ class BlockCharaTest : public ::testing::Test {
     Scene().m_vecTeamChara[0].push_back(&h);
     return h;
   }
-  // A block chara of w x h pixels with its top-left at (x, y).
-  cChara& Platform(double x, double y, int w, int h) {
+  // A block chara of w x h pixels with its top-left at (x, y), placed
+  // after the ones made before it.
+  cChara& Platform(double x, double y, int w, int h, int faction = 1) {
     cCharaData t;
     t.m_byControl = kCharaControlComputer;
-    t.m_byFaction = 1;
+    t.m_byFaction = static_cast<BYTE>(faction);
     t.m_nMaxHp = 10;
     t.m_bBlockChara = 1;
-    charas_.push_back(std::make_unique<cChara>());
-    cChara& c = *charas_.back();
+    cChara& c = g_lstChara.emplace_back();
+    charas_.push_back(&c);
     c.Spawn(static_cast<int>(charas_.size()) + 10, &t, nullptr, 0, 0, 0, 0);
     c.m_Data.m_bBlockChara = 1;
     c.m_bActive = 1;
@@ -88,7 +91,7 @@ class BlockCharaTest : public ::testing::Test {
     c.m_nH = c.m_nBaseH = h;
     Put(c, x, y);
     c.SavePrevPosition();
-    Scene().m_vecTeamChara[1].push_back(&c);
+    Scene().m_vecTeamChara[static_cast<size_t>(faction)].push_back(&c);
     return c;
   }
   static void Put(cCharaBase& c, double x, double y) {
@@ -128,7 +131,7 @@ class BlockCharaTest : public ::testing::Test {
   }
 
   std::unique_ptr<t4test::StageFixture> stage_;
-  std::vector<std::unique_ptr<cChara>> charas_;
+  std::vector<cChara*> charas_;
   cCharaData heroTemplate_;
   cSystemData savedSystem_;
   std::vector<cInput> savedInput_;
@@ -418,6 +421,58 @@ TEST_F(BlockCharaTest, AHeroSyncedToTheViewIsPushedOnlyByPlatformsComingAtIt) {
     EXPECT_EQ(h.LRUD.u, c.up) << c.what;
     EXPECT_EQ(h.LRUD.d, c.down) << c.what;
   }
+}
+
+TEST_F(BlockCharaTest, AHeroAcrossTwoLevelPlatformsRidesTheOnePlacedFirst) {
+  // Two 32-pixel platforms side by side with their tops at 640; the hero
+  // (16 wide) at x 604 reaches 8 pixels onto each, its feet 2 pixels into
+  // them: both propose the floor 640 - 24 = 616, and the equal proposal of
+  // the one visited later loses. The factions are not the order.
+  struct Case {
+    int firstFaction, secondFaction;
+    bool firstOnLeft;
+  };
+  const Case cases[] = {{3, 1, true}, {3, 1, false}, {1, 3, true}, {1, 3, false}};
+  for (const Case& c : cases) {
+    MakeStage(1);
+    const std::string what = "placed first: faction " + std::to_string(c.firstFaction) +
+                             (c.firstOnLeft ? " on the left" : " on the right");
+    cChara& first = Platform(c.firstOnLeft ? 580 : 612, 640, 32, 16, c.firstFaction);
+    cChara& second = Platform(c.firstOnLeft ? 612 : 580, 640, 32, 16, c.secondFaction);
+    cHero& h = Hero();
+    Put(h, 604, 617);
+    h.SavePrevPosition();
+    Put(h, 604, 618);
+    h.m_dVY = 1;
+    EXPECT_EQ(Scene().HitCharas(&h, Lists()), 0) << what;
+    EXPECT_EQ(h.m_dY, 616.0) << what;
+    EXPECT_EQ(h.m_bOnChara, 1) << what;
+    EXPECT_EQ(h.m_nCarrierId, first.m_nId) << what;
+    EXPECT_NE(h.m_nCarrierId, second.m_nId) << what;
+    // A rider looking for a new carrier under its feet finds the same one.
+    EXPECT_EQ(Scene().FindCarrierBelow(&h), &first) << what;
+  }
+}
+
+TEST_F(BlockCharaTest, SqueezedAfterACeilingTheHeroSlipsUnderWhatWasOverItsUpperHalfAtTheStart) {
+  // The hero (16 x 24) at (600, 700): its upper half is 700..712. A ceiling
+  // (bottom 701) placed first moves it to 702; two posts reaching 705..715
+  // push it from both sides, so x goes back to 600 and the first block
+  // chara over the upper half of the call's start pushes it below itself:
+  // the ceiling again (y 702), not a post found over the moved half (716).
+  MakeStage(1);
+  const cChara& ceiling = Platform(590, 680, 64, 22);
+  Platform(590, 705, 12, 11);
+  Platform(614, 705, 12, 11);
+  cHero& h = Hero();
+  Put(h, 600, 700);
+  h.SavePrevPosition();
+  EXPECT_EQ(Scene().HitCharas(&h, Lists()), 0);
+  EXPECT_EQ(h.m_dY, ceiling.m_dBottom + 1);
+  EXPECT_EQ(h.m_dX, 600.0);
+  EXPECT_EQ(h.LRUD.l, 0);
+  EXPECT_EQ(h.LRUD.r, 0);
+  EXPECT_EQ(h.m_bRising, 1);
 }
 
 TEST_F(BlockCharaTest, APlatformComingDownOntoAStandingHeroCrushesIt) {

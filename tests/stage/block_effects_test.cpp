@@ -361,19 +361,23 @@ TEST_F(SpecialBlocksTest, NoJumpBlocksAndWhatLeavesTheEffectsAlone) {
   Scene().ApplyBlockEffect(h);
   EXPECT_EQ(h.m_bJumpBlocked, 0);
 
-  // An absent block and a hero riding the scroll get nothing.
+  // An absent block and a hero synced to the view (flying: the flag the
+  // block collision reads as synced) get nothing; the template's scroll
+  // byte alone does not make a walking hero synced.
   h.m_dVY = 0.0;
   StandOn(h, 22, 25);
   Scene().ApplyBlockEffect(h);
   EXPECT_EQ(h.m_dVY, 0.0);
   Scene().m_vecStageVar[9] = 1;
-  h.m_bScrollLock = 1;
+  h.SetPlacementMode(kPlaceFly);
   Scene().ApplyBlockEffect(h);
   EXPECT_EQ(h.m_dVY, 0.0);
   EXPECT_TRUE(sounds_.empty());
-  h.m_bScrollLock = 0;
+  h.SetPlacementMode(kPlaceWalk);
+  h.m_bScrollLock = 1;
   Scene().ApplyBlockEffect(h);
   EXPECT_LT(h.m_dVY, 0.0);
+  EXPECT_EQ(sounds_, std::vector<int>{10});
 }
 
 // ---- item blocks -------------------------------------------------------------------
@@ -426,12 +430,17 @@ TEST_F(SpecialBlocksTest, AnItemBlockGivesItsItemAgainEverySixtyFrames) {
   EXPECT_EQ(Scene().ApplyBlockItem(h), 1);
   EXPECT_EQ(h.m_nBlockWord, 0);
 
-  // A hero riding the scroll gets nothing.
+  // A hero synced to the view (flying) gets nothing; a walking one with
+  // the template's scroll byte set gets the item.
   items[2].m_vecCmd.clear();
-  h.m_bScrollLock = 1;
+  h.SetPlacementMode(kPlaceFly);
   sounds_.clear();
   EXPECT_EQ(Scene().ApplyBlockItem(h), 0);
   EXPECT_TRUE(sounds_.empty());
+  h.SetPlacementMode(kPlaceWalk);
+  h.m_bScrollLock = 1;
+  EXPECT_EQ(Scene().ApplyBlockItem(h), 0);
+  EXPECT_EQ(sounds_, std::vector<int>{20});
 }
 
 }  // namespace

@@ -247,6 +247,55 @@ TEST_F(ContactsTest, ShotFatesAfterAHit) {
   }
 }
 
+TEST_F(ContactsTest, DealtDamageImpactAndLandedTriggersGoOnlyThroughCredit) {
+  // A victim hit with both damage and impact, by a shot of a shooter or by
+  // the touch of a chara with a parent; the dealer is the shooter or the
+  // parent. The dealt triggers (18, 19) start like the landed one (20):
+  // on the dealer, and only when the shot or the chara passes credit.
+  struct Case {
+    const char* what;
+    bool shot, credit;
+  };
+  const Case cases[] = {
+      {"a shot without credit", true, false},
+      {"a shot with credit", true, true},
+      {"a chara not acting for its parent", false, false},
+      {"a chara acting for its parent", false, true},
+  };
+  for (const Case& c : cases) {
+    cChara& victim = Chara(1, 100, 0, 300, 300);
+    for (int t : {1, 2}) AddFlow(victim, t);
+    cChara& dealer = Chara(3, 10, 0, 600, 600);
+    for (int t : {18, 19, 20}) AddFlow(dealer, t);
+    cChara* attacker = nullptr;
+    if (c.shot) {
+      cShot& s = Shot(3, 5, 300, 300);
+      s.m_Settings.m_byImpact = 4;
+      s.m_pShooter = &dealer;
+      s.m_bCreditShooter = c.credit ? 1 : 0;
+    } else {
+      attacker = &Chara(2, 10, 5, 300, 300);
+      attacker->m_Data.m_byBodyImpact = 4;
+      for (int t : {18, 19, 20}) AddFlow(*attacker, t);
+      attacker->SetParentLink(&dealer);
+      attacker->m_bCreditParent = c.credit ? 1 : 0;
+    }
+    ASSERT_EQ(Scene().StepCharas(), 0) << c.what;
+    EXPECT_EQ(victim.m_nLife, 95) << c.what;
+    EXPECT_TRUE(Runs(victim, 1)) << c.what;
+    EXPECT_TRUE(Runs(victim, 2)) << c.what;
+    for (int t : {18, 19, 20}) {
+      EXPECT_EQ(Runs(dealer, t), c.credit) << c.what << ", trigger " << t;
+      if (attacker) { EXPECT_FALSE(Runs(*attacker, t)) << c.what << ", trigger " << t; }
+    }
+    if (attacker) attacker->ClearLinks();
+    for (auto& l : Scene().m_vecTeamShot) l.clear();
+    Scene().m_lstShot.clear();
+    for (auto& l : Scene().m_vecTeamChara) l.remove_if([](cCharaBase* p) { return p != &Player[0]; });
+    g_lstChara.clear();
+  }
+}
+
 TEST_F(ContactsTest, ShotsWithoutAttackFollowTheProjectsRule) {
   struct Case {
     int attack, rule, sounds, invincible;
