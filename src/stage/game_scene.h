@@ -1,7 +1,7 @@
-// The stage-play scene: the running stage's world state that the objects,
-// their flows and the world rules share. The scene manager's stage-play slot
-// still runs a stand-in; the objects and their tests work on a scene made
-// for them and reached through g_pGameScene.
+// The stage-play scene: it runs one stage through its states (fade-in,
+// ready banners, play, pause, results, retry, game over, fade-out) and holds
+// the running stage's world state that the objects, their flows and the
+// world rules share, reached through g_pGameScene.
 #pragma once
 #include <atomic>
 #include <list>
