@@ -449,6 +449,41 @@ TEST_F(ScreenEffectTest, TheCutWavedTurnedWindowedMagnifiedAndPixelatedFrames) {
   }
 }
 
+// A split of 480 rows into 7 bands: ceil(480 / 7) = 69 rows a band, 480 /
+// 69 = 6 whole bands drawn (414 rows) and the last 66 rows left in colour
+// 16, in every drawing mode. At shift 0 the drawn rows keep their place.
+TEST_F(ScreenEffectTest, ASplitDrawsWholeBandsOnlyInEveryDrawingMode) {
+  for (const char* mode : {"D3D32Window", "D3D16Full", "DD32Window", "DD16Full", "DD8Full"}) {
+    SCOPED_TRACE(mode);
+    Start(Mode(mode));
+    DDSetVirtualBackBuffer(1);
+    DDFillRect(&BackBuffer, 0, 0, 640, 480, 16);
+    empty_ = Get(Screen(), 0, 0);
+    g_Palette[5] = PALETTEENTRY{0xAA, 0x22, 0x11, 0};
+    g_PaletteWork[5] = g_Palette[5];
+    Define(1, 4, {10, 0, 0, 7});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    DDFillRect(&BackBuffer, 0, 0, 640, 480, 5);
+    const uint32_t frame = Get(Screen(), 0, 0);
+    ASSERT_NE(frame, empty_);
+    scene_.RunScrEffect(0);
+    int undrawn = 0;
+    for (int y = 0; y < 480; ++y) {
+      const uint32_t left = Get(Screen(), 0, y), right = Get(Screen(), 639, y);
+      ASSERT_EQ(left, right) << "row " << y;
+      ASSERT_EQ(left, y < 414 ? frame : empty_) << "row " << y;
+      undrawn += left == empty_;
+    }
+    EXPECT_EQ(undrawn, 66);
+    scene_.InitDrawState();
+    DDSetVirtualBackBuffer(0);
+    // The work surfaces are made again for the next mode.
+    for (DDSURFACEDATA* sd : made_) DDReleaseSurface(sd);
+    made_.clear();
+    DDRelease();
+  }
+}
+
 // The waves move rows (columns) sideways by the wave at the phase, which
 // turns a degree a frame: the picture is the wave function's of the work
 // copy, and the next frame's differs.
