@@ -170,7 +170,8 @@ TEST_F(ScreenEffectTest, EachKindRunsForItsTime) {
       {"a kind without a handler ends at once", 14, {10}, 0, 0, 1},
       {"a negative kind too", -3, {10}, 0, 0, 1},
       {"no run time: a range takes one tenth", 9, {0, 0, 90}, 0, 0, 7},
-      {"no run time: a move ends", 1, {0, 0, 0, 100, 0}, 0, 0, RangeFrames(0, 0, sixth)},
+      {"no run time: a move takes one tenth", 1, {0, 0, 0, 100, 0}, 0, 0, 12},
+      {"a negative run time: a shake takes one tenth", 2, {-5, 4, 4}, 0, 0, 12},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -229,6 +230,30 @@ TEST_F(ScreenEffectTest, AMoveDrawsTheFrameAtItsPointAndGoesTowardTheEnd) {
     ASSERT_EQ(scene_.m_ScrEffect.m_nInt2, y) << "frame " << n;
     v += 1.0 / 6.0;
   }
+}
+
+// A move whose run time is 0 runs as one of a tenth: the same points in
+// the same frames, and the same end.
+TEST_F(ScreenEffectTest, AMoveWithoutRunTimeRunsAsOneOfATenth) {
+  Start(Mode("DD32Full"));
+  auto run = [&](int time) {
+    Define(1, 1, {time, 100, 50, 10, 20});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    std::vector<std::pair<int, int>> points;
+    while (scene_.m_ScrEffect.m_nId != 0 && points.size() < 100) {
+      scene_.RunScrEffect(0);
+      points.emplace_back(scene_.m_ScrEffect.m_nInt1, scene_.m_ScrEffect.m_nInt2);
+    }
+    scene_.InitDrawState();
+    return points;
+  };
+  const std::vector<std::pair<int, int>> none = run(0), one = run(1);
+  ASSERT_EQ(one.size(), 12u);
+  EXPECT_EQ(none, one);
+  // A = trunc(100 + (10 - 100) x v) with v = 1/6 before the second frame's
+  // advance.
+  EXPECT_EQ(one[1].first, 85);
+  EXPECT_EQ(one[1].second, 45);
 }
 
 TEST_F(ScreenEffectTest, AShakeSwingsBetweenItsWidthsAndFillsOnlyTheOpenStrip) {
