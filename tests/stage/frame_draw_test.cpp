@@ -258,7 +258,6 @@ TEST_F(BackgroundTest, ColourSixteenShowsWhereNoBackBackgroundIsDrawn) {
       {"no backgrounds at all", 0, 0, 0, 0},
       {"all hidden", 2, 0, 0, 3},
       {"only a front background", 1, 1, 1, 1},
-      {"a shown back background without a picture", 1, 1, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -274,6 +273,26 @@ TEST_F(BackgroundTest, ColourSixteenShowsWhereNoBackBackgroundIsDrawn) {
     scene_.DrawBackgrounds(&BackBuffer, 0);
     EXPECT_TRUE(AllBack(0, 0, 640, 480, empty));
   }
+}
+
+// A shown background whose bitmap holds no picture draws nothing, yet it
+// counts as drawn: alone it leaves the screen as it was (no colour 16), and
+// the picture after it is the second drawn, keyed over what is there.
+TEST_F(BackgroundTest, AShownBackgroundWithoutAPictureCountsAsDrawn) {
+  Start(Mode("DD32Full"));
+  AddBackground(64, 64, 0);
+  DDReleaseSurface(&g_SD[kFirstBackground + 0]);
+  FillAll(BackBuffer, Opaque(0x777));
+  scene_.DrawBackgrounds(&BackBuffer, 0);
+  EXPECT_TRUE(AllBack(0, 0, 640, 480, Opaque(0x777)));
+
+  AddBackground(64, 64, 0);
+  Fill(g_SD[kFirstBackground + 1], 0, 0, 4, 4, 0);  // a hole of the key colour
+  FillAll(BackBuffer, Opaque(0x777));
+  scene_.DrawBackgrounds(&BackBuffer, 0);
+  EXPECT_EQ(Get(BackBuffer, 1, 1), Opaque(0x777));
+  EXPECT_EQ(Get(BackBuffer, 11, 11), Opaque(Tagged(11, 11, 1)));
+  EXPECT_EQ(Get(BackBuffer, 65, 1), Opaque(0x777));  // the next tile's hole
 }
 
 TEST_F(BackgroundTest, OnlyTheFirstBackBackgroundCoversItsKeyColour) {
