@@ -87,14 +87,16 @@ cInput* BeginMenuFrame(int& subState, int row) {
 
 void PostClose() { plat::PostMessage(g_hWnd.load(), WM_CLOSE, 0, 0); }
 
-// The eight background slots take the stage's backgrounds (an empty name
-// where there is none), bitmaps larger than the screen in system memory.
+// The eight background slots take the pictures of the stage's backgrounds
+// (an empty name where there is none), bitmaps larger than the screen in
+// system memory. A hidden background is loaded too, so that a command can
+// show it later: the shown switch decides only the drawing.
 void FillBackgroundSlots() {
   for (int i = 0; i < 8; ++i) {
     DDSURFACEDEF& def = g_SDDef[kBackgroundSlot + i];
     const cBackgroundData* bg =
         static_cast<size_t>(i) < g_Stage.m_vecBackground.size() ? &g_Stage.m_vecBackground[static_cast<size_t>(i)] : nullptr;
-    if (bg && bg->m_bShow && !bg->m_strPicture.empty()) {
+    if (bg && !bg->m_strPicture.empty()) {
       std::snprintf(def.szFileName, sizeof def.szFileName, "%s", bg->m_strPicture.c_str());
       if (!g_bD3D) {
         int tooLarge = 0;
