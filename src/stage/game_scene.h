@@ -181,6 +181,11 @@ class cGameScene : public cScene {
   // The picture and message-text surfaces of the stage that ends.
   void ReleaseStageBmps();
   void ReleaseStageLists();
+  // What entering the scene loaded, released when the scene is deleted:
+  // the built-in surfaces it draws with, the stage surface vectors and
+  // lists and the scene's pictures.
+  void ReleaseEnteredSurfaces();
+  int m_bSurfacesLoaded = 0;  // entering loaded the built-in surfaces
   // The limited-sight mask as CreateSightMask last built it: (1280 + 2r) x
   // (960 + 2r) pixels of colour 16 around a transparent hole of radius r at
   // its centre. Only the 640 x 480 part the screen shows is ever made (in

@@ -36,6 +36,7 @@
 #include "stage/ranking_view.h"
 #include "stage/replay_data.h"
 #include "stage/scene_manager.h"
+#include "stage/stage_surfaces.h"
 #include "stage/system_menu.h"
 
 MENUANCHOR g_ptMenuAnchor[3];
@@ -115,12 +116,25 @@ bool LoadBackgroundSlots() {
   return DDLoadSurfaces(g_SD, indices, 8);
 }
 
-bool LoadSceneSurfaces() {
+// The 65 built-in surfaces the play scene draws with: 2-47, 49-51, 55-70.
+std::vector<int> SceneSurfaceIndices() {
   std::vector<int> indices;
   for (int i = 2; i <= 47; ++i) indices.push_back(i);
   for (int i = 49; i <= 51; ++i) indices.push_back(i);
   for (int i = 55; i <= 70; ++i) indices.push_back(i);
+  return indices;
+}
+
+bool LoadSceneSurfaces() {
+  const std::vector<int> indices = SceneSurfaceIndices();
   return DDLoadSurfaces(g_SD, indices.data(), static_cast<int>(indices.size()));
+}
+
+template <class C, class D>
+void ReleaseSurfaces(C& surfaces, D& defs) {
+  DDReleaseSurfaceVector(surfaces);
+  surfaces.clear();
+  defs.clear();
 }
 
 // The hint line of the results and the play frame, centred at y 456.
@@ -130,6 +144,17 @@ void DrawCentredText(int textIndex) {
 }
 
 }  // namespace
+
+void cGameScene::ReleaseEnteredSurfaces() {
+  for (int i : SceneSurfaceIndices()) DDReleaseSurface(&g_SD[i]);
+  ReleaseSurfaces(g_vecCharaExcSD, g_vecCharaExcSDDef);
+  ReleaseSurfaces(g_vecSwordSD, g_vecSwordSDDef);
+  ReleaseSurfaces(g_vecEffectSD, g_vecEffectSDDef);
+  ReleaseSurfaces(g_vecSceneSD, g_vecSceneSDDef);
+  ReleaseStageBmps();
+  ReleaseStageLists();
+  m_bSurfacesLoaded = 0;
+}
 
 void cGameScene::Update() {
   if (m_bFailed) return;
@@ -159,6 +184,7 @@ void cGameScene::Enter() {
   FillBackgroundSlots();
   const int restart = g_SceneManager.m_nPrevScene == SCENE_GAME ? 1 : 0;
   if (!restart) {
+    m_bSurfacesLoaded = 1;
     if (!LoadSceneSurfaces()) {
       PostClose();
       m_bFailed = 1;
