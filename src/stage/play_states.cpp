@@ -226,21 +226,21 @@ void cGameScene::StateReady() {
   }
   Draw(0, 1, 0, 1);
   if (!(g_bTestPlay && g_bCmdLineStage)) {
+    // The replay banner stands where the stage-number banner would; the
+    // start banner follows either.
     if (g_SceneManager.m_nTitleChoice == 4) {
       if (++m_nBannerCount < 80) {
         DrawBanner(0, 32, 128, 256, 224);
         return;
       }
-    } else {
-      if (g_Stage.m_bStageBanner && ++m_nBannerCount < 80) {
-        DrawBanner(0, 0, 128, 256, 224);
-        DDDrawNumber(&BackBuffer, 384, 224, 32, 32, Sheet(kWordSheet), 0, 128, 1, g_Progress.m_nStageNo, 0, 0);
-        return;
-      }
-      if (g_Stage.m_bStartBanner && ++m_nStartBannerCount < 80) {
-        DrawBanner(160, 0, 80, 280, 224);
-        return;
-      }
+    } else if (g_Stage.m_bStageBanner && ++m_nBannerCount < 80) {
+      DrawBanner(0, 0, 128, 256, 224);
+      DDDrawNumber(&BackBuffer, 384, 224, 32, 32, Sheet(kWordSheet), 0, 128, 1, g_Progress.m_nStageNo, 0, 0);
+      return;
+    }
+    if (g_Stage.m_bStartBanner && ++m_nStartBannerCount < 80) {
+      DrawBanner(160, 0, 80, 280, 224);
+      return;
     }
   }
   if (!Player.empty()) Player[0].m_Anime.SetPattern(Player[0].m_bScrollLock ? 2 : 0, 0);
