@@ -18,6 +18,7 @@
 #include "records/progress_data.h"
 #include "records/stage_data.h"
 #include "records/system_data.h"
+#include "services/file_chooser.h"
 #include "services/game_threads.h"
 #include "services/input.h"
 #include "services/window_requests.h"
@@ -436,6 +437,30 @@ TEST_F(ReplayKeys, WatchingAReplayOrRecordingOffLeavesTheKeysInert) {
     plat::SetKeyDown(vk, false);
   }
   EXPECT_TRUE(sent.empty());
+}
+
+// The save chooser lists the replays of the version this program writes;
+// only the open chooser lists every version.
+std::vector<cFileFilter> g_saveFilters;
+std::string g_saveExtension;
+int SeeSaveChooser(cFileChooser& chooser, const char*) {
+  g_saveFilters = chooser.Filters();
+  g_saveExtension = chooser.DefaultExtension();
+  return 0;
+}
+
+TEST(ReplaySaveChooser, ListsOnlyTheReplaysOfThisVersion) {
+  const bool headless = plat::IsHeadless();
+  plat::SetHeadless(false);
+  SetFileChooserUi(SeeSaveChooser);
+  std::string path;
+  EXPECT_EQ(ShowSaveReplayDialog(&path, "Stage1"), 0);
+  SetFileChooserUi(nullptr);
+  plat::SetHeadless(headless);
+  ASSERT_EQ(g_saveFilters.size(), 1u);
+  EXPECT_EQ(g_saveFilters[0].text, "ReplayFile ( *.rpl4_778 )");
+  EXPECT_EQ(g_saveFilters[0].pattern, "*.rpl4_778");
+  EXPECT_EQ(g_saveExtension, "rpl4_778");
 }
 
 }  // namespace
