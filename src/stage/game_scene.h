@@ -121,6 +121,9 @@ class cGameScene : public cScene {
   // Draws a frame of the stage (play_step.cpp).
   void Draw(int live, int frozen, int timeWarning, int hint);
   void DrawHero(int frozen);
+  // The on-screen items of one drawing layer (all of them when `layers` is
+  // 1), in one sprite batch.
+  void DrawItems(DDSURFACEDATA* target, int layer, int layers, int frozen);
   int DrawChara(cChara& chara, int frozen);
   void UpdateActiveObjects();
   // Takes a chara off the stage: its links cleared, out of its team list,
