@@ -413,7 +413,9 @@ void cGameScene::Draw(int live, int frozen, int timeWarning, int hint) {
   SweepRemovedObjects();
   DrawBlockMap(target, 1);
   DrawBackgrounds(target, 1);
-  if (g_bTestPlay) DrawEditorOnlyOverlays(target);
+  // The pass runs in every play; marks meant only for a test play hold
+  // themselves back outside one.
+  DrawEditorOnlyOverlays(target);
   if (!Player.empty()) Player[0].DrawSightPicture(target);
   DrawPictures(target, 1, frozen);
   DrawEffects(target, frozen);
