@@ -105,7 +105,7 @@ int cCharaBase::TestLinkCondition(const cCond& c) {
       case 0: holds = !who->m_bRight; break;
       case 1: holds = who->m_bRight != 0; break;
       case 2: holds = who->m_Data.m_byFlight == 0 && (who->m_bOnChara || (!who->m_bJumping && !who->m_bFalling)); break;
-      case 3: holds = who->m_nTeam != 0 ? who->m_bActive != 0 : who->IsOnScreen() != 0; break;
+      case 3: holds = who->m_nTeam != 0 ? who->m_bOnScreen != 0 : who->IsOnScreen() != 0; break;
       default: return 0;
     }
   }

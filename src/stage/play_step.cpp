@@ -65,6 +65,7 @@ void cGameScene::SweepRemovedObjects() {
 void cGameScene::UpdateActiveObjects() {
   if (!Player.empty()) {
     Player[0].m_bActive = 1;
+    Player[0].m_bOnScreen = 1;
   }
   std::fill(m_vecGroupFlag.begin(), m_vecGroupFlag.end(), 0);
   for (cChara& c : g_lstChara) {
@@ -95,6 +96,7 @@ void cGameScene::UpdateActiveObjects() {
   for (cShot& s : m_lstShot) {
     if (s.m_bRemoved) continue;
     s.m_bActive = 1;
+    s.m_bOnScreen = s.IsOnScreen();
   }
 }
 
