@@ -88,13 +88,12 @@ int DDSplitBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int stripe, int s
   const int count = horizontal ? w : h;
   DDBeginSpriteBatch(0);
   if (stripe > 0 && count > 0) {
-    // The last stripe is drawn too, narrower when the length is not a
-    // multiple of the stripe, so no edge of the picture goes missing.
-    const long long n = (static_cast<long long>(count) + stripe - 1) / stripe;
+    // Whole stripes only: the length mod stripe lines at the far end are
+    // left undrawn.
+    const long long n = count / stripe;
     auto draw = [&](long long k, long long delta) {
-      const long long start = k * stripe;
-      const int len = static_cast<int>(std::min<long long>(stripe, count - start));
-      const int at = static_cast<int>(start);
+      const int at = static_cast<int>(k * stripe);
+      const int len = stripe;
       if (horizontal)
         DDBlt(dst, x + at, Displaced(y, delta), len, h, src, sx + at, sy, key);
       else

@@ -14,8 +14,9 @@ void DDWaveBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int waves, double
 
 // The picture cut into stripes `stripe` pixels wide (columns when
 // `horizontal`, else rows): the odd stripes drawn `shift` pixels up (left),
-// then the even ones `shift` pixels down (right). The last stripe may be
-// narrower. Stripe 0 is a plain DDBlt, whose result it returns; otherwise 1.
+// then the even ones `shift` pixels down (right). Only whole stripes are
+// drawn: the length mod stripe lines at the far end stay as they were.
+// Stripe 0 is a plain DDBlt, whose result it returns; otherwise 1.
 int DDSplitBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, int stripe, int shift, DDSURFACEDATA* src, int sx,
                int sy, int key, int horizontal);
 

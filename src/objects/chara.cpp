@@ -33,7 +33,6 @@ bool ValidSwitch(int s, size_t count) { return s >= 0 && static_cast<size_t>(s) 
 }  // namespace
 
 cChara::cChara(const cChara& other) : cCharaBase(other) {
-  m_bOnScreen = other.m_bOnScreen;
   m_bAnimateInactive = other.m_bAnimateInactive;
   m_DropItem = other.m_DropItem;
   m_nBalloonCount = other.m_nBalloonCount;

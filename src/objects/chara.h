@@ -11,7 +11,6 @@
 
 class cChara : public cCharaBase {
  public:
-  int m_bOnScreen = 0;          // inside its activation area this sub-step
   int m_bAnimateInactive = 0;   // an inactive chara keeps animating
   cItem m_DropItem;             // present when the chara has one to drop
   int m_nBalloonCount = 0;      // 0..95: the icon of the drop item shows for 32 of 96 frames
@@ -58,8 +57,9 @@ class cChara : public cCharaBase {
   void DrawBalloonMark(DDSURFACEDATA* target);
 };
 
-// Whether commands count `c` as on the screen: a chara's on-screen flag; the
-// hero, which carries none, by the test of its place in the view.
+// Whether commands count `c` as on the screen: a chara's on-screen flag of
+// the sub-step; the hero, whose flag stands set in play, by the test of its
+// place in the view.
 int OnScreenFlag(const cCharaBase& c);
 
 // The charas of the running stage.

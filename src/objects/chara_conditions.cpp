@@ -7,8 +7,10 @@
 #include "flow/status_values.h"
 #include "objects/chara_base.h"
 #include "objects/hero.h"
+#include "graphics/blit.h"
 #include "graphics/fill.h"
 #include "graphics/prim.h"
+#include "graphics/surface.h"
 #include "records/stage_data.h"
 #include "records/system_data.h"
 #include "services/game_threads.h"
@@ -53,6 +55,18 @@ SENSEAREA AreaOf(int area, int r, bool facingRight) {
 
 int ReachOf(const cCond& c) { return c.m_nConst * 16 + c.m_sRightVarIndex; }
 
+// DirectDraw draws a large circle at radius 64 into a 129 x 129 scratch
+// square of the key colour and stretches that to 2r x 2r.
+void DrawStretchedCircle(DDSURFACEDATA* t, int cx, int cy, int r, DWORD colour) {
+  constexpr int kSide = 129;
+  DDSURFACEDATA scratch{};
+  if (!DDCreateSurface(&scratch, kSide, kSide, 1, 1, 0, nullptr, 0)) return;
+  DDFillRect(&scratch, 0, 0, kSide, kSide, 0);
+  DDCircle(&scratch, kSide / 2, kSide / 2, kSide / 2, colour);
+  DDStretchBlt(t, cx - r, cy - r, 2 * r, 2 * r, &scratch, 0, 0, kSide, kSide, 1);
+  DDReleaseSurface(&scratch);
+}
+
 }  // namespace
 
 int cCharaBase::TestVariableCondition(const cCond& c) {
@@ -91,7 +105,7 @@ int cCharaBase::TestLinkCondition(const cCond& c) {
       case 0: holds = !who->m_bRight; break;
       case 1: holds = who->m_bRight != 0; break;
       case 2: holds = who->m_Data.m_byFlight == 0 && (who->m_bOnChara || (!who->m_bJumping && !who->m_bFalling)); break;
-      case 3: holds = who->m_nTeam != 0 ? who->m_bActive != 0 : who->IsOnScreen() != 0; break;
+      case 3: holds = who->m_nTeam != 0 ? who->m_bOnScreen != 0 : who->IsOnScreen() != 0; break;
       default: return 0;
     }
   }
@@ -141,7 +155,10 @@ void cCharaBase::DrawOverlayMark(DDSURFACEDATA* t, const cCond& c, int counter) 
   if (area == kAreaCircle) {
     const int cx = (m_rcScreen.left + m_rcScreen.right) / 2;
     const int cy = (m_rcScreen.top + m_rcScreen.bottom) / 2;
-    DDCircle(t, cx, cy, r, colour);
+    if (!g_bD3D && r >= 65)
+      DrawStretchedCircle(t, cx, cy, r, colour);
+    else
+      DDCircle(t, cx, cy, r, colour);
     return;
   }
   if (area < kAreaSides || area > kAreaBackY) return;

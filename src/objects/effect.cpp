@@ -4,6 +4,7 @@
 #include <climits>
 #include <vector>
 
+#include "graphics/batch.h"
 #include "graphics/blit.h"
 #include "graphics/surface.h"
 #include "objects/chara_base.h"
@@ -172,12 +173,14 @@ int cPicture::Draw(DDSURFACEDATA* target, DDSURFACEDATA* surface, int paused) {
 // --- the scene's lists ------------------------------------------------------------
 
 void cGameScene::DrawEffects(DDSURFACEDATA* target, int paused) {
+  DDBeginSpriteBatch(0);
   for (auto it = m_lstEffect.begin(); it != m_lstEffect.end();) {
     if (it->Draw(target, paused))
       it = m_lstEffect.erase(it);
     else
       ++it;
   }
+  DDEndSpriteBatch();
 }
 
 void cGameScene::DrawPictures(DDSURFACEDATA* target, int layer, int paused) {

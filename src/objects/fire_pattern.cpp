@@ -654,7 +654,7 @@ void FireItemPattern(cCharaBase* caller, cCmdState* state, const cEdShot& s) {
 void FireBlockPattern(cCharaBase* caller, cCmdState* state, const cEdShot& s) {
   if (!caller || !g_pGameScene) return;
   if (!HasTemplate(BlockList(s), s.m_nTemplate)) return;
-  // The toggle list of the scene is kept for the whole play scene: a cell
-  // toggles once, so there is nothing to renew before a toggle summon.
+  // The scene's toggle list lasts one attempt (stage set-up empties it): a
+  // cell toggles once in it, so nothing is renewed before a toggle summon.
   FireSummon(caller, state, s, 32);
 }

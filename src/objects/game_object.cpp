@@ -73,6 +73,7 @@ void cGameObject::CopyFields(const cGameObject& s) {
   m_byBlockMode = s.m_byBlockMode;
   m_bAppeared = s.m_bAppeared;
   m_bActive = s.m_bActive;
+  m_bOnScreen = s.m_bOnScreen;
   m_byCondLatch = s.m_byCondLatch;
 }
 
@@ -98,6 +99,7 @@ void cGameObject::SetParams(int id, int team, int player, int blockSide, int gra
   m_dVX = m_dVY = m_dAX = m_dAY = 0.0;
   m_bAppeared = 0;
   m_bActive = 0;
+  m_bOnScreen = 0;
   m_byCondLatch = 0;
   m_bRight = facing;
   m_nCloneValue = static_cast<int16_t>(cloneValue);
@@ -310,7 +312,7 @@ int cGameObject::HitsBlockAtCorners() const {
 }
 
 int cGameObject::IsInActiveRange(const cStageQuad& r) const {
-  if (m_bActive) return 0;
+  if (m_bOnScreen) return 0;
   const double sx = AxisX().m_dPos, sy = AxisY().m_dPos;
   if (r.m_bLeft && TruncToInt(sx - r.m_nLeftMargin * 32.0) >= m_dRight) return 1;
   if (r.m_bRight && TruncToInt(sx + r.m_nRightMargin * 32.0 + 640) <= m_dX) return 1;

@@ -63,7 +63,8 @@ class cGameObject {
   int m_bNoGravity = 0;
   BYTE m_byBlockMode = 0;   // 0, 1 or 2: read by the stage's block collision
   int m_bAppeared = 0;
-  int m_bActive = 0;
+  int m_bActive = 0;         // its appearance conditions hold this sub-step
+  int m_bOnScreen = 0;       // it lies on the screen (charas: in their activation area) this sub-step
   BYTE m_byCondLatch = 0;
 
   cGameObject() = default;
@@ -123,7 +124,8 @@ class cGameObject {
   int GetDirSign() const { return m_bRight ? 1 : -1; }
   int HitsBlockAtCorners() const;
   int HitsBlockAtCorners2(int ignored) const { return HitsBlockAtCorners(); }
-  // 1 when the object has left its activity range and is to be removed.
+  // 1 when the object has left its removal range and is to be removed;
+  // never while its on-screen flag is set.
   int IsInActiveRange(const cStageQuad& range) const;
 
   // Forced velocity for a knockback of t half blocks along (dx, dy).

@@ -174,7 +174,7 @@ void cHero::RebuildOverlayList() {
 int cHero::OnMovedX() {
   if (g_pGameScene) {
     cScrollAxis& a = g_pGameScene->m_ScrollX;
-    if (!a.ScrollsByItself()) a.m_dPos = FollowView(a, m_dX, m_nW);
+    if (!a.ScrollsAutomatically()) a.m_dPos = FollowView(a, m_dX, m_nW);
   }
   return ClampX(m_bNoGravity ? 0 : 1);
 }
@@ -182,7 +182,7 @@ int cHero::OnMovedX() {
 int cHero::OnMovedY() {
   if (g_pGameScene) {
     cScrollAxis& a = g_pGameScene->m_ScrollY;
-    if (!a.ScrollsByItself()) a.m_dPos = FollowView(a, m_dY, m_nH);
+    if (!a.ScrollsAutomatically()) a.m_dPos = FollowView(a, m_dY, m_nH);
   }
   return ClampY(m_bNoGravity ? 0 : 1);
 }
@@ -191,9 +191,9 @@ void cHero::UpdateScreenRect() {
   if (!g_pGameScene) return;
   const cScrollAxis& ax = g_pGameScene->m_ScrollX;
   const cScrollAxis& ay = g_pGameScene->m_ScrollY;
-  const int left = ax.ScrollsByItself() ? plat::TruncToInt(m_dX) - plat::TruncToInt(ax.m_dPos) - m_nImgOffX
+  const int left = ax.ScrollsAutomatically() ? plat::TruncToInt(m_dX) - plat::TruncToInt(ax.m_dPos) - m_nImgOffX
                                        : plat::TruncToInt(m_dX - ax.m_dPos - m_nImgOffX);
-  const int top = ay.ScrollsByItself() ? plat::TruncToInt(m_dY) - plat::TruncToInt(ay.m_dPos) - m_nImgOffY
+  const int top = ay.ScrollsAutomatically() ? plat::TruncToInt(m_dY) - plat::TruncToInt(ay.m_dPos) - m_nImgOffY
                                       : plat::TruncToInt(m_dY - ay.m_dPos - m_nImgOffY);
   m_rcScreen.left = left;
   m_rcScreen.top = top;

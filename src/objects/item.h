@@ -14,7 +14,6 @@ class cItem : public cGameObject {
   cItemData m_Data;   // the item's own template copy
   int m_bPresent = 0; // a carried item exists only when its chara has one to drop
   int m_bRemoved = 0; // off the stage once the walk over the items ends
-  int m_bOnScreen = 0; // on the screen this sub-step
 
   cItem() = default;
   cItem(const cItem& other);

@@ -57,14 +57,14 @@ cCharaBase* FindCharaInList(List& list, const CHARAFILTER& filter) {
 cCharaBase* FindCharaInVector(const std::vector<std::pair<cCharaBase*, int>>& entries, int wantedId,
                               const CHARAFILTER& filter);
 
-// Mode 0: the nearest among the active, appeared, living charas, else among
-// the appeared ones that are not active; 1: among all appeared living
-// charas; 2: only the active ones; other modes none. Distances are city-block
+// Mode 0: the nearest among the on-screen, appeared, living charas, else
+// among the appeared ones off the screen; 1: among all appeared living
+// charas; 2: only the on-screen ones; other modes none. Distances are city-block
 // between aim points; the first of equals wins.
 template <class List>
 cCharaBase* FindNearestChara(double x, double y, List& list, int mode, const CHARAFILTER& filter);
 
-// The nearest for homing: only active charas when the stage says so.
+// The nearest for homing: only on-screen charas when the stage says so.
 template <class List>
 cCharaBase* FindNearestCharaFrom(double x, double y, List& list);
 
@@ -83,7 +83,7 @@ cCharaBase* FindNearestChara(double x, double y, List& list, int mode, const CHA
     for (auto& element : list) {
       cCharaBase* c = move_toward_detail::AsChara(element);
       if (!c || !c->m_bAppeared || !PassesCharaFilter(*c, filter)) continue;
-      if (!anyActivity && (c->m_bActive != 0) != wantActive) continue;
+      if (!anyActivity && (c->m_bOnScreen != 0) != wantActive) continue;
       const double d = CityBlockFromAim(*c, x, y);
       if (!found || d < bestDistance) {
         found = c;

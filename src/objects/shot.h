@@ -4,7 +4,7 @@
 // sub-step (N sub-steps a frame).
 //
 // What the contact rules read of a shot:
-//   faction m_nBlockSide; in range m_bActive; removed m_bRemoved;
+//   faction m_nBlockSide; in range m_bOnScreen; removed m_bRemoved;
 //   hit box m_rcHit, collision box m_dX, m_dY, m_dRight, m_dBottom;
 //   attack m_Settings.m_nAttack, impact m_Settings.m_byImpact;
 //   item m_Settings.m_byHitItemSource (0 none) and m_Settings.m_nHitItem;
@@ -90,7 +90,7 @@ class cShot : public cGameObject {
   BYTE m_byCreditValue = 0;         // group passed with them
 
   // read by the vanish command
-  // (its team is m_nBlockSide, its activity m_bActive)
+  // (its team is m_nBlockSide, its conditions m_bActive, on screen m_bOnScreen)
   int m_bRemoved = 0;    // leaves the stage once the walk over the shot list ends
 
   cShot();

@@ -339,7 +339,7 @@ int cGameScene::CheckBlocksY(cCharaBase* chara) {
 }
 
 void cGameScene::CheckScreenEdgeX(cCharaBase* chara) {
-  if (!chara || (!m_ScrollX.m_bAuto && !Flies(*chara))) return;
+  if (!chara || (!m_ScrollX.ScrollsAutomatically() && !Flies(*chara))) return;
   cCharaBase& c = *chara;
   UpdateScreenRectOf(c);
   if (c.m_rcScreen.left + c.m_nImgOffX < 0) {
@@ -354,7 +354,7 @@ void cGameScene::CheckScreenEdgeX(cCharaBase* chara) {
 }
 
 int cGameScene::CheckScreenEdgeY(cCharaBase* chara) {
-  if (!chara || (!m_ScrollY.m_bAuto && !Flies(*chara))) return 0;
+  if (!chara || (!m_ScrollY.ScrollsAutomatically() && !Flies(*chara))) return 0;
   cCharaBase& c = *chara;
   UpdateScreenRectOf(c);
   if (c.m_rcScreen.top + c.m_nImgOffY < 0) {

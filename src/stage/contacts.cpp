@@ -168,7 +168,7 @@ int cGameScene::StepCharas() {
       std::list<cCharaBase*>& charas = m_vecTeamChara[static_cast<size_t>(ct)];
       if (ct == st || shots.empty() || charas.empty()) continue;
       for (cShot* shot : shots) {
-        if (!shot || shot->m_bRemoved || (rangeOnly && !shot->m_bActive)) continue;
+        if (!shot || shot->m_bRemoved || (rangeOnly && !shot->m_bOnScreen)) continue;
         cShot& r = *shot;
         const bool payload = HasPayload(r);
         bool vanish = false;

@@ -146,11 +146,11 @@ void cGameScene::DrawBackgrounds(DDSURFACEDATA* target, int layer) {
       DDFillRect(target, 0, 0, kScreenW, kScreenH, static_cast<DWORD>(bg.m_nFillColor));
       continue;
     }
-    DDSURFACEDATA* sd = BackgroundSurface(i);
-    // A missing picture counts as not drawn: the screen behind the map
-    // would otherwise keep the previous frame's pixels.
-    if (!HasImage(sd)) continue;
+    // A shown entry counts as drawn even when its surface holds no picture:
+    // nothing is drawn for it, and the screen is not filled in its place.
     ++drawn;
+    DDSURFACEDATA* sd = BackgroundSurface(i);
+    if (!HasImage(sd)) continue;
     const int originX = bg.m_bAutoScrollX
                             ? TruncToInt(bg.m_dOffsetX + viewX - borderX)
                             : TruncToInt(static_cast<double>(TruncToInt(viewX + 0.5) - borderX) * bg.m_dFactorX);

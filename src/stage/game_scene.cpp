@@ -20,6 +20,7 @@ cGameScene::cGameScene() {
 }
 
 cGameScene::~cGameScene() {
+  if (m_bSurfacesLoaded) ReleaseEnteredSurfaces();
   if (g_pGameScene == this) {
     g_pGameScene = nullptr;
     SetBlockAppearanceTest(nullptr);

@@ -1,7 +1,7 @@
-// The stage-play scene: the running stage's world state that the objects,
-// their flows and the world rules share. The scene manager's stage-play slot
-// still runs a stand-in; the objects and their tests work on a scene made
-// for them and reached through g_pGameScene.
+// The stage-play scene: it runs one stage through its states (fade-in,
+// ready banners, play, pause, results, retry, game over, fade-out) and holds
+// the running stage's world state that the objects, their flows and the
+// world rules share, reached through g_pGameScene.
 #pragma once
 #include <atomic>
 #include <list>
@@ -121,6 +121,9 @@ class cGameScene : public cScene {
   // Draws a frame of the stage (play_step.cpp).
   void Draw(int live, int frozen, int timeWarning, int hint);
   void DrawHero(int frozen);
+  // The on-screen items of one drawing layer (all of them when `layers` is
+  // 1), in one sprite batch.
+  void DrawItems(DDSURFACEDATA* target, int layer, int layers, int frozen);
   int DrawChara(cChara& chara, int frozen);
   void UpdateActiveObjects();
   // Takes a chara off the stage: its links cleared, out of its team list,
@@ -181,6 +184,11 @@ class cGameScene : public cScene {
   // The picture and message-text surfaces of the stage that ends.
   void ReleaseStageBmps();
   void ReleaseStageLists();
+  // What entering the scene loaded, released when the scene is deleted:
+  // the built-in surfaces it draws with, the stage surface vectors and
+  // lists and the scene's pictures.
+  void ReleaseEnteredSurfaces();
+  int m_bSurfacesLoaded = 0;  // entering loaded the built-in surfaces
   // The limited-sight mask as CreateSightMask last built it: (1280 + 2r) x
   // (960 + 2r) pixels of colour 16 around a transparent hole of radius r at
   // its centre. Only the 640 x 480 part the screen shows is ever made (in

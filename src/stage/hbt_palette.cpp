@@ -7,6 +7,7 @@
 #include "graphics/builtin_tables.h"
 #include "stage/scene_manager.h"
 #include "graphics/palette.h"
+#include "graphics/palette_fx.h"
 #include "platform/paths.h"
 #include "records/system_data.h"
 #include "services/log.h"
@@ -16,12 +17,6 @@ HIGHLIGHTCOLOR g_HighlightColor[10];
 namespace {
 
 constexpr int kColorSets = 24;
-
-// Entries first..last of the palette move down by `places` (entry i takes
-// the colour of entry i + places), the first ones wrapping to the end.
-void RotateDown(PALETTEENTRY* palette, int first, int last, int places) {
-  std::rotate(palette + first, palette + first + places, palette + last + 1);
-}
 
 struct CycleState {
   int value[9] = {};
@@ -59,7 +54,7 @@ int LoadHbtPalette(int n) {
     return 0;
   }
   if (n < 12) {
-    RotateDown(g_Palette, 16, 207, n * 16);
+    RotatePalette(g_Palette, 16, 207, n * 16, 1, g_Palette);  // entry i takes i + 16n
   } else {
     const int row = 16 * (n - 11);
     for (int r = 16; r < 208; r += 16)
@@ -94,7 +89,7 @@ void CycleColors() {
   if (!g_bD3D) {
     if (!g_SystemData.m_bPaletteCycle || g_nBpp != 8) return;
     if (++g_cycle.calls <= 5) return;
-    for (int first = 208; first < 240; first += 4) RotateDown(g_PaletteWork, first, first + 3, 1);
+    for (int first = 208; first < 240; first += 4) RotatePalette(g_PaletteWork, first, first + 3, 1, 1, g_PaletteWork);
     if (g_lpDDPal) g_lpDDPal->SetEntries(208, 32, g_PaletteWork + 208);
     g_cycle.calls = 0;
     return;

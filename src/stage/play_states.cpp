@@ -36,6 +36,7 @@
 #include "stage/ranking_view.h"
 #include "stage/replay_data.h"
 #include "stage/scene_manager.h"
+#include "stage/stage_surfaces.h"
 #include "stage/system_menu.h"
 
 MENUANCHOR g_ptMenuAnchor[3];
@@ -87,14 +88,16 @@ cInput* BeginMenuFrame(int& subState, int row) {
 
 void PostClose() { plat::PostMessage(g_hWnd.load(), WM_CLOSE, 0, 0); }
 
-// The eight background slots take the stage's backgrounds (an empty name
-// where there is none), bitmaps larger than the screen in system memory.
+// The eight background slots take the pictures of the stage's backgrounds
+// (an empty name where there is none), bitmaps larger than the screen in
+// system memory. A hidden background is loaded too, so that a command can
+// show it later: the shown switch decides only the drawing.
 void FillBackgroundSlots() {
   for (int i = 0; i < 8; ++i) {
     DDSURFACEDEF& def = g_SDDef[kBackgroundSlot + i];
     const cBackgroundData* bg =
         static_cast<size_t>(i) < g_Stage.m_vecBackground.size() ? &g_Stage.m_vecBackground[static_cast<size_t>(i)] : nullptr;
-    if (bg && bg->m_bShow && !bg->m_strPicture.empty()) {
+    if (bg && !bg->m_strPicture.empty()) {
       std::snprintf(def.szFileName, sizeof def.szFileName, "%s", bg->m_strPicture.c_str());
       if (!g_bD3D) {
         int tooLarge = 0;
@@ -113,12 +116,25 @@ bool LoadBackgroundSlots() {
   return DDLoadSurfaces(g_SD, indices, 8);
 }
 
-bool LoadSceneSurfaces() {
+// The 65 built-in surfaces the play scene draws with: 2-47, 49-51, 55-70.
+std::vector<int> SceneSurfaceIndices() {
   std::vector<int> indices;
   for (int i = 2; i <= 47; ++i) indices.push_back(i);
   for (int i = 49; i <= 51; ++i) indices.push_back(i);
   for (int i = 55; i <= 70; ++i) indices.push_back(i);
+  return indices;
+}
+
+bool LoadSceneSurfaces() {
+  const std::vector<int> indices = SceneSurfaceIndices();
   return DDLoadSurfaces(g_SD, indices.data(), static_cast<int>(indices.size()));
+}
+
+template <class C, class D>
+void ReleaseSurfaces(C& surfaces, D& defs) {
+  DDReleaseSurfaceVector(surfaces);
+  surfaces.clear();
+  defs.clear();
 }
 
 // The hint line of the results and the play frame, centred at y 456.
@@ -128,6 +144,17 @@ void DrawCentredText(int textIndex) {
 }
 
 }  // namespace
+
+void cGameScene::ReleaseEnteredSurfaces() {
+  for (int i : SceneSurfaceIndices()) DDReleaseSurface(&g_SD[i]);
+  ReleaseSurfaces(g_vecCharaExcSD, g_vecCharaExcSDDef);
+  ReleaseSurfaces(g_vecSwordSD, g_vecSwordSDDef);
+  ReleaseSurfaces(g_vecEffectSD, g_vecEffectSDDef);
+  ReleaseSurfaces(g_vecSceneSD, g_vecSceneSDDef);
+  ReleaseStageBmps();
+  ReleaseStageLists();
+  m_bSurfacesLoaded = 0;
+}
 
 void cGameScene::Update() {
   if (m_bFailed) return;
@@ -157,6 +184,7 @@ void cGameScene::Enter() {
   FillBackgroundSlots();
   const int restart = g_SceneManager.m_nPrevScene == SCENE_GAME ? 1 : 0;
   if (!restart) {
+    m_bSurfacesLoaded = 1;
     if (!LoadSceneSurfaces()) {
       PostClose();
       m_bFailed = 1;
@@ -198,21 +226,21 @@ void cGameScene::StateReady() {
   }
   Draw(0, 1, 0, 1);
   if (!(g_bTestPlay && g_bCmdLineStage)) {
+    // The replay banner stands where the stage-number banner would; the
+    // start banner follows either.
     if (g_SceneManager.m_nTitleChoice == 4) {
       if (++m_nBannerCount < 80) {
         DrawBanner(0, 32, 128, 256, 224);
         return;
       }
-    } else {
-      if (g_Stage.m_bStageBanner && ++m_nBannerCount < 80) {
-        DrawBanner(0, 0, 128, 256, 224);
-        DDDrawNumber(&BackBuffer, 384, 224, 32, 32, Sheet(kWordSheet), 0, 128, 1, g_Progress.m_nStageNo, 0, 0);
-        return;
-      }
-      if (g_Stage.m_bStartBanner && ++m_nStartBannerCount < 80) {
-        DrawBanner(160, 0, 80, 280, 224);
-        return;
-      }
+    } else if (g_Stage.m_bStageBanner && ++m_nBannerCount < 80) {
+      DrawBanner(0, 0, 128, 256, 224);
+      DDDrawNumber(&BackBuffer, 384, 224, 32, 32, Sheet(kWordSheet), 0, 128, 1, g_Progress.m_nStageNo, 0, 0);
+      return;
+    }
+    if (g_Stage.m_bStartBanner && ++m_nStartBannerCount < 80) {
+      DrawBanner(160, 0, 80, 280, 224);
+      return;
     }
   }
   if (!Player.empty()) Player[0].m_Anime.SetPattern(Player[0].m_bScrollLock ? 2 : 0, 0);

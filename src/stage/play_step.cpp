@@ -4,6 +4,7 @@
 // the world before the later ones move; the order is part of the game.
 #include <climits>
 
+#include "graphics/batch.h"
 #include "graphics/builtin_tables.h"
 #include "graphics/display.h"
 #include "graphics/font.h"
@@ -16,6 +17,7 @@
 #include "services/strings.h"
 #include "stage/hbt_palette.h"
 #include "objects/shot.h"
+#include "objects/sprite_source.h"
 #include "platform/messages.h"
 #include "records/progress_data.h"
 #include "records/stage_data.h"
@@ -63,6 +65,7 @@ void cGameScene::SweepRemovedObjects() {
 void cGameScene::UpdateActiveObjects() {
   if (!Player.empty()) {
     Player[0].m_bActive = 1;
+    Player[0].m_bOnScreen = 1;
   }
   std::fill(m_vecGroupFlag.begin(), m_vecGroupFlag.end(), 0);
   for (cChara& c : g_lstChara) {
@@ -93,6 +96,7 @@ void cGameScene::UpdateActiveObjects() {
   for (cShot& s : m_lstShot) {
     if (s.m_bRemoved) continue;
     s.m_bActive = 1;
+    s.m_bOnScreen = s.IsOnScreen();
   }
 }
 
@@ -394,26 +398,26 @@ void cGameScene::Draw(int live, int frozen, int timeWarning, int hint) {
   ++m_CharaWalk.nDepth;
   for (int layer = 0; layer < layers; ++layer) {
     if (!Player.empty() && OnLayer(Player[0].m_Data.m_byZ, layer, layers)) DrawHero(frozen);
-    for (cItem& item : g_lstItem) {
-      if (item.m_bRemoved || !item.m_bOnScreen || !OnLayer(0, layer, layers)) continue;
-      item.UpdateScreenRect();
-      item.Draw(target, !frozen);
-    }
+    DrawItems(target, layer, layers, frozen);
     for (cChara& c : g_lstChara) {
       if (c.m_bRemoved || !OnLayer(c.m_Data.m_byZ, layer, layers)) continue;
       if (DrawChara(c, frozen)) RemoveChara(&c);
     }
+    DDBeginSpriteBatch(0);
     for (cShot& s : m_lstShot) {
       if (s.m_bRemoved || !OnLayer(s.m_Settings.m_byLayer, layer, layers) || !s.IsOnScreen()) continue;
       s.UpdateScreenRect();
       s.Draw(target, frozen);
     }
+    DDEndSpriteBatch();
   }
   --m_CharaWalk.nDepth;
   SweepRemovedObjects();
   DrawBlockMap(target, 1);
   DrawBackgrounds(target, 1);
-  if (g_bTestPlay) DrawEditorOnlyOverlays(target);
+  // The pass runs in every play; marks meant only for a test play hold
+  // themselves back outside one.
+  DrawEditorOnlyOverlays(target);
   if (!Player.empty()) Player[0].DrawSightPicture(target);
   DrawPictures(target, 1, frozen);
   DrawEffects(target, frozen);
@@ -434,6 +438,19 @@ void cGameScene::Draw(int live, int frozen, int timeWarning, int hint) {
   }
   CycleColors();
   DrawScreenTint(0);
+}
+
+void cGameScene::DrawItems(DDSURFACEDATA* target, int layer, int layers, int frozen) {
+  // One batch ordered by the item sheet: in Direct3D an item's mark, from
+  // another sheet, lies beneath the item.
+  DDBeginSpriteBatch(1);
+  DDSetSpriteOrder(&g_SD[kSheetItem]);
+  for (cItem& item : g_lstItem) {
+    if (item.m_bRemoved || !item.m_bOnScreen || !OnLayer(0, layer, layers)) continue;
+    item.UpdateScreenRect();
+    item.Draw(target, !frozen);
+  }
+  DDEndSpriteBatch();
 }
 
 void cGameScene::DrawHero(int frozen) {

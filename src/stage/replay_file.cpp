@@ -25,9 +25,6 @@ namespace {
 // Files before this version end after the replay record.
 constexpr uint32_t kProgressFromVersion = 173;
 constexpr const char* kReplayFolder = "user_data\\rpl4\\";
-// Every replay version is shown, not only the one this program writes:
-// the player sees the names already taken.
-const char kReplayFilter[] = "ReplayFile ( *.rpl4_* )\0*.rpl4_*\0";
 constexpr const char* kNoHeroText = "主人公が配置されていないのでプレイできません！";
 
 std::atomic<bool> g_bReloadFailed{false};
@@ -140,10 +137,15 @@ std::string DefaultReplayName(const char* defaultName, const cProgressData& prog
 int ShowSaveReplayDialog(std::string* path, const char* defaultName) {
   const std::string ext = ReplayExtension();
   std::string file = DefaultReplayName(defaultName, g_Progress);
+  // Saving lists the files of this version only (opening lists them all).
+  std::string filter = Format("ReplayFile ( *.%s )", ext.c_str());
+  filter += '\0';
+  filter += Format("*.%s", ext.c_str());
+  filter += '\0';
   DDSetDialogBoxMode(1);
   const int chosen = ShowSaveFileDialog(g_hWnd.load(), &file, kReplayFolder,
                                         g_StartOption.English ? "Save replay file" : "リプレイファイルの保存",
-                                        kReplayFilter, ext.c_str());
+                                        filter.c_str(), ext.c_str());
   DDSetDialogBoxMode(0);
   if (!chosen) return 0;
   *path = file;

@@ -79,6 +79,10 @@ constexpr int kHandlerCount = static_cast<int>(sizeof(kHandlers) / sizeof(kHandl
 // from, or for a reversed run the reverse copy.
 const int* Params(const cScrEffectState& s) { return s.m_pEntry ? s.m_pEntry->m_nParam : nullptr; }
 
+// The run time of the kinds that divide by it (the move and the shakes):
+// below one tenth it counts as one tenth, for the rates and the end alike.
+int RunTenths(const int* p) { return std::max(p[0], 1); }
+
 // The advance of the kinds that run a value from p2 to p3. Run times below
 // one tenth would make the step infinite or point it away from the end, so
 // such an effect takes one tenth.
@@ -146,15 +150,10 @@ int cGameScene::ScrEffectMove(int frozen) {
   });
   if (frozen) return 0;
   const double v = s.m_dCurrent;
-  if (p[0] > 0) {
-    s.m_nInt1 = TruncToInt(p[1] + (static_cast<double>(p[3]) - p[1]) / p[0] * v);
-    s.m_nInt2 = TruncToInt(p[2] + (static_cast<double>(p[4]) - p[2]) / p[0] * v);
-  } else {
-    // No run time: the picture stands at the end point.
-    s.m_nInt1 = p[3];
-    s.m_nInt2 = p[4];
-  }
-  return s.Step(0, p[0], s.m_dStep);
+  const int t = RunTenths(p);
+  s.m_nInt1 = TruncToInt(p[1] + (static_cast<double>(p[3]) - p[1]) / t * v);
+  s.m_nInt2 = TruncToInt(p[2] + (static_cast<double>(p[4]) - p[2]) / t * v);
+  return s.Step(0, t, s.m_dStep);
 }
 
 namespace {
@@ -162,7 +161,7 @@ namespace {
 // The shake of kinds 2 and 3: the offset swings between -p2 and p2, p3
 // times over the run time.
 void Shake(cScrEffectState& s, const int* p) {
-  const double stepTime = 6.0 * std::max(p[0], 1);
+  const double stepTime = 6.0 * RunTenths(p);
   const double rate = static_cast<double>(4LL * p[1] * p[2]) / stepTime;
   if (s.m_nInt1 == 0) {
     s.m_dSecond += rate;
@@ -198,7 +197,7 @@ int cGameScene::ScrEffectShakeX(int frozen) {
   DDResetAlphaOp();
   if (frozen) return 0;
   Shake(s, p);
-  return s.Step(0, p[0], s.m_dStep);
+  return s.Step(0, RunTenths(p), s.m_dStep);
 }
 
 int cGameScene::ScrEffectShakeY(int frozen) {
@@ -210,7 +209,7 @@ int cGameScene::ScrEffectShakeY(int frozen) {
   });
   if (frozen) return 0;
   Shake(s, p);
-  return s.Step(0, p[0], s.m_dStep);
+  return s.Step(0, RunTenths(p), s.m_dStep);
 }
 
 int cGameScene::ScrEffectSlideX(int frozen) {

@@ -27,8 +27,13 @@ class cScrollAxis {
   // The automatic speed as the objects' speed corrections see it: 0 while
   // the axis is held at a scroll limit.
   double CarrySpeed() const { return m_bAtLimit ? 0.0 : m_dAutoStep; }
-  // The view moves on its own on this axis: an automatic step, not held.
-  bool ScrollsByItself() const { return m_dAutoStep != 0.0 && !m_bAtLimit; }
+  // The axis scrolls automatically: its automatic speed is not 0, whether
+  // or not the view is held at a scroll limit. While it does, the hero does
+  // not drag the view and the screen edges hold the hero.
+  bool ScrollsAutomatically() const { return m_dAutoStep != 0.0; }
+  // The view is moving on its own now: an automatic speed, not held at a
+  // limit (the rounding of screen rectangles and the aiming of shots).
+  bool ScrollsByItself() const { return ScrollsAutomatically() && !m_bAtLimit; }
 
   // On: the automatic step becomes speed (tenths of a pixel per frame) x
   // 0.1 / N pixels per sub-step; off: 0.

@@ -116,6 +116,11 @@ std::string FormatStateLine(uint64_t frame) {
   AppendInt(s, g_Progress.m_nLives);
   s += ",\"time\":";
   AppendInt(s, scene ? (scene->m_bNoTimeLimit ? 999 : scene->m_nTimeLimit) : 999);
+  s += ",\"view\":{\"x\":";
+  AppendDouble(s, scene ? scene->m_ScrollX.m_dPos : 0.0);
+  s += ",\"y\":";
+  AppendDouble(s, scene ? scene->m_ScrollY.m_dPos : 0.0);
+  s += '}';
   s += ",\"charas\":";
   AppendObjects(s, g_lstChara, [](std::string& out, const cChara& c) {
     AppendPlace(out, c.m_Data.m_sInheritIndex, c);

@@ -29,7 +29,7 @@ constexpr int kSubSteps = 3;
 void MakeChara(cCharaBase& c, int id, double x, double y, int facing) {
   c.Reset(nullptr, 0, 0, 0, 0);
   c.SetParams(id, 1, 0, 1, 0, nullptr, 0, 0, 0, 32, 32, 32, 32, facing, kPlaceFly, 0);
-  c.m_bActive = c.m_bAppeared = 1;
+  c.m_bActive = c.m_bOnScreen = c.m_bAppeared = 1;
   c.m_nLife = 10;
   c.m_dX = x;
   c.m_dY = y;

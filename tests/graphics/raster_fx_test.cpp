@@ -140,30 +140,39 @@ TEST_F(RasterFxTest, WaveDisplacesEachLineOrBandByTheRunningSineSum) {
   }
 }
 
-TEST_F(RasterFxTest, SplitShiftsAlternateStripesAndDrawsTheLastPartialStripe) {
+TEST_F(RasterFxTest, SplitShiftsAlternateWholeStripesAndLeavesThePartialOneUndrawn) {
   for (const char* mode : kEffectModes) {
     SCOPED_TRACE(mode);
     ASSERT_TRUE(Init(Mode(mode)));
-    // Stripes of 7 over 640 columns: 91 whole stripes and 3 columns more.
+    // Stripes of 7 over 640 columns: 640 / 7 = 91 whole stripes are drawn,
+    // the odd ones 2 up and the even ones 2 down; the last 3 columns are not.
     MakePair(640, 10, 640, 4);
     EXPECT_EQ(DDSplitBlt(&dst_, 0, 3, 640, 4, 7, 2, &src_, 0, 0, 0, 1), 1);
     Expected e(640, 10);
-    for (int k = 0; k * 7 < 640; ++k) e.Piece(k * 7, k % 2 ? 1 : 5, std::min(7, 640 - k * 7), 4, k * 7, 0);
+    for (int k = 0; k < 91; ++k) e.Piece(k * 7, k % 2 ? 1 : 5, 7, 4, k * 7, 0);
     EXPECT_EQ(Diff(e), "");
-    for (int x = 0; x < 640; ++x) {
+    for (int x = 0; x < 637; ++x) {
       const int top = (x / 7) % 2 ? 1 : 5;
       ASSERT_EQ(Get(dst_, x, top), Code(x, 0)) << "column " << x;
     }
+    for (int x = 637; x < 640; ++x)
+      for (int y = 0; y < 10; ++y) ASSERT_EQ(Get(dst_, x, y), Marker()) << "column " << x << " row " << y;
     DDReleaseSurface(&dst_);
     DDReleaseSurface(&src_);
 
-    // Rows of 4 over 10 lines (the stage-clear banner's cut), moved sideways.
+    // Rows of 4 over 10 lines (the stage-clear banner's cut), moved
+    // sideways: two whole rows, the last 2 lines undrawn.
     MakePair(30, 12, 20, 12);
     DDSplitBlt(&dst_, 6, 1, 16, 10, 4, 3, &src_, 2, 1, 0, 0);
     Expected rows(30, 12);
-    for (int k = 1; k < 3; k += 2) rows.Piece(6 - 3, 1 + 4 * k, 16, 4, 2, 1 + 4 * k);
-    for (int k = 0; k < 3; k += 2) rows.Piece(6 + 3, 1 + 4 * k, 16, std::min(4, 10 - 4 * k), 2, 1 + 4 * k);
+    rows.Piece(6 - 3, 1 + 4, 16, 4, 2, 1 + 4);
+    rows.Piece(6 + 3, 1, 16, 4, 2, 1);
     EXPECT_EQ(Diff(rows), "");
+
+    // A stripe longer than the picture draws nothing.
+    FillAll(dst_, Marker());
+    DDSplitBlt(&dst_, 0, 0, 16, 10, 11, 0, &src_, 0, 0, 0, 0);
+    EXPECT_EQ(Diff(Expected(30, 12)), "");
 
     // Stripe 0 is one plain copy; a negative stripe draws nothing.
     FillAll(dst_, Marker());

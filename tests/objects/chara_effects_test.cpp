@@ -292,6 +292,41 @@ TEST_F(CharaEffectTest, EachKindDrawsItsEffectStraightFromTheSheet) {
   }
 }
 
+// A chara of scale 2 (64 x 64) split into 5: stripes of ceil(64 / 5) = 13
+// lines, 64 / 13 = 4 whole stripes drawn, the last 12 lines (columns) left
+// undrawn, in every drawing mode. The shift stays 0, so each drawn line
+// keeps its place.
+TEST_F(CharaEffectTest, ASplitDrawsWholeStripesOnlyInEveryDrawingMode) {
+  for (const char* mode : {"D3D32Window", "D3D16Full", "DD32Window", "DD16Full", "DD8Full"}) {
+    SCOPED_TRACE(mode);
+    Start(Mode(mode));
+    for (int kind : {2, 3}) {
+      SCOPED_TRACE(kind == 2 ? "rows" : "columns");
+      Define(kind, {10, 0, 0, 5});
+      cChara c;
+      MakeChara(c, 2);
+      ASSERT_EQ(c.m_nImgW, 64);
+      c.m_EffectState.Start(1, EFFECT_RUN_FORWARD, 0);
+      drawtest::FillAll(target_, 0);
+      c.Draw(&target_, 0);
+      // Lines across the split: drawn ones hold some of the picture, the
+      // undrawn ones nothing.
+      for (int line = 0; line < 64; ++line) {
+        int seen = 0;
+        for (int k = 0; k < 64; ++k) {
+          const int x = kind == 2 ? kLeft + k : kLeft + line, y = kind == 2 ? kTop + line : kTop + k;
+          seen += drawtest::Get(target_, x, y) != 0;
+        }
+        if (line < 52)
+          EXPECT_GT(seen, 0) << "line " << line;
+        else
+          EXPECT_EQ(seen, 0) << "line " << line;
+      }
+    }
+    Release();
+  }
+}
+
 // The lens magnifies the frame copied into work surface 2 (filled with
 // colour 0 over 2g x 2g first), about the frame's centre moved by (p3, p4),
 // with radius g = trunc(sqrt 2 x (max(|p3|, |p4|) + w / 2)).

@@ -50,7 +50,7 @@ struct Command {
 void MakeChara(cCharaBase& c, int id, int team, double x, double y, int facing) {
   c.Reset(nullptr, 0, 0, 0, 0);
   c.SetParams(id, team, 0, team, 0, nullptr, 0, 0, 0, 32, 32, 32, 32, facing, kPlaceFly, 0);
-  c.m_bActive = c.m_bAppeared = 1;
+  c.m_bActive = c.m_bOnScreen = c.m_bAppeared = 1;
   c.m_nLife = 10;
   c.m_dX = x;
   c.m_dY = y;

@@ -222,7 +222,7 @@ TEST_F(GameObjectTest, CornerProbesFindBlocksOfOtherSidesOnly) {
   EXPECT_EQ(obj_.HitsBlockAtCorners(), 1);
 }
 
-TEST_F(GameObjectTest, RangeTestRemovesOnlyInactiveObjectsOutsideTheirRange) {
+TEST_F(GameObjectTest, RangeTestRemovesOnlyOffScreenObjectsOutsideTheirRange) {
   cStageQuad range;
   range.Set(1, 1, 1, 1, 2, 2, 2, 2);
   // View at (320, 320); left limit trunc(320 - 64) = 256 >= right edge.
@@ -241,7 +241,9 @@ TEST_F(GameObjectTest, RangeTestRemovesOnlyInactiveObjectsOutsideTheirRange) {
   obj_.m_dX = 0;  // the world's edge counts whatever the switches
   obj_.ClampX(9);
   EXPECT_EQ(obj_.IsInActiveRange(range), 1);
-  obj_.m_bActive = 1;
+  obj_.m_bActive = 1;  // conditions met do not keep an object in play
+  EXPECT_EQ(obj_.IsInActiveRange(range), 1);
+  obj_.m_bOnScreen = 1;  // the on-screen flag does, even beyond the world
   obj_.m_dX = -5000;
   obj_.ClampX(9);
   EXPECT_EQ(obj_.IsInActiveRange(range), 0);

@@ -239,3 +239,34 @@ TEST_F(ItemDrawTest, IconFramesScaleMarkAndHidden) {
 }
 
 }  // namespace
+
+namespace {
+
+// The play frame draws a layer's items in one sprite batch ordered by the
+// item sheet. In Direct3D the mark, from the unordered mark sheet, is drawn
+// first and so lies beneath its item; DirectDraw draws at once, the mark
+// over the item.
+TEST_F(ItemDrawTest, TheFramesItemBatchPutsTheMarkBeneathTheItemInDirect3D) {
+  for (const char* mode : {"DD32Window", "D3D32Window"}) {
+    SCOPED_TRACE(mode);
+    for (int e : {kSheetItem, kSheetItem2, kSheetMark, kSheetMark2}) DDReleaseSurface(&g_SD[e]);
+    DDReleaseSurface(&target_);
+    DDRelease();
+    ASSERT_TRUE(Init(DisplayModeNamed(mode)));
+    const uint32_t opaque = g_bD3D ? 0xFF000000u : 0u;
+    for (int e : {kSheetItem, kSheetItem2, kSheetMark, kSheetMark2}) Make(g_SD[e], 256, 480);
+    for (int e : {kSheetItem, kSheetItem2}) Fill(g_SD[e], 64, 32, opaque | 0x3333);
+    for (int e : {kSheetMark, kSheetMark2}) Fill(g_SD[e], 32, 32, opaque | 0x8888);
+    SelectSpriteSurfaces();
+    ASSERT_TRUE(DDCreateSurface(&target_, 200, 200, 0, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0));
+    drawtest::FillAll(target_, 0);
+    cItem& item = g_lstItem.emplace_back(MakeItem(1, 1));
+    item.m_bOnScreen = 1;
+    stage_.Scene().DrawItems(&target_, 0, 1, 1);
+    EXPECT_EQ(At(10, 20), opaque | (g_bD3D ? 0x3333u : 0x8888u));
+    EXPECT_EQ(At(41, 51), opaque | (g_bD3D ? 0x3333u : 0x8888u));
+    g_lstItem.clear();
+  }
+}
+
+}  // namespace

@@ -140,7 +140,7 @@ TEST_F(MoveTowardTest, SearchesFilterAndBreakTiesByListOrder) {
   for (cCharaBase& c : charas) {
     c.m_nId = id++;
     c.m_bAppeared = 1;
-    c.m_bActive = 1;
+    c.m_bActive = c.m_bOnScreen = 1;
     c.m_vecVar.assign(9, 0);
     c.m_nImgW = c.m_nImgH = 32;
     c.m_rcScreen = RECT{100 * c.m_nId, 0, 100 * c.m_nId + 31, 31};
@@ -186,13 +186,13 @@ TEST_F(MoveTowardTest, SearchesFilterAndBreakTiesByListOrder) {
   CHARAFILTER none;
   EXPECT_EQ(FindNearestChara(316.0, 16.0, charas, 0, none), at(3));
   EXPECT_EQ(FindNearestChara(266.0, 16.0, charas, 0, none), at(2));  // 50 from both 2 and 3
-  at(2)->m_bActive = 0;
-  at(3)->m_bActive = 0;
-  at(4)->m_bActive = 0;
+  at(2)->m_bOnScreen = 0;
+  at(3)->m_bOnScreen = 0;
+  at(4)->m_bOnScreen = 0;
   at(1)->m_Data.m_byInvincible = 0;
   EXPECT_EQ(FindNearestChara(316.0, 16.0, charas, 0, none), at(1));  // an active one first
   EXPECT_EQ(FindNearestChara(316.0, 16.0, charas, 1, none), at(3));
-  at(1)->m_bActive = 0;
+  at(1)->m_bOnScreen = 0;
   EXPECT_EQ(FindNearestChara(316.0, 16.0, charas, 0, none), at(3));  // then the inactive ones
   EXPECT_EQ(FindNearestChara(316.0, 16.0, charas, 2, none), nullptr);
   EXPECT_EQ(FindNearestChara(316.0, 16.0, charas, 3, none), nullptr);

@@ -10,6 +10,7 @@
 #include "objects/stage_fixture.h"
 #include "records/system_data.h"
 #include "services/game_threads.h"
+#include "support/flow_writer.h"
 
 namespace {
 
@@ -45,17 +46,7 @@ class OverlayTest : public DisplayTest {
     DisplayTest::TearDown();
   }
   // A "horizontal" area of two half blocks in colour 2, shown always.
-  static cCond Area(int mode = 1, int area = 0) {
-    cCond c;
-    c.m_byKind = 7;
-    c.m_nConst = 2;
-    c.m_byLeftSource = static_cast<BYTE>(mode);
-    c.m_byRightStatus = 2;
-    c.m_byRightSource = 1;
-    c.m_byRightTarget = 1;
-    c.m_byDistanceMode = static_cast<BYTE>(area);
-    return c;
-  }
+  static cCond Area(int mode = 1, int area = 0) { return t4test::DistanceArea(mode, area); }
   int Column(int x) { return static_cast<int>(Get(BackBuffer, x, 100)); }
 
   t4test::StageFixture stage_;
@@ -96,6 +87,35 @@ TEST_F(OverlayTest, AreaLinesInTheirColourWhenTheDisplayModeAllows) {
   g_bTestPlay = 1;
   h.DrawOverlayMark(&BackBuffer, Area(2), 0);
   EXPECT_EQ(Column(268), 216);
+}
+
+// Circle areas (kind 6) round the image centre (315, 215): up to radius 64
+// drawn as they are; from 65 on DirectDraw draws radius 64 into a 129 x 129
+// square and stretches it to 2r x 2r, so the circle's right end falls
+// short of x + r.
+TEST_F(OverlayTest, LargeCirclesAreStretchedFromRadius64InDirectDraw) {
+  cHero& h = Player[0];
+  const int cx = 315, cy = 215;
+  cCond circle = Area(1, 6);
+  circle.m_nConst = 4;  // 64 pixels
+  h.DrawOverlayMark(&BackBuffer, circle, 0);
+  EXPECT_EQ(Get(BackBuffer, cx + 64, cy), 216u);
+  EXPECT_EQ(Get(BackBuffer, cx - 64, cy), 216u);
+  EXPECT_EQ(Get(BackBuffer, cx, cy - 64), 216u);
+  EXPECT_EQ(Get(BackBuffer, cx + 65, cy), 0u);
+
+  FillAll(BackBuffer, 0);
+  circle.m_nConst = 5;  // 80 pixels
+  h.DrawOverlayMark(&BackBuffer, circle, 0);
+  EXPECT_EQ(Get(BackBuffer, cx - 80, cy), 216u);
+  EXPECT_EQ(Get(BackBuffer, cx + 80, cy), 0u);
+  int right = 0;
+  for (int x = cx + 70; x < cx + 80; ++x)
+    if (Get(BackBuffer, x, cy) == 216u) right = x;
+  EXPECT_GE(right, cx + 76);
+  // Nothing outside the 160 x 160 square.
+  for (int y = cy - 90; y < cy + 90; ++y)
+    for (int x : {cx - 81, cx + 80}) ASSERT_EQ(Get(BackBuffer, x, y), 0u) << x << "," << y;
 }
 
 TEST_F(OverlayTest, FlowsThatLatchedDrawNothing) {

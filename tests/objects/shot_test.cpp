@@ -52,7 +52,7 @@ void Place(cCharaBase& c, double x, double y) {
 void MakeChara(cCharaBase& c, int id, int team, int faction, double x, double y, int facing = 0) {
   c.Reset(nullptr, 0, 0, 0, 0);
   c.SetParams(id, team, 0, faction, 0, nullptr, 0, 0, 0, 32, 32, 32, 32, facing, kPlaceFly, 0);
-  c.m_bActive = c.m_bAppeared = 1;
+  c.m_bActive = c.m_bOnScreen = c.m_bAppeared = 1;
   c.m_nLife = 10;
   Place(c, x, y);
 }
@@ -293,7 +293,7 @@ TEST_F(ShotTest, LifeTimeCountsSubStepsAndTheRangeTestGoesBySide) {
   g_Stage.m_Quad[kQuadHeroShot].Set(1, 0, 0, 0, 1, 0, 0, 0);  // left side, one cell beyond the view
   g_Stage.m_Quad[kQuadOtherShot].Set(0, 0, 0, 0, 0, 0, 0, 0);
   struct Case {
-    int team, free, active;
+    int team, free, onScreen;
     double x;
     int want;
   };
@@ -304,7 +304,8 @@ TEST_F(ShotTest, LifeTimeCountsSubStepsAndTheRangeTestGoesBySide) {
     cShot shot;
     shot.SetParams(1, k.team, 0, 0, 0, nullptr, 0, 0, 0, 16, 16, 16, 16, 0, kPlaceFree, 0);
     shot.m_bFree = k.free;
-    shot.m_bActive = k.active;
+    shot.m_bActive = 1;  // a shot's conditions always hold
+    shot.m_bOnScreen = k.onScreen;
     shot.m_dX = k.x;
     shot.m_dY = 500;
     shot.ClampToStage();

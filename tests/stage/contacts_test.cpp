@@ -111,7 +111,7 @@ class ContactsTest : public ::testing::Test {
   cShot& Shot(int faction, int attack, double x = 100, double y = 100) {
     cShot& s = Scene().m_lstShot.emplace_back();
     s.m_nBlockSide = faction;
-    s.m_bActive = 1;
+    s.m_bActive = s.m_bOnScreen = 1;
     s.m_Settings.m_nAttack = attack;
     s.m_rcHit = SHOTHITBOX{x, y, x + 15, y + 15};
     s.m_dX = x;

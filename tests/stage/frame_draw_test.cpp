@@ -24,6 +24,7 @@
 #include "records/start_option.h"
 #include "records/system_data.h"
 #include "services/timing.h"
+#include "stage/stage_surfaces.h"
 
 namespace {
 
@@ -131,6 +132,51 @@ class FrameDrawTest : public DisplayTest {
 };
 
 // ---- backgrounds ---------------------------------------------------------------
+
+// A deleted play scene releases what entering it loaded: the built-in
+// surfaces it draws with, the stage surface vectors and lists. A scene that
+// never loaded them leaves them be.
+TEST_F(FrameDrawTest, DeletingAnEnteredSceneReleasesItsSurfaces) {
+  Start(Mode("DD32Full"));
+  auto alive = [](const DDSURFACEDATA& sd) { return sd.lpDD != nullptr || sd.lpDT != nullptr; };
+  for (const int entered : {0, 1}) {
+    SCOPED_TRACE(entered ? "entered" : "never entered");
+    for (int i : {2, 47, 49, 51, 55, 70}) Make(g_SD[i], 8, 8);
+    Make(g_SD[48], 8, 8);  // not one the scene loads
+    // The containers' surfaces are released with their containers below.
+    auto make = [](DDSURFACEDATA& sd) { ASSERT_TRUE(DDCreateSurface(&sd, 8, 8, 1, 0, DTMEMORYTYPE_VIDEO_RT, nullptr, 0)); };
+    make(g_vecEffectSD.emplace_back());
+    g_vecEffectSDDef.emplace_back();
+    make(g_vecSwordSD.emplace_back());
+    make(g_vecCharaExcSD.emplace_back());
+    make(g_lstPictureSD.emplace_back());
+    make(Off_Msg.emplace_back());
+    auto* scene = new cGameScene();
+    scene->m_bSurfacesLoaded = entered;
+    delete scene;
+    for (int i : {2, 47, 49, 51, 55, 70}) EXPECT_EQ(alive(g_SD[i]), !entered) << "built-in surface " << i;
+    EXPECT_TRUE(alive(g_SD[48]));
+    EXPECT_EQ(g_vecEffectSD.empty(), entered != 0);
+    EXPECT_EQ(g_vecEffectSDDef.empty(), entered != 0);
+    EXPECT_EQ(g_vecSwordSD.empty(), entered != 0);
+    EXPECT_EQ(g_vecCharaExcSD.empty(), entered != 0);
+    EXPECT_EQ(g_lstPictureSD.empty(), entered != 0);
+    EXPECT_EQ(Off_Msg.empty(), entered != 0);
+    for (DDSURFACEDATA* sd : made_) DDReleaseSurface(sd);
+    made_.clear();
+    DDReleaseSurfaceVector(g_vecEffectSD);
+    DDReleaseSurfaceVector(g_vecSwordSD);
+    DDReleaseSurfaceVector(g_vecCharaExcSD);
+    DDReleaseSurfaceList(g_lstPictureSD);
+    DDReleaseSurfaceList(Off_Msg);
+    g_vecEffectSD.clear();
+    g_vecEffectSDDef.clear();
+    g_vecSwordSD.clear();
+    g_vecCharaExcSD.clear();
+    g_lstPictureSD.clear();
+    Off_Msg.clear();
+  }
+}
 
 class BackgroundTest : public FrameDrawTest {
  protected:
@@ -258,7 +304,6 @@ TEST_F(BackgroundTest, ColourSixteenShowsWhereNoBackBackgroundIsDrawn) {
       {"no backgrounds at all", 0, 0, 0, 0},
       {"all hidden", 2, 0, 0, 3},
       {"only a front background", 1, 1, 1, 1},
-      {"a shown back background without a picture", 1, 1, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -274,6 +319,26 @@ TEST_F(BackgroundTest, ColourSixteenShowsWhereNoBackBackgroundIsDrawn) {
     scene_.DrawBackgrounds(&BackBuffer, 0);
     EXPECT_TRUE(AllBack(0, 0, 640, 480, empty));
   }
+}
+
+// A shown background whose bitmap holds no picture draws nothing, yet it
+// counts as drawn: alone it leaves the screen as it was (no colour 16), and
+// the picture after it is the second drawn, keyed over what is there.
+TEST_F(BackgroundTest, AShownBackgroundWithoutAPictureCountsAsDrawn) {
+  Start(Mode("DD32Full"));
+  AddBackground(64, 64, 0);
+  DDReleaseSurface(&g_SD[kFirstBackground + 0]);
+  FillAll(BackBuffer, Opaque(0x777));
+  scene_.DrawBackgrounds(&BackBuffer, 0);
+  EXPECT_TRUE(AllBack(0, 0, 640, 480, Opaque(0x777)));
+
+  AddBackground(64, 64, 0);
+  Fill(g_SD[kFirstBackground + 1], 0, 0, 4, 4, 0);  // a hole of the key colour
+  FillAll(BackBuffer, Opaque(0x777));
+  scene_.DrawBackgrounds(&BackBuffer, 0);
+  EXPECT_EQ(Get(BackBuffer, 1, 1), Opaque(0x777));
+  EXPECT_EQ(Get(BackBuffer, 11, 11), Opaque(Tagged(11, 11, 1)));
+  EXPECT_EQ(Get(BackBuffer, 65, 1), Opaque(0x777));  // the next tile's hole
 }
 
 TEST_F(BackgroundTest, OnlyTheFirstBackBackgroundCoversItsKeyColour) {

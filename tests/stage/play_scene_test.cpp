@@ -232,8 +232,11 @@ TEST(StateLog, CharasAndItemsStillOnTheStageAreListedInOrder) {
   item.m_Data.m_sInheritIndex = 2;
   item.m_dX = 384;
   item.m_dY = 416;
+  g_pGameScene->m_ScrollX.m_dPos = 400.5;
+  g_pGameScene->m_ScrollY.m_dPos = 320;
   const std::string line = FormatStateLine(12);
   EXPECT_NE(line.find("\"frame\":12,\"play\":7,"), std::string::npos) << line;
+  EXPECT_NE(line.find(",\"view\":{\"x\":400.5,\"y\":320},\"charas\":"), std::string::npos) << line;
   EXPECT_NE(line.find("\"charas\":[{\"id\":3,\"x\":352.5,\"y\":400,\"vx\":0.10000000000000001,\"vy\":0,\"life\":5}],"
                       "\"items\":[{\"id\":2,\"x\":384,\"y\":416}],\"shots\":0,"),
             std::string::npos)

@@ -18,6 +18,7 @@
 #include "records/progress_data.h"
 #include "records/stage_data.h"
 #include "records/system_data.h"
+#include "services/file_chooser.h"
 #include "services/game_threads.h"
 #include "services/input.h"
 #include "services/window_requests.h"
@@ -438,6 +439,30 @@ TEST_F(ReplayKeys, WatchingAReplayOrRecordingOffLeavesTheKeysInert) {
   EXPECT_TRUE(sent.empty());
 }
 
+// The save chooser lists the replays of the version this program writes;
+// only the open chooser lists every version.
+std::vector<cFileFilter> g_saveFilters;
+std::string g_saveExtension;
+int SeeSaveChooser(cFileChooser& chooser, const char*) {
+  g_saveFilters = chooser.Filters();
+  g_saveExtension = chooser.DefaultExtension();
+  return 0;
+}
+
+TEST(ReplaySaveChooser, ListsOnlyTheReplaysOfThisVersion) {
+  const bool headless = plat::IsHeadless();
+  plat::SetHeadless(false);
+  SetFileChooserUi(SeeSaveChooser);
+  std::string path;
+  EXPECT_EQ(ShowSaveReplayDialog(&path, "Stage1"), 0);
+  SetFileChooserUi(nullptr);
+  plat::SetHeadless(headless);
+  ASSERT_EQ(g_saveFilters.size(), 1u);
+  EXPECT_EQ(g_saveFilters[0].text, "ReplayFile ( *.rpl4_778 )");
+  EXPECT_EQ(g_saveFilters[0].pattern, "*.rpl4_778");
+  EXPECT_EQ(g_saveExtension, "rpl4_778");
+}
+
 }  // namespace
 
 // ---- recording and watching in the real program ----------------------------
@@ -524,8 +549,9 @@ TEST_F(ReplayPlay, F1SavesTheAttemptAndTheTitleWatchesItFrameForFrameAndAgain) {
   EXPECT_EQ(Get32(bytes, at - 12), kStageEndMarker);
   EXPECT_NE(t4test::ReadFile(dir / "Report_Game.txt").find("user_data\\rpl4\\Stage1_00.rpl4_778"), std::string::npos);
 
-  // Watching: the replay banner, the same frames, then the attempt again.
-  const int total = 200 + 2 * static_cast<int>(frames) + 200;
+  // Watching: the replay banner, then the stage's start banner (its switch
+  // is on), the same frames, then the attempt again.
+  const int total = 200 + 2 * static_cast<int>(frames) + 200 + 79;
   const std::vector<PlayLine> play = Run("play", total, t4test::TitleReplayScript() + "250-400 LEFT Z F1 F2\n",
                                          "Stage1_00.rpl4_778\n");
   const std::vector<long> playFrames = t4test::FirstAttemptPlayFrames(play);
@@ -533,7 +559,8 @@ TEST_F(ReplayPlay, F1SavesTheAttemptAndTheTitleWatchesItFrameForFrameAndAgain) {
   int banner = 0;
   for (const PlayLine& l : play)
     if (l.state == 1 && l.frame < playFrames.front()) ++banner;
-  EXPECT_EQ(banner, 79 + 1);
+  ASSERT_EQ(stage.m_bStartBanner, 1);
+  EXPECT_EQ(banner, 79 + 79 + 1);
 
   const std::vector<std::string> recHashes = t4test::ReadFrameHashes(dir / "rec.txt");
   const std::vector<std::string> playHashes = t4test::ReadFrameHashes(dir / "play.txt");
@@ -557,8 +584,9 @@ TEST_F(ReplayPlay, F1SavesTheAttemptAndTheTitleWatchesItFrameForFrameAndAgain) {
       again = l.frame;
       break;
     }
-  // The restart frame, 79 banner frames, the frame that moves on to play.
-  ASSERT_EQ(again, end + 1 + 79 + 1);
+  // The restart frame, 79 frames of each banner, the frame that moves on
+  // to play.
+  ASSERT_EQ(again, end + 1 + 79 + 79 + 1);
   for (long p = again; p <= total && p - again < frames; ++p)
     ASSERT_EQ(playHashes[static_cast<size_t>(p)], recHashes[static_cast<size_t>(first + p - again)]) << p;
 }
@@ -617,8 +645,9 @@ TEST_F(ReplayPlay, ADamagedReplayIsRefusedWithABoxAndTheTitleStays) {
 TEST_F(ReplayPlay, AReplayThatCannotBeReadAgainAtItsRestartGoesBackToTheTitle) {
   WriteQuietReplay("gone.rpl4_778", 200);
   const std::string replay = dir / "user_data/rpl4/gone.rpl4_778";
-  // Paused for a long while in the first attempt; meanwhile the file is
-  // damaged, so the restart at its end cannot read it.
+  // Paused for a long while in the first attempt (after the replay banner
+  // and the start banner, 79 frames each); meanwhile the file is damaged,
+  // so the restart at its end cannot read it.
   std::atomic<bool> damaged{false}, stop{false};
   std::atomic<long> damagedAt{0}, damagedSize{0};
   std::thread watcher([&] {
@@ -637,7 +666,7 @@ TEST_F(ReplayPlay, AReplayThatCannotBeReadAgainAtItsRestartGoesBackToTheTitle) {
     }
   });
   const std::vector<PlayLine> lines =
-      Run("gone", 1000, t4test::TitleReplayScript() + "250 SPACE\n600 X\n", "gone.rpl4_778\nok\n");
+      Run("gone", 1000, t4test::TitleReplayScript() + "329 SPACE\n600 X\n", "gone.rpl4_778\nok\n");
   stop = true;
   watcher.join();
   ASSERT_TRUE(damaged) << "the pause was never seen";

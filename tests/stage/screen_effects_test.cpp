@@ -170,7 +170,8 @@ TEST_F(ScreenEffectTest, EachKindRunsForItsTime) {
       {"a kind without a handler ends at once", 14, {10}, 0, 0, 1},
       {"a negative kind too", -3, {10}, 0, 0, 1},
       {"no run time: a range takes one tenth", 9, {0, 0, 90}, 0, 0, 7},
-      {"no run time: a move ends", 1, {0, 0, 0, 100, 0}, 0, 0, RangeFrames(0, 0, sixth)},
+      {"no run time: a move takes one tenth", 1, {0, 0, 0, 100, 0}, 0, 0, 12},
+      {"a negative run time: a shake takes one tenth", 2, {-5, 4, 4}, 0, 0, 12},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -229,6 +230,30 @@ TEST_F(ScreenEffectTest, AMoveDrawsTheFrameAtItsPointAndGoesTowardTheEnd) {
     ASSERT_EQ(scene_.m_ScrEffect.m_nInt2, y) << "frame " << n;
     v += 1.0 / 6.0;
   }
+}
+
+// A move whose run time is 0 runs as one of a tenth: the same points in
+// the same frames, and the same end.
+TEST_F(ScreenEffectTest, AMoveWithoutRunTimeRunsAsOneOfATenth) {
+  Start(Mode("DD32Full"));
+  auto run = [&](int time) {
+    Define(1, 1, {time, 100, 50, 10, 20});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    std::vector<std::pair<int, int>> points;
+    while (scene_.m_ScrEffect.m_nId != 0 && points.size() < 100) {
+      scene_.RunScrEffect(0);
+      points.emplace_back(scene_.m_ScrEffect.m_nInt1, scene_.m_ScrEffect.m_nInt2);
+    }
+    scene_.InitDrawState();
+    return points;
+  };
+  const std::vector<std::pair<int, int>> none = run(0), one = run(1);
+  ASSERT_EQ(one.size(), 12u);
+  EXPECT_EQ(none, one);
+  // A = trunc(100 + (10 - 100) x v) with v = 1/6 before the second frame's
+  // advance.
+  EXPECT_EQ(one[1].first, 85);
+  EXPECT_EQ(one[1].second, 45);
 }
 
 TEST_F(ScreenEffectTest, AShakeSwingsBetweenItsWidthsAndFillsOnlyTheOpenStrip) {
@@ -445,6 +470,41 @@ TEST_F(ScreenEffectTest, TheCutWavedTurnedWindowedMagnifiedAndPixelatedFrames) {
     EXPECT_NE(Get(Screen(), 16, 16), Tag(23, 23));
     scene_.InitDrawState();
     DDSetVirtualBackBuffer(0);
+    DDRelease();
+  }
+}
+
+// A split of 480 rows into 7 bands: ceil(480 / 7) = 69 rows a band, 480 /
+// 69 = 6 whole bands drawn (414 rows) and the last 66 rows left in colour
+// 16, in every drawing mode. At shift 0 the drawn rows keep their place.
+TEST_F(ScreenEffectTest, ASplitDrawsWholeBandsOnlyInEveryDrawingMode) {
+  for (const char* mode : {"D3D32Window", "D3D16Full", "DD32Window", "DD16Full", "DD8Full"}) {
+    SCOPED_TRACE(mode);
+    Start(Mode(mode));
+    DDSetVirtualBackBuffer(1);
+    DDFillRect(&BackBuffer, 0, 0, 640, 480, 16);
+    empty_ = Get(Screen(), 0, 0);
+    g_Palette[5] = PALETTEENTRY{0xAA, 0x22, 0x11, 0};
+    g_PaletteWork[5] = g_Palette[5];
+    Define(1, 4, {10, 0, 0, 7});
+    scene_.m_ScrEffect.Start(1, 0, 0);
+    DDFillRect(&BackBuffer, 0, 0, 640, 480, 5);
+    const uint32_t frame = Get(Screen(), 0, 0);
+    ASSERT_NE(frame, empty_);
+    scene_.RunScrEffect(0);
+    int undrawn = 0;
+    for (int y = 0; y < 480; ++y) {
+      const uint32_t left = Get(Screen(), 0, y), right = Get(Screen(), 639, y);
+      ASSERT_EQ(left, right) << "row " << y;
+      ASSERT_EQ(left, y < 414 ? frame : empty_) << "row " << y;
+      undrawn += left == empty_;
+    }
+    EXPECT_EQ(undrawn, 66);
+    scene_.InitDrawState();
+    DDSetVirtualBackBuffer(0);
+    // The work surfaces are made again for the next mode.
+    for (DDSURFACEDATA* sd : made_) DDReleaseSurface(sd);
+    made_.clear();
     DDRelease();
   }
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "flow/cond_list.h"
 #include "flow/ed_move.h"
 #include "flow/flow_records.h"
 #include "objects/ed_shot.h"
@@ -158,6 +159,22 @@ inline cFlowCmd& AddStatusSet(cFlow& flow, int object, int field, int value) {
   c.m_vecParam[4] = field;
   c.m_vecParam[7] = value;
   c.m_vecParam[16] = 1;
+  return c;
+}
+
+// A distance condition (kind 7) reaching two half blocks out on the sides
+// of area kind `area`, its area shown in colour 2 by display mode `mode` (0
+// never, 1 always, 2 only in a test play), also before the chara appears
+// and while it is hidden.
+inline cCond DistanceArea(int mode, int area = 0) {
+  cCond c;
+  c.m_byKind = 7;
+  c.m_nConst = 2;
+  c.m_byLeftSource = static_cast<BYTE>(mode);
+  c.m_byRightStatus = 2;
+  c.m_byRightSource = 1;
+  c.m_byRightTarget = 1;
+  c.m_byDistanceMode = static_cast<BYTE>(area);
   return c;
 }
 
