@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <thread>
@@ -73,15 +74,22 @@ bool VirtualDisplay::StartOnce(const std::string& screen) {
     _exit(127);
   }
   close(fds[1]);
-  char buf[16] = {};
-  ssize_t n = read(fds[0], buf, sizeof buf - 1);
+  // The server writes its number and then, in a second write, the end of
+  // the line; the pipe stays open until the whole line is in, since a server
+  // whose second write finds the pipe closed gives up and exits.
+  std::string num;
+  char c = 0;
+  for (;;) {
+    const ssize_t n = read(fds[0], &c, 1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0 || c == '\n' || num.size() > 15) break;
+    num += c;
+  }
   close(fds[0]);
-  if (n <= 0) return false;
-  std::string num(buf, static_cast<size_t>(n));
-  while (!num.empty() && (num.back() == '\n' || num.back() == '\r')) num.pop_back();
+  if (c != '\n') return false;
+  if (!num.empty() && num.back() == '\r') num.pop_back();
   if (num.empty() || num.find_first_not_of("0123456789") != std::string::npos) return false;
-  // The number is written before the server is sure of it; it is ours once
-  // the server still runs and answers on its socket.
+  // The number is ours once the server still runs and answers on its socket.
   for (int i = 0; i < 100; ++i) {
     if (waitpid(pid_, nullptr, WNOHANG) != 0) {
       pid_ = -1;

@@ -1,7 +1,7 @@
 // An Xvfb of a test's own. Xvfb picks a free display number and writes it
-// back; when several start at once two can race for one number and one of
-// them dies after writing it, so a display counts as started only once its
-// socket takes a connection, and a start that fails is tried again.
+// back as a line once it listens; a display counts as started only once the
+// whole line is read and its socket takes a connection, and a start that
+// fails is tried again.
 #pragma once
 #include <sys/types.h>
 
