@@ -11,14 +11,21 @@
 //                        rest.
 //   replay_playback      fps of a watched replay, every frame drawn (as
 //                        headless runs do); x_realtime = fps / 60.
+//
+// After the runs a table gives, per mode, the update and drawing times of a
+// frame and their share of the 16.7 ms a frame has at 60 frames a second
+// (with --benchmark_repetitions, the median of the repetitions).
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "app/init_game.h"
 #include "app/main_window.h"
@@ -59,6 +66,42 @@ const Mode kModes[] = {
 };
 
 double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+
+// A frame's time at 60 frames a second.
+constexpr double kFrameBudgetMs = 1000.0 / 60.0;
+
+// Each run's update and drawing time per frame, by mode, for the table.
+struct FrameSplit {
+  double update, draw;
+};
+std::map<std::string, std::vector<FrameSplit>> g_splits;
+std::vector<double> g_replaySpeeds;  // times real time, one per run
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  const size_t n = v.size();
+  return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+void PrintFrameTable() {
+  if (g_splits.empty() && g_replaySpeeds.empty()) return;
+  std::printf("\n%-6s %10s %10s %10s %8s %8s %8s  (share of the %.1f ms frame; median of %s)\n", "mode",
+              "update_ms", "draw_ms", "frame_ms", "update%", "draw%", "frame%", kFrameBudgetMs, "the runs");
+  for (const Mode& m : kModes) {
+    auto it = g_splits.find(m.name);
+    if (it == g_splits.end()) continue;
+    std::vector<double> update, draw, frame;
+    for (const FrameSplit& f : it->second) {
+      update.push_back(f.update);
+      draw.push_back(f.draw);
+      frame.push_back(f.update + f.draw);
+    }
+    const double u = Median(update), d = Median(draw), t = Median(frame);
+    std::printf("%-6s %10.3f %10.3f %10.3f %7.1f%% %7.1f%% %7.1f%%\n", m.name, u, d, t, 100 * u / kFrameBudgetMs,
+                100 * d / kFrameBudgetMs, 100 * t / kFrameBudgetMs);
+  }
+  if (!g_replaySpeeds.empty()) std::printf("replay watched at %.0fx real time\n", Median(g_replaySpeeds));
+}
 
 std::string TempDir(const char* tag) {
   std::string dir = (fs::temp_directory_path() / (std::string("t4bench-") + tag + "-XXXXXX")).string();
@@ -180,6 +223,8 @@ void StageFrame(benchmark::State& state, const Mode& mode) {
   state.counters["frame_ms"] = frame / frames;
   state.counters["draw_ms"] = draw / frames;
   state.counters["update_ms"] = (frame - draw) / frames;
+  state.counters["frame_pct"] = 100 * frame / frames / kFrameBudgetMs;
+  g_splits[mode.name].push_back({(frame - draw) / frames, draw / frames});
   state.counters["shots"] = static_cast<double>(shots) / frames;
   state.counters["charas"] = static_cast<double>(charas) / frames;
 }
@@ -236,6 +281,7 @@ void ReplayPlayback(benchmark::State& state) {
   if (seconds <= 0) return;
   state.counters["fps"] = frames / seconds;
   state.counters["x_realtime"] = frames / seconds / 60.0;
+  g_replaySpeeds.push_back(frames / seconds / 60.0);
 }
 
 void RegisterAll() {
@@ -256,6 +302,7 @@ int main(int argc, char** argv) {
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  PrintFrameTable();
   std::error_code ec;
   fs::current_path("/", ec);
   if (!g_stressDir.empty()) fs::remove_all(g_stressDir, ec);
