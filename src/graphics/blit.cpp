@@ -204,6 +204,18 @@ void PlainSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __res
     }
     for (; i < n; ++i)
       if (s[i] & 0x8000) d[i] = s[i];
+  } else if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) {
+    // The device's repacking eight texels at a time; the alpha bit selects.
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+      const __m128i opaque = _mm_srai_epi16(p, 15);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                       _mm_or_si128(_mm_and_si128(opaque, Repack565x8(p)), _mm_andnot_si128(opaque, was)));
+    }
+    for (; i < n; ++i)
+      if (s[i] & 0x8000) d[i] = OpaqueTexel<S, D>(s[i], repack);
   } else if constexpr (S == PixelFormat::A1R5G5B5) {
     // One alpha bit: every texel is either transparent or opaque.
 #pragma GCC ivdep
@@ -235,6 +247,20 @@ void PlainSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __res
   }
 }
 
+// A row of texels all known to be opaque, in the usual state: each replaces
+// its pixel.
+template <PixelFormat S, PixelFormat D>
+void OpaqueSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __restrict s, int n,
+                const Repack565* repack) {
+  if constexpr (kStoredAsIs<S, D>) {
+    std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
+  } else if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) {
+    Repack565Row(d, s, n);
+  } else {
+    for (int i = 0; i < n; ++i) d[i] = OpaqueTexel<S, D>(s[i], repack);
+  }
+}
+
 // Per-thread scratch rows, grown when a wider rectangle comes and then
 // reused: drawing allocates nothing in the steady state.
 template <typename T>
@@ -246,9 +272,12 @@ thread_local std::vector<int> t_columns;
 thread_local std::vector<uint16_t> t_texels16;
 thread_local std::vector<uint32_t> t_texels32;
 
+// With `replace` the quad's rectangle is first cleared to `clear` (a pixel of
+// the destination's format), as a device clear before the quad would: row by
+// row, and only where a texel is not opaque, since opaque ones cover it.
 template <PixelFormat S, PixelFormat D>
 void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
-                  int sh, const QUADSTATE& state) {
+                  int sh, const QUADSTATE& state, bool replace = false, uint32_t clear = 0) {
   using ST = typename Fmt<S>::T;
   using DT = typename Fmt<D>::T;
   const int j0 = std::max(0, -y), j1 = std::min(h, dst.height - y);
@@ -275,6 +304,13 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
     const ST* srow = reinterpret_cast<const ST*>(src.Row(ty));
     DT* drow = reinterpret_cast<DT*>(dst.Row(y + j)) + x;
     if (straight) {
+      if (replace) {
+        if (plain && AllOpaque<S>(srow + sx + i0, i1 - i0)) {
+          OpaqueSpan<S, D>(drow + i0, srow + sx + i0, i1 - i0, repack);
+          continue;
+        }
+        std::fill(drow + i0, drow + i1, static_cast<DT>(clear));
+      }
       if (plain) {
         PlainSpan<S, D>(drow + i0, srow + sx + i0, i1 - i0, state, diffuse, repack);
       } else {
@@ -307,6 +343,14 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
       opaqueRow = plain && &dst != &src && AllOpaque<S>(texels, i1 - i0);
       prevTy = ty;
     }
+    if (replace) {
+      if (opaqueRow) {
+        OpaqueSpan<S, D>(drow + i0, texels, i1 - i0, repack);
+        prevRow = drow;
+        continue;
+      }
+      std::fill(drow + i0, drow + i1, static_cast<DT>(clear));
+    }
     if (plain) {
       PlainSpan<S, D>(drow + i0, texels, i1 - i0, state, diffuse, repack);
     } else {
@@ -318,12 +362,40 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
 
 template <PixelFormat S>
 void TexturedQuadTo(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
-                    int sh, const QUADSTATE& st) {
+                    int sh, const QUADSTATE& st, bool replace, uint32_t clear) {
   switch (dst.format) {
-    case PixelFormat::A8R8G8B8: TexturedQuad<S, PixelFormat::A8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
-    case PixelFormat::X8R8G8B8: TexturedQuad<S, PixelFormat::X8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
-    case PixelFormat::R5G6B5: TexturedQuad<S, PixelFormat::R5G6B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
-    case PixelFormat::A1R5G5B5: TexturedQuad<S, PixelFormat::A1R5G5B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
+    case PixelFormat::A8R8G8B8:
+      TexturedQuad<S, PixelFormat::A8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st, replace, clear);
+      break;
+    case PixelFormat::X8R8G8B8:
+      TexturedQuad<S, PixelFormat::X8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st, replace, clear);
+      break;
+    case PixelFormat::R5G6B5:
+      TexturedQuad<S, PixelFormat::R5G6B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st, replace, clear);
+      break;
+    case PixelFormat::A1R5G5B5:
+      TexturedQuad<S, PixelFormat::A1R5G5B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st, replace, clear);
+      break;
+    default: break;
+  }
+}
+
+// The textured quad of any texture format; `replace` as for TexturedQuad.
+void AnyTexturedQuad(PixelBuffer& d, int x, int y, int w, int h, const PixelBuffer& s, int sx, int sy, int sw,
+                     int sh, const QUADSTATE& state, bool replace, uint32_t clear) {
+  switch (s.format) {
+    case PixelFormat::A8R8G8B8:
+      TexturedQuadTo<PixelFormat::A8R8G8B8>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace, clear);
+      break;
+    case PixelFormat::X8R8G8B8:
+      TexturedQuadTo<PixelFormat::X8R8G8B8>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace, clear);
+      break;
+    case PixelFormat::A1R5G5B5:
+      TexturedQuadTo<PixelFormat::A1R5G5B5>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace, clear);
+      break;
+    case PixelFormat::R5G6B5:
+      TexturedQuadTo<PixelFormat::R5G6B5>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace, clear);
+      break;
     default: break;
   }
 }
@@ -603,13 +675,21 @@ void DDDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFAC
   // a blit's source.
   PixelBuffer* s = src && src->lpDT ? src->lpDT->lpTexture : nullptr;
   if (!d || !s || d->Empty() || s->Empty() || w <= 0 || h <= 0 || sw == 0 || sh == 0) return;
-  switch (s->format) {
-    case PixelFormat::A8R8G8B8: TexturedQuadTo<PixelFormat::A8R8G8B8>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
-    case PixelFormat::X8R8G8B8: TexturedQuadTo<PixelFormat::X8R8G8B8>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
-    case PixelFormat::A1R5G5B5: TexturedQuadTo<PixelFormat::A1R5G5B5>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
-    case PixelFormat::R5G6B5: TexturedQuadTo<PixelFormat::R5G6B5>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
-    default: break;
+  AnyTexturedQuad(*d, x, y, w, h, *s, sx, sy, sw, sh, state, false, 0);
+}
+
+void DDClearAndDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy,
+                                int sw, int sh, const QUADSTATE& state, D3DCOLOR clear) {
+  PixelBuffer* d = dst ? dst->Pixels() : nullptr;
+  PixelBuffer* s = src && src->lpDT ? src->lpDT->lpTexture : nullptr;
+  // A texture drawn onto itself would read the cleared pixels: clear first.
+  if (!d || !s || d == s || d->Empty() || s->Empty() || w <= 0 || h <= 0 || sw == 0 || sh == 0) {
+    DDDeviceClear(dst, x, y, w, h, clear);
+    DDDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh, state);
+    return;
   }
+  const uint32_t value = EncodePixel(d->format, DecodePixel(PixelFormat::A8R8G8B8, clear));
+  AnyTexturedQuad(*d, x, y, w, h, *s, sx, sy, sw, sh, state, true, value);
 }
 
 void DDDrawColorQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, D3DCOLOR color) {
@@ -759,14 +839,75 @@ int DDStretchBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* 
     DDSetRenderTarget(0, dst);
     // An unkeyed copy of a keyed texture replaces what is there: its
     // transparent pixels become transparent (or the key colour) too.
-    if (key == 0 && src->lpDT && src->lpDT->bTransmit) DDDeviceClear(dst, x, y, w, h, DDKeyClearColor(dst));
-    DDDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh,
-                       QUADSTATE{lpDTCon->dwDrawColor, lpDTCon->dwColorOp, lpDTCon->dwAlphaOp});
+    const QUADSTATE state{lpDTCon->dwDrawColor, lpDTCon->dwColorOp, lpDTCon->dwAlphaOp};
+    if (key == 0 && src->lpDT && src->lpDT->bTransmit)
+      DDClearAndDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh, state, DDKeyClearColor(dst));
+    else
+      DDDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh, state);
     DDSetRenderTarget(0, lpDTCon->lpRenderTargetSD);
     return 1;
   }
   SoftwareBlt(dst, x, y, w, h, src, sx, sy, sw, sh, key);
   return 1;
+}
+
+namespace {
+
+// True when rows [sy, sy + h) of columns [sx, sx + w) hold no transparent
+// texel (no key colour for `keyed` DirectDraw surfaces).
+template <typename T>
+bool NoTransparentTexel(const PixelBuffer& b, int sx, int sy, int w, int h, bool directDraw) {
+  for (int j = sy; j < sy + h; ++j) {
+    const T* row = reinterpret_cast<const T*>(b.Row(j)) + sx;
+    if (directDraw) {
+      const T k = static_cast<T>(b.colorKey);
+      bool key = false;
+      for (int i = 0; i < w; ++i) key |= row[i] == k;
+      if (key) return false;
+      continue;
+    }
+    uint32_t all = ~0u;
+    for (int i = 0; i < w; ++i) all &= row[i];
+    if (b.format == PixelFormat::A8R8G8B8 && (all >> 24) != 0xFF) return false;
+    if (b.format == PixelFormat::A1R5G5B5 && !(all & 0x8000)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DDIsOpaqueCopy(DDSURFACEDATA* dst, DDSURFACEDATA* src, int sx, int sy, int w, int h) {
+  if (!dst || !src || w <= 0 || h <= 0 || sx < 0 || sy < 0) return false;
+  if (sx + w > src->nWidth || sy + h > src->nHeight) return false;
+  PixelBuffer* s = nullptr;
+  bool directDraw = false;
+  if (!lpDTCon) {
+    // DirectDrawBlt: same formats, records within their buffers; a source
+    // without a colour key copies whole whatever the key.
+    PixelBuffer* d = dst->Pixels();
+    s = src->Pixels();
+    if (!d || !s || d == s || d->Empty() || s->Empty() || d->lost || s->lost || d->format != s->format)
+      return false;
+    if (dst->nWidth > d->width || dst->nHeight > d->height || sx + w > s->width || sy + h > s->height) return false;
+    if (!s->hasColorKey) return true;
+    directDraw = true;
+  } else {
+    // The textured quad, unmirrored, in the plain state, of a texture that
+    // is not the destination.
+    if (src->lpBaseSD || lpDTCon->bVirCopy) return false;
+    if (!PlainState(QUADSTATE{lpDTCon->dwDrawColor, lpDTCon->dwColorOp, lpDTCon->dwAlphaOp})) return false;
+    if (!DDResolveForQuad(&dst, &src)) return false;
+    PixelBuffer* d = dst->Pixels();
+    s = src->lpDT ? src->lpDT->lpTexture : nullptr;
+    if (!d || !s || d == s || d->Empty() || s->Empty() || sx + w > s->width || sy + h > s->height) return false;
+    if (s->format == PixelFormat::X8R8G8B8 || s->format == PixelFormat::R5G6B5) return true;
+  }
+  switch (BytesPerPixel(s->format)) {
+    case 1: return NoTransparentTexel<uint8_t>(*s, sx, sy, w, h, directDraw);
+    case 2: return NoTransparentTexel<uint16_t>(*s, sx, sy, w, h, directDraw);
+    case 4: return NoTransparentTexel<uint32_t>(*s, sx, sy, w, h, directDraw);
+    default: return false;
+  }
 }
 
 int DDBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int key) {
