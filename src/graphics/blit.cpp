@@ -170,12 +170,72 @@ inline void GatherRow(T* __restrict d, const T* __restrict s, const int* __restr
 template <PixelFormat S, PixelFormat D>
 constexpr bool kStoredAsIs = S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8);
 
+// The AND of n texels of 2 or 4 bytes, sixty-four bytes a step; with `d`
+// the texels are also copied there (repacked into R5G6B5 with `repack`).
+template <typename T, bool Copy, bool Repack>
+uint32_t AndOfRow(T* __restrict d, const T* __restrict s, int n) {
+  constexpr int kLanes = 16 / sizeof(T);
+  __m128i all = _mm_set1_epi32(-1);
+  int i = 0;
+  auto put = [&](int at, __m128i p) {
+    if constexpr (Copy) {
+      if constexpr (Repack) p = Repack565x8(p);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + at), p);
+    }
+  };
+  for (; i + 4 * kLanes <= n; i += 4 * kLanes) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + kLanes));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 2 * kLanes));
+    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 3 * kLanes));
+    put(i, a);
+    put(i + kLanes, b);
+    put(i + 2 * kLanes, c);
+    put(i + 3 * kLanes, e);
+    all = _mm_and_si128(all, _mm_and_si128(_mm_and_si128(a, b), _mm_and_si128(c, e)));
+  }
+  for (; i + kLanes <= n; i += kLanes) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    put(i, a);
+    all = _mm_and_si128(all, a);
+  }
+  alignas(16) uint32_t lanes[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes), all);
+  uint32_t r = lanes[0] & lanes[1] & lanes[2] & lanes[3];
+  if constexpr (sizeof(T) == 2) r &= r >> 16;
+  const Repack565* table = Repack ? &Repack565Table() : nullptr;
+  for (; i < n; ++i) {
+    if constexpr (Copy) {
+      if constexpr (Repack)
+        d[i] = static_cast<T>(table->r[(s[i] >> 10) & 31] | table->g[(s[i] >> 5) & 31] | table->b[s[i] & 31]);
+      else
+        d[i] = s[i];
+    }
+    r &= s[i];
+  }
+  return r;
+}
+
 // True when every texel of the row is opaque.
 template <PixelFormat S>
 bool AllOpaque(const typename Fmt<S>::T* s, int n) {
-  uint32_t all = ~0u;
-  for (int i = 0; i < n; ++i) all &= s[i];
-  return FullAlphaOf<S>(all) == 255;
+  using T = typename Fmt<S>::T;
+  if constexpr (S == PixelFormat::A8R8G8B8 || S == PixelFormat::A1R5G5B5)
+    return FullAlphaOf<S>(AndOfRow<T, false, false>(nullptr, s, n)) == 255;
+  return true;
+}
+
+// Where the copy is one pass (a texel stored as it is, or the device's
+// repacking into R5G6B5): copies a row of texels into the destination format
+// and tells whether every one was opaque. After a no the row is to be drawn
+// the long way.
+template <PixelFormat S, PixelFormat D>
+constexpr bool kOnePassCopy = (kStoredAsIs<S, D> && (S == PixelFormat::A8R8G8B8 || S == PixelFormat::A1R5G5B5)) ||
+                              (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5);
+template <PixelFormat S, PixelFormat D>
+bool CopyIfOpaque(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __restrict s, int n) {
+  constexpr bool repack = !kStoredAsIs<S, D>;
+  return FullAlphaOf<S>(AndOfRow<typename Fmt<S>::T, true, repack>(d, s, n)) == 255;
 }
 
 // A row of texels in the usual state, texel i onto destination pixel i.
@@ -305,7 +365,10 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
     DT* drow = reinterpret_cast<DT*>(dst.Row(y + j)) + x;
     if (straight) {
       if (replace) {
-        if (plain && AllOpaque<S>(srow + sx + i0, i1 - i0)) {
+        if constexpr (kOnePassCopy<S, D>) {
+          // A copy that meets a transparent texel is drawn over again below.
+          if (plain && CopyIfOpaque<S, D>(drow + i0, srow + sx + i0, i1 - i0)) continue;
+        } else if (plain && AllOpaque<S>(srow + sx + i0, i1 - i0)) {
           OpaqueSpan<S, D>(drow + i0, srow + sx + i0, i1 - i0, repack);
           continue;
         }
@@ -867,7 +930,7 @@ bool NoTransparentTexel(const PixelBuffer& b, int sx, int sy, int w, int h, bool
       continue;
     }
     uint32_t all = ~0u;
-    for (int i = 0; i < w; ++i) all &= row[i];
+    if constexpr (sizeof(T) > 1) all = AndOfRow<T, false, false>(nullptr, row, w);
     if (b.format == PixelFormat::A8R8G8B8 && (all >> 24) != 0xFF) return false;
     if (b.format == PixelFormat::A1R5G5B5 && !(all & 0x8000)) return false;
   }

@@ -85,6 +85,11 @@ void ConvertRows(const PixelBuffer& src, const DDPALETTE* palette, uint32_t* out
 
 void ShowBuffer(const PixelBuffer& buffer, const DDPALETTE* palette) {
   if (buffer.Empty()) return;
+  if (!plat::NextFrameSeen()) {
+    // A headless player's frame nobody looks at is not converted.
+    plat::PresentFrame(nullptr, buffer.width, buffer.height, buffer.width);
+    return;
+  }
   size_t need = static_cast<size_t>(buffer.width) * buffer.height;
   if (g_frame.size() != need) g_frame.resize(need);
   ConvertToArgb(buffer, palette, g_frame.data());
