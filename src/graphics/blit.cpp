@@ -251,28 +251,18 @@ void PlainSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __res
       return;
     }
   }
-  if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::A1R5G5B5) {
+  if constexpr (S == PixelFormat::A1R5G5B5 && (D == PixelFormat::A1R5G5B5 || D == PixelFormat::R5G6B5)) {
     // One alpha bit: every texel is either transparent or opaque; the bit
-    // shifted across its word is the mask of the texels to copy.
+    // shifted across its word is the mask of the texels to copy (repacked
+    // by the device's rule eight at a time for R5G6B5).
     int i = 0;
     for (; i + 8 <= n; i += 8) {
-      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
       const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
       const __m128i opaque = _mm_srai_epi16(p, 15);
+      if constexpr (D == PixelFormat::R5G6B5) p = Repack565x8(p);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
                        _mm_or_si128(_mm_and_si128(opaque, p), _mm_andnot_si128(opaque, was)));
-    }
-    for (; i < n; ++i)
-      if (s[i] & 0x8000) d[i] = s[i];
-  } else if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) {
-    // The device's repacking eight texels at a time; the alpha bit selects.
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-      const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-      const __m128i opaque = _mm_srai_epi16(p, 15);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
-                       _mm_or_si128(_mm_and_si128(opaque, Repack565x8(p)), _mm_andnot_si128(opaque, was)));
     }
     for (; i < n; ++i)
       if (s[i] & 0x8000) d[i] = OpaqueTexel<S, D>(s[i], repack);
