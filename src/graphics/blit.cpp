@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "graphics/batch.h"
 #include "graphics/color.h"
@@ -413,44 +414,29 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
   }
 }
 
-template <PixelFormat S>
-void TexturedQuadTo(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
-                    int sh, const QUADSTATE& st, bool replace, uint32_t clear) {
-  switch (dst.format) {
-    case PixelFormat::A8R8G8B8:
-      TexturedQuad<S, PixelFormat::A8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st, replace, clear);
-      break;
-    case PixelFormat::X8R8G8B8:
-      TexturedQuad<S, PixelFormat::X8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st, replace, clear);
-      break;
-    case PixelFormat::R5G6B5:
-      TexturedQuad<S, PixelFormat::R5G6B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st, replace, clear);
-      break;
-    case PixelFormat::A1R5G5B5:
-      TexturedQuad<S, PixelFormat::A1R5G5B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st, replace, clear);
-      break;
+// Calls fn with the format as a compile-time constant, for the four formats
+// of 16 and 32 bits; nothing for the others.
+template <class Fn>
+void WithFormat(PixelFormat format, Fn&& fn) {
+  switch (format) {
+    case PixelFormat::A8R8G8B8: fn(std::integral_constant<PixelFormat, PixelFormat::A8R8G8B8>{}); break;
+    case PixelFormat::X8R8G8B8: fn(std::integral_constant<PixelFormat, PixelFormat::X8R8G8B8>{}); break;
+    case PixelFormat::R5G6B5: fn(std::integral_constant<PixelFormat, PixelFormat::R5G6B5>{}); break;
+    case PixelFormat::A1R5G5B5: fn(std::integral_constant<PixelFormat, PixelFormat::A1R5G5B5>{}); break;
     default: break;
   }
 }
 
-// The textured quad of any texture format; `replace` as for TexturedQuad.
+// The textured quad of any texture and target format; `replace` as for
+// TexturedQuad.
 void AnyTexturedQuad(PixelBuffer& d, int x, int y, int w, int h, const PixelBuffer& s, int sx, int sy, int sw,
                      int sh, const QUADSTATE& state, bool replace, uint32_t clear) {
-  switch (s.format) {
-    case PixelFormat::A8R8G8B8:
-      TexturedQuadTo<PixelFormat::A8R8G8B8>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace, clear);
-      break;
-    case PixelFormat::X8R8G8B8:
-      TexturedQuadTo<PixelFormat::X8R8G8B8>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace, clear);
-      break;
-    case PixelFormat::A1R5G5B5:
-      TexturedQuadTo<PixelFormat::A1R5G5B5>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace, clear);
-      break;
-    case PixelFormat::R5G6B5:
-      TexturedQuadTo<PixelFormat::R5G6B5>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace, clear);
-      break;
-    default: break;
-  }
+  WithFormat(s.format, [&](auto source) {
+    WithFormat(d.format, [&](auto target) {
+      TexturedQuad<decltype(source)::value, decltype(target)::value>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace,
+                                                                      clear);
+    });
+  });
 }
 
 template <PixelFormat D>
@@ -748,13 +734,7 @@ void DDClearAndDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, 
 void DDDrawColorQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, D3DCOLOR color) {
   PixelBuffer* d = dst ? dst->Pixels() : nullptr;
   if (!d || d->Empty() || w <= 0 || h <= 0) return;
-  switch (d->format) {
-    case PixelFormat::A8R8G8B8: ColorQuad<PixelFormat::A8R8G8B8>(*d, x, y, w, h, color); break;
-    case PixelFormat::X8R8G8B8: ColorQuad<PixelFormat::X8R8G8B8>(*d, x, y, w, h, color); break;
-    case PixelFormat::R5G6B5: ColorQuad<PixelFormat::R5G6B5>(*d, x, y, w, h, color); break;
-    case PixelFormat::A1R5G5B5: ColorQuad<PixelFormat::A1R5G5B5>(*d, x, y, w, h, color); break;
-    default: break;
-  }
+  WithFormat(d->format, [&](auto target) { ColorQuad<decltype(target)::value>(*d, x, y, w, h, color); });
 }
 
 // ---- scenes and render targets -------------------------------------------------
