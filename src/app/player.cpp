@@ -143,6 +143,8 @@ int RunPlayer(int argc, char** argv) {
     std::fprintf(stderr, "tarvamo4: cannot open the display: %s\n", error.c_str());
     return 1;
   }
+  // Headless, a frame is only converted for its hash or a screenshot.
+  if (cl.headless) plat::SetUnseenHeadlessFrames(true);
   HWND hwnd = plat::CreateMainWindow("", kScreenW, kScreenH, WndProc);
   if (!hwnd) {
     ErrorBox("ウインドウが生成出来ません！");

@@ -53,6 +53,28 @@ bool SameRun(const SpriteRecord& a, const SpriteRecord& b) {
          a.colorOp == b.colorOp && a.alphaOp == b.alphaOp;
 }
 
+// True when records [start, end) lie in rows of side-by-side rectangles, each
+// row below every rectangle before it (the tiles of a picture repeated over
+// the screen): then no record's clear can touch another record's quad, and
+// each may be cleared and drawn in one pass.
+bool Tiled(const std::vector<SpriteRecord>& records, size_t start, size_t end) {
+  int rowY = 0, rowH = 0, right = 0, bottom = 0;
+  for (size_t k = start; k < end; ++k) {
+    const SpriteRecord& r = records[k];
+    if (r.w <= 0 || r.h <= 0) return false;
+    if (k > start && r.y == rowY && r.h == rowH && r.x >= right) {
+      right = r.x + r.w;
+      continue;
+    }
+    if (k > start && r.y < bottom) return false;
+    rowY = r.y;
+    rowH = r.h;
+    right = r.x + r.w;
+    bottom = std::max(bottom, r.y + r.h);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool DDSpriteBatchOpen() { return lpDTCon && Sprites().open; }
@@ -104,15 +126,25 @@ void DDEndSpriteBatch() {
       const SpriteRecord& first = b.records[start];
       DDBeginScene();
       DDSetRenderTarget(0, first.dst);
-      if (first.transmit == 0 && first.src->lpDT && first.src->lpDT->bTransmit)
+      const QUADSTATE state{first.drawColor, first.colorOp, first.alphaOp};
+      // An unkeyed copy of a keyed texture clears its rectangles first.
+      const bool clear = first.transmit == 0 && first.src->lpDT && first.src->lpDT->bTransmit;
+      if (clear && Tiled(b.records, start, end)) {
         for (size_t k = start; k < end; ++k) {
           const SpriteRecord& r = b.records[k];
-          DDDeviceClear(r.dst, r.x, r.y, r.w, r.h, DDKeyClearColor(r.dst));
+          DDClearAndDrawTexturedQuad(r.dst, r.x, r.y, r.w, r.h, r.src, r.sx, r.sy, r.sw, r.sh, state,
+                                     DDKeyClearColor(r.dst));
         }
-      const QUADSTATE state{first.drawColor, first.colorOp, first.alphaOp};
-      for (size_t k = start; k < end; ++k) {
-        const SpriteRecord& r = b.records[k];
-        DDDrawTexturedQuad(r.dst, r.x, r.y, r.w, r.h, r.src, r.sx, r.sy, r.sw, r.sh, state);
+      } else {
+        if (clear)
+          for (size_t k = start; k < end; ++k) {
+            const SpriteRecord& r = b.records[k];
+            DDDeviceClear(r.dst, r.x, r.y, r.w, r.h, DDKeyClearColor(r.dst));
+          }
+        for (size_t k = start; k < end; ++k) {
+          const SpriteRecord& r = b.records[k];
+          DDDrawTexturedQuad(r.dst, r.x, r.y, r.w, r.h, r.src, r.sx, r.sy, r.sw, r.sh, state);
+        }
       }
       DDSetRenderTarget(0, lpDTCon->lpRenderTargetSD);
       ++b.lastRuns;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 #include "graphics/batch.h"
 #include "graphics/color.h"
@@ -170,12 +171,72 @@ inline void GatherRow(T* __restrict d, const T* __restrict s, const int* __restr
 template <PixelFormat S, PixelFormat D>
 constexpr bool kStoredAsIs = S == D || (S == PixelFormat::A8R8G8B8 && D == PixelFormat::X8R8G8B8);
 
+// The AND of n texels of 2 or 4 bytes, sixty-four bytes a step; with `d`
+// the texels are also copied there (repacked into R5G6B5 with `repack`).
+template <typename T, bool Copy, bool Repack>
+uint32_t AndOfRow(T* __restrict d, const T* __restrict s, int n) {
+  constexpr int kLanes = 16 / sizeof(T);
+  __m128i all = _mm_set1_epi32(-1);
+  int i = 0;
+  auto put = [&](int at, __m128i p) {
+    if constexpr (Copy) {
+      if constexpr (Repack) p = Repack565x8(p);
+      _mm_storeu_si128(reinterpret_cast<__m128i*>(d + at), p);
+    }
+  };
+  for (; i + 4 * kLanes <= n; i += 4 * kLanes) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + kLanes));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 2 * kLanes));
+    const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 3 * kLanes));
+    put(i, a);
+    put(i + kLanes, b);
+    put(i + 2 * kLanes, c);
+    put(i + 3 * kLanes, e);
+    all = _mm_and_si128(all, _mm_and_si128(_mm_and_si128(a, b), _mm_and_si128(c, e)));
+  }
+  for (; i + kLanes <= n; i += kLanes) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+    put(i, a);
+    all = _mm_and_si128(all, a);
+  }
+  alignas(16) uint32_t lanes[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(lanes), all);
+  uint32_t r = lanes[0] & lanes[1] & lanes[2] & lanes[3];
+  if constexpr (sizeof(T) == 2) r &= r >> 16;
+  const Repack565* table = Repack ? &Repack565Table() : nullptr;
+  for (; i < n; ++i) {
+    if constexpr (Copy) {
+      if constexpr (Repack)
+        d[i] = static_cast<T>(table->r[(s[i] >> 10) & 31] | table->g[(s[i] >> 5) & 31] | table->b[s[i] & 31]);
+      else
+        d[i] = s[i];
+    }
+    r &= s[i];
+  }
+  return r;
+}
+
 // True when every texel of the row is opaque.
 template <PixelFormat S>
 bool AllOpaque(const typename Fmt<S>::T* s, int n) {
-  uint32_t all = ~0u;
-  for (int i = 0; i < n; ++i) all &= s[i];
-  return FullAlphaOf<S>(all) == 255;
+  using T = typename Fmt<S>::T;
+  if constexpr (S == PixelFormat::A8R8G8B8 || S == PixelFormat::A1R5G5B5)
+    return FullAlphaOf<S>(AndOfRow<T, false, false>(nullptr, s, n)) == 255;
+  return true;
+}
+
+// Where the copy is one pass (a texel stored as it is, or the device's
+// repacking into R5G6B5): copies a row of texels into the destination format
+// and tells whether every one was opaque. After a no the row is to be drawn
+// the long way.
+template <PixelFormat S, PixelFormat D>
+constexpr bool kOnePassCopy = (kStoredAsIs<S, D> && (S == PixelFormat::A8R8G8B8 || S == PixelFormat::A1R5G5B5)) ||
+                              (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5);
+template <PixelFormat S, PixelFormat D>
+bool CopyIfOpaque(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __restrict s, int n) {
+  constexpr bool repack = !kStoredAsIs<S, D>;
+  return FullAlphaOf<S>(AndOfRow<typename Fmt<S>::T, true, repack>(d, s, n)) == 255;
 }
 
 // A row of texels in the usual state, texel i onto destination pixel i.
@@ -191,19 +252,21 @@ void PlainSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __res
       return;
     }
   }
-  if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::A1R5G5B5) {
+  if constexpr (S == PixelFormat::A1R5G5B5 && (D == PixelFormat::A1R5G5B5 || D == PixelFormat::R5G6B5)) {
     // One alpha bit: every texel is either transparent or opaque; the bit
-    // shifted across its word is the mask of the texels to copy.
+    // shifted across its word is the mask of the texels to copy (repacked
+    // by the device's rule eight at a time for R5G6B5).
     int i = 0;
     for (; i + 8 <= n; i += 8) {
-      const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+      __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
       const __m128i was = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
       const __m128i opaque = _mm_srai_epi16(p, 15);
+      if constexpr (D == PixelFormat::R5G6B5) p = Repack565x8(p);
       _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
                        _mm_or_si128(_mm_and_si128(opaque, p), _mm_andnot_si128(opaque, was)));
     }
     for (; i < n; ++i)
-      if (s[i] & 0x8000) d[i] = s[i];
+      if (s[i] & 0x8000) d[i] = OpaqueTexel<S, D>(s[i], repack);
   } else if constexpr (S == PixelFormat::A1R5G5B5) {
     // One alpha bit: every texel is either transparent or opaque.
 #pragma GCC ivdep
@@ -235,6 +298,20 @@ void PlainSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __res
   }
 }
 
+// A row of texels all known to be opaque, in the usual state: each replaces
+// its pixel.
+template <PixelFormat S, PixelFormat D>
+void OpaqueSpan(typename Fmt<D>::T* __restrict d, const typename Fmt<S>::T* __restrict s, int n,
+                const Repack565* repack) {
+  if constexpr (kStoredAsIs<S, D>) {
+    std::memcpy(d, s, static_cast<size_t>(n) * sizeof(*d));
+  } else if constexpr (S == PixelFormat::A1R5G5B5 && D == PixelFormat::R5G6B5) {
+    Repack565Row(d, s, n);
+  } else {
+    for (int i = 0; i < n; ++i) d[i] = OpaqueTexel<S, D>(s[i], repack);
+  }
+}
+
 // Per-thread scratch rows, grown when a wider rectangle comes and then
 // reused: drawing allocates nothing in the steady state.
 template <typename T>
@@ -246,9 +323,12 @@ thread_local std::vector<int> t_columns;
 thread_local std::vector<uint16_t> t_texels16;
 thread_local std::vector<uint32_t> t_texels32;
 
+// With `replace` the quad's rectangle is first cleared to `clear` (a pixel of
+// the destination's format), as a device clear before the quad would: row by
+// row, and only where a texel is not opaque, since opaque ones cover it.
 template <PixelFormat S, PixelFormat D>
 void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
-                  int sh, const QUADSTATE& state) {
+                  int sh, const QUADSTATE& state, bool replace = false, uint32_t clear = 0) {
   using ST = typename Fmt<S>::T;
   using DT = typename Fmt<D>::T;
   const int j0 = std::max(0, -y), j1 = std::min(h, dst.height - y);
@@ -275,6 +355,16 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
     const ST* srow = reinterpret_cast<const ST*>(src.Row(ty));
     DT* drow = reinterpret_cast<DT*>(dst.Row(y + j)) + x;
     if (straight) {
+      if (replace) {
+        if constexpr (kOnePassCopy<S, D>) {
+          // A copy that meets a transparent texel is drawn over again below.
+          if (plain && CopyIfOpaque<S, D>(drow + i0, srow + sx + i0, i1 - i0)) continue;
+        } else if (plain && AllOpaque<S>(srow + sx + i0, i1 - i0)) {
+          OpaqueSpan<S, D>(drow + i0, srow + sx + i0, i1 - i0, repack);
+          continue;
+        }
+        std::fill(drow + i0, drow + i1, static_cast<DT>(clear));
+      }
       if (plain) {
         PlainSpan<S, D>(drow + i0, srow + sx + i0, i1 - i0, state, diffuse, repack);
       } else {
@@ -307,6 +397,14 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
       opaqueRow = plain && &dst != &src && AllOpaque<S>(texels, i1 - i0);
       prevTy = ty;
     }
+    if (replace) {
+      if (opaqueRow) {
+        OpaqueSpan<S, D>(drow + i0, texels, i1 - i0, repack);
+        prevRow = drow;
+        continue;
+      }
+      std::fill(drow + i0, drow + i1, static_cast<DT>(clear));
+    }
     if (plain) {
       PlainSpan<S, D>(drow + i0, texels, i1 - i0, state, diffuse, repack);
     } else {
@@ -316,16 +414,29 @@ void TexturedQuad(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffe
   }
 }
 
-template <PixelFormat S>
-void TexturedQuadTo(PixelBuffer& dst, int x, int y, int w, int h, const PixelBuffer& src, int sx, int sy, int sw,
-                    int sh, const QUADSTATE& st) {
-  switch (dst.format) {
-    case PixelFormat::A8R8G8B8: TexturedQuad<S, PixelFormat::A8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
-    case PixelFormat::X8R8G8B8: TexturedQuad<S, PixelFormat::X8R8G8B8>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
-    case PixelFormat::R5G6B5: TexturedQuad<S, PixelFormat::R5G6B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
-    case PixelFormat::A1R5G5B5: TexturedQuad<S, PixelFormat::A1R5G5B5>(dst, x, y, w, h, src, sx, sy, sw, sh, st); break;
+// Calls fn with the format as a compile-time constant, for the four formats
+// of 16 and 32 bits; nothing for the others.
+template <class Fn>
+void WithFormat(PixelFormat format, Fn&& fn) {
+  switch (format) {
+    case PixelFormat::A8R8G8B8: fn(std::integral_constant<PixelFormat, PixelFormat::A8R8G8B8>{}); break;
+    case PixelFormat::X8R8G8B8: fn(std::integral_constant<PixelFormat, PixelFormat::X8R8G8B8>{}); break;
+    case PixelFormat::R5G6B5: fn(std::integral_constant<PixelFormat, PixelFormat::R5G6B5>{}); break;
+    case PixelFormat::A1R5G5B5: fn(std::integral_constant<PixelFormat, PixelFormat::A1R5G5B5>{}); break;
     default: break;
   }
+}
+
+// The textured quad of any texture and target format; `replace` as for
+// TexturedQuad.
+void AnyTexturedQuad(PixelBuffer& d, int x, int y, int w, int h, const PixelBuffer& s, int sx, int sy, int sw,
+                     int sh, const QUADSTATE& state, bool replace, uint32_t clear) {
+  WithFormat(s.format, [&](auto source) {
+    WithFormat(d.format, [&](auto target) {
+      TexturedQuad<decltype(source)::value, decltype(target)::value>(d, x, y, w, h, s, sx, sy, sw, sh, state, replace,
+                                                                      clear);
+    });
+  });
 }
 
 template <PixelFormat D>
@@ -603,25 +714,27 @@ void DDDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFAC
   // a blit's source.
   PixelBuffer* s = src && src->lpDT ? src->lpDT->lpTexture : nullptr;
   if (!d || !s || d->Empty() || s->Empty() || w <= 0 || h <= 0 || sw == 0 || sh == 0) return;
-  switch (s->format) {
-    case PixelFormat::A8R8G8B8: TexturedQuadTo<PixelFormat::A8R8G8B8>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
-    case PixelFormat::X8R8G8B8: TexturedQuadTo<PixelFormat::X8R8G8B8>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
-    case PixelFormat::A1R5G5B5: TexturedQuadTo<PixelFormat::A1R5G5B5>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
-    case PixelFormat::R5G6B5: TexturedQuadTo<PixelFormat::R5G6B5>(*d, x, y, w, h, *s, sx, sy, sw, sh, state); break;
-    default: break;
+  AnyTexturedQuad(*d, x, y, w, h, *s, sx, sy, sw, sh, state, false, 0);
+}
+
+void DDClearAndDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy,
+                                int sw, int sh, const QUADSTATE& state, D3DCOLOR clear) {
+  PixelBuffer* d = dst ? dst->Pixels() : nullptr;
+  PixelBuffer* s = src && src->lpDT ? src->lpDT->lpTexture : nullptr;
+  // A texture drawn onto itself would read the cleared pixels: clear first.
+  if (!d || !s || d == s || d->Empty() || s->Empty() || w <= 0 || h <= 0 || sw == 0 || sh == 0) {
+    DDDeviceClear(dst, x, y, w, h, clear);
+    DDDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh, state);
+    return;
   }
+  const uint32_t value = EncodePixel(d->format, DecodePixel(PixelFormat::A8R8G8B8, clear));
+  AnyTexturedQuad(*d, x, y, w, h, *s, sx, sy, sw, sh, state, true, value);
 }
 
 void DDDrawColorQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, D3DCOLOR color) {
   PixelBuffer* d = dst ? dst->Pixels() : nullptr;
   if (!d || d->Empty() || w <= 0 || h <= 0) return;
-  switch (d->format) {
-    case PixelFormat::A8R8G8B8: ColorQuad<PixelFormat::A8R8G8B8>(*d, x, y, w, h, color); break;
-    case PixelFormat::X8R8G8B8: ColorQuad<PixelFormat::X8R8G8B8>(*d, x, y, w, h, color); break;
-    case PixelFormat::R5G6B5: ColorQuad<PixelFormat::R5G6B5>(*d, x, y, w, h, color); break;
-    case PixelFormat::A1R5G5B5: ColorQuad<PixelFormat::A1R5G5B5>(*d, x, y, w, h, color); break;
-    default: break;
-  }
+  WithFormat(d->format, [&](auto target) { ColorQuad<decltype(target)::value>(*d, x, y, w, h, color); });
 }
 
 // ---- scenes and render targets -------------------------------------------------
@@ -759,14 +872,75 @@ int DDStretchBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* 
     DDSetRenderTarget(0, dst);
     // An unkeyed copy of a keyed texture replaces what is there: its
     // transparent pixels become transparent (or the key colour) too.
-    if (key == 0 && src->lpDT && src->lpDT->bTransmit) DDDeviceClear(dst, x, y, w, h, DDKeyClearColor(dst));
-    DDDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh,
-                       QUADSTATE{lpDTCon->dwDrawColor, lpDTCon->dwColorOp, lpDTCon->dwAlphaOp});
+    const QUADSTATE state{lpDTCon->dwDrawColor, lpDTCon->dwColorOp, lpDTCon->dwAlphaOp};
+    if (key == 0 && src->lpDT && src->lpDT->bTransmit)
+      DDClearAndDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh, state, DDKeyClearColor(dst));
+    else
+      DDDrawTexturedQuad(dst, x, y, w, h, src, sx, sy, sw, sh, state);
     DDSetRenderTarget(0, lpDTCon->lpRenderTargetSD);
     return 1;
   }
   SoftwareBlt(dst, x, y, w, h, src, sx, sy, sw, sh, key);
   return 1;
+}
+
+namespace {
+
+// True when rows [sy, sy + h) of columns [sx, sx + w) hold no transparent
+// texel (no key colour for `keyed` DirectDraw surfaces).
+template <typename T>
+bool NoTransparentTexel(const PixelBuffer& b, int sx, int sy, int w, int h, bool directDraw) {
+  for (int j = sy; j < sy + h; ++j) {
+    const T* row = reinterpret_cast<const T*>(b.Row(j)) + sx;
+    if (directDraw) {
+      const T k = static_cast<T>(b.colorKey);
+      bool key = false;
+      for (int i = 0; i < w; ++i) key |= row[i] == k;
+      if (key) return false;
+      continue;
+    }
+    uint32_t all = ~0u;
+    if constexpr (sizeof(T) > 1) all = AndOfRow<T, false, false>(nullptr, row, w);
+    if (b.format == PixelFormat::A8R8G8B8 && (all >> 24) != 0xFF) return false;
+    if (b.format == PixelFormat::A1R5G5B5 && !(all & 0x8000)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DDIsOpaqueCopy(DDSURFACEDATA* dst, DDSURFACEDATA* src, int sx, int sy, int w, int h) {
+  if (!dst || !src || w <= 0 || h <= 0 || sx < 0 || sy < 0) return false;
+  if (sx + w > src->nWidth || sy + h > src->nHeight) return false;
+  PixelBuffer* s = nullptr;
+  bool directDraw = false;
+  if (!lpDTCon) {
+    // DirectDrawBlt: same formats, records within their buffers; a source
+    // without a colour key copies whole whatever the key.
+    PixelBuffer* d = dst->Pixels();
+    s = src->Pixels();
+    if (!d || !s || d == s || d->Empty() || s->Empty() || d->lost || s->lost || d->format != s->format)
+      return false;
+    if (dst->nWidth > d->width || dst->nHeight > d->height || sx + w > s->width || sy + h > s->height) return false;
+    if (!s->hasColorKey) return true;
+    directDraw = true;
+  } else {
+    // The textured quad, unmirrored, in the plain state, of a texture that
+    // is not the destination.
+    if (src->lpBaseSD || lpDTCon->bVirCopy) return false;
+    if (!PlainState(QUADSTATE{lpDTCon->dwDrawColor, lpDTCon->dwColorOp, lpDTCon->dwAlphaOp})) return false;
+    if (!DDResolveForQuad(&dst, &src)) return false;
+    PixelBuffer* d = dst->Pixels();
+    s = src->lpDT ? src->lpDT->lpTexture : nullptr;
+    if (!d || !s || d == s || d->Empty() || s->Empty() || sx + w > s->width || sy + h > s->height) return false;
+    if (s->format == PixelFormat::X8R8G8B8 || s->format == PixelFormat::R5G6B5) return true;
+  }
+  switch (BytesPerPixel(s->format)) {
+    case 1: return NoTransparentTexel<uint8_t>(*s, sx, sy, w, h, directDraw);
+    case 2: return NoTransparentTexel<uint16_t>(*s, sx, sy, w, h, directDraw);
+    case 4: return NoTransparentTexel<uint32_t>(*s, sx, sy, w, h, directDraw);
+    default: return false;
+  }
 }
 
 int DDBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int key) {

@@ -12,6 +12,11 @@ struct BLTMODE {
 };
 
 int DDBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int key);
+// True when DDBlt of the source rectangle (sx, sy, w, h) onto dst, keyed or
+// not, replaces every pixel it reaches with an opaque one: a copy path that
+// draws, the device's plain state, no mirror, and no transparent texel (no
+// key colour in DirectDraw) in the rectangle. False where unsure.
+bool DDIsOpaqueCopy(DDSURFACEDATA* dst, DDSURFACEDATA* src, int sx, int sy, int w, int h);
 int DDStretchBlt(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw,
                  int sh, int key);
 void DDBltMode(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int key,
@@ -58,6 +63,10 @@ struct QUADSTATE {
 };
 void DDDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy, int sw,
                         int sh, const QUADSTATE& state);
+// DDDeviceClear of the destination rectangle to `clear` followed by that
+// quad, in one pass: a row of opaque texels is drawn without its clear.
+void DDClearAndDrawTexturedQuad(DDSURFACEDATA* dst, int x, int y, int w, int h, DDSURFACEDATA* src, int sx, int sy,
+                                int sw, int sh, const QUADSTATE& state, D3DCOLOR clear);
 // One untextured quad of one colour (stage operation SELECTARG2 with the
 // colour as argument; its alpha blends with what is there), clipped to the
 // destination.

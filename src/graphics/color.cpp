@@ -76,3 +76,12 @@ const Repack565& Repack565Table() {
   }();
   return table;
 }
+
+void Repack565Row(uint16_t* dst, const uint16_t* src, int n) {
+  int i = 0;
+  for (; i + 8 <= n; i += 8)
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i),
+                     Repack565x8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i))));
+  const Repack565& t = Repack565Table();
+  for (; i < n; ++i) dst[i] = static_cast<uint16_t>(t.r[(src[i] >> 10) & 31] | t.g[(src[i] >> 5) & 31] | t.b[src[i] & 31]);
+}

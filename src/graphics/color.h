@@ -4,6 +4,8 @@
 // program's own x * mask / 255, GDI's truncation of a bitmap, the device's
 // conversion of a texture, the software copy's doubled green).
 #pragma once
+#include <emmintrin.h>
+
 #include <cstdint>
 
 #include "graphics/pixel_buffer.h"
@@ -51,6 +53,21 @@ struct Repack565 {
   uint16_t r[32], g[32], b[32];
 };
 const Repack565& Repack565Table();
+
+// Repack565Table applied to eight texels at once (their alpha bits are
+// ignored): red and blue keep their fields, and green's v x 255 / 31 >> 2 is
+// 2v, plus one from v = 18 on (7v / 124 stays below 2 up to 31).
+inline __m128i Repack565x8(__m128i p) {
+  const __m128i red = _mm_and_si128(_mm_slli_epi16(p, 1), _mm_set1_epi16(static_cast<short>(0xF800)));
+  const __m128i blue = _mm_and_si128(p, _mm_set1_epi16(0x1F));
+  const __m128i g5 = _mm_and_si128(_mm_srli_epi16(p, 5), _mm_set1_epi16(0x1F));
+  // cmpgt gives -1 where v > 17: subtracting it adds the one.
+  const __m128i g6 = _mm_sub_epi16(_mm_add_epi16(g5, g5), _mm_cmpgt_epi16(g5, _mm_set1_epi16(17)));
+  return _mm_or_si128(_mm_or_si128(red, blue), _mm_slli_epi16(g6, 5));
+}
+
+// n opaque texels repacked as the device does (Repack565Table's result).
+void Repack565Row(uint16_t* dst, const uint16_t* src, int n);
 
 // The device's view of a texel or render-target pixel as 8-bit channels, and
 // its conversion back (the top bits of each channel, as a device clear does):

@@ -91,7 +91,8 @@ void DDLoseSurfacesForTest();
 
 // The pacer's overlay drawing (installed with the pacer hooks by DDInit).
 void DDSetFrameOverlay(void (*drawOverlay)(DDSURFACEDATA* sheet, const char* text));
-// The last frame handed to plat::PresentFrame (ARGB8888, width x height).
+// The last frame handed to plat::PresentFrame (ARGB8888, width x height);
+// a headless player's frames that nobody looks at are not converted.
 const std::vector<uint32_t>& DDLastPresentedFrame();
 
 // The full-screen flip chain, front first (null without a DirectDraw

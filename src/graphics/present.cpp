@@ -85,6 +85,11 @@ void ConvertRows(const PixelBuffer& src, const DDPALETTE* palette, uint32_t* out
 
 void ShowBuffer(const PixelBuffer& buffer, const DDPALETTE* palette) {
   if (buffer.Empty()) return;
+  if (!plat::NextFrameSeen()) {
+    // A headless player's frame nobody looks at is not converted.
+    plat::PresentFrame(nullptr, buffer.width, buffer.height, buffer.width);
+    return;
+  }
   size_t need = static_cast<size_t>(buffer.width) * buffer.height;
   if (g_frame.size() != need) g_frame.resize(need);
   ConvertToArgb(buffer, palette, g_frame.data());
@@ -98,19 +103,12 @@ void CopyPixels(PixelBuffer& dst, const PixelBuffer& src, int w, int h) {
   h = std::min({h, dst.height, src.height});
   if (w <= 0 || h <= 0 || BytesPerPixel(dst.format) != BytesPerPixel(src.format)) return;
   const bool repack = src.format == PixelFormat::A1R5G5B5 && dst.format == PixelFormat::R5G6B5;
-  const Repack565* table = repack ? &Repack565Table() : nullptr;
   int rowBytes = w * BytesPerPixel(src.format);
   for (int y = 0; y < h; ++y) {
-    if (!repack) {
+    if (repack)
+      Repack565Row(reinterpret_cast<uint16_t*>(dst.Row(y)), reinterpret_cast<const uint16_t*>(src.Row(y)), w);
+    else
       std::memcpy(dst.Row(y), src.Row(y), rowBytes);
-      continue;
-    }
-    const uint16_t* s = reinterpret_cast<const uint16_t*>(src.Row(y));
-    uint16_t* d = reinterpret_cast<uint16_t*>(dst.Row(y));
-    for (int x = 0; x < w; ++x) {
-      const uint32_t p = s[x];
-      d[x] = static_cast<uint16_t>(table->r[(p >> 10) & 31] | table->g[(p >> 5) & 31] | table->b[p & 31]);
-    }
   }
 }
 

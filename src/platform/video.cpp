@@ -51,6 +51,9 @@ struct Capture {
   bool limitPosted = false;
   std::map<uint64_t, std::vector<std::string>> shots;
   FILE* hashes = nullptr;
+  // A headless player's frames are looked at only for the hashes and the
+  // screenshots.
+  bool unseenHeadless = false;
 } g_capture;
 
 int VirtualKeyFromScancode(SDL_Scancode sc) {
@@ -368,6 +371,7 @@ void ShutdownVideo() {
   std::lock_guard<std::mutex> g(g_capture.lock);
   if (g_capture.hashes) std::fclose(g_capture.hashes);
   g_capture.hashes = nullptr;
+  g_capture.unseenHeadless = false;
 }
 
 HWND CreateMainWindow(std::string_view titleCp932, int width, int height, WindowProc proc) {
@@ -508,11 +512,11 @@ void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) 
     // way, are neither counted nor shown.
     if (g_capture.limitPosted) return;
     frame = ++g_capture.count;
-    if (g_capture.hashes)
+    if (g_capture.hashes && argb)
       std::fprintf(g_capture.hashes, "%llu %016llx\n", static_cast<unsigned long long>(frame),
                    static_cast<unsigned long long>(HashFrame(argb, width, height, pitchPixels)));
     auto shot = g_capture.shots.find(frame);
-    if (shot != g_capture.shots.end()) {
+    if (shot != g_capture.shots.end() && argb) {
       for (const std::string& path : shot->second)
         if (!WritePng(path, argb, width, height, pitchPixels))
           std::fprintf(stderr, "cannot write screenshot %s\n", path.c_str());
@@ -528,9 +532,9 @@ void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels) 
   ApplyInputScript(frame + 1);
   PostScriptedKeyDowns();
   if (close) PostMessage(MainWindowHandle(), WM_CLOSE, 0, 0);
-  if (g_headless.load()) {
+  if (g_headless.load() || !argb) {
     // Sound follows the frame clock: one frame's worth of samples per frame.
-    MixForFrame();
+    if (g_headless.load()) MixForFrame();
     return;
   }
   {
@@ -675,6 +679,17 @@ void SetFrameLimit(uint64_t frames) {
 void AddScreenshot(uint64_t frame, std::string osPath) {
   std::lock_guard<std::mutex> g(g_capture.lock);
   g_capture.shots[frame].push_back(std::move(osPath));
+}
+
+void SetUnseenHeadlessFrames(bool unseen) {
+  std::lock_guard<std::mutex> g(g_capture.lock);
+  g_capture.unseenHeadless = unseen;
+}
+
+bool NextFrameSeen() {
+  std::lock_guard<std::mutex> g(g_capture.lock);
+  if (!g_headless.load() || !g_capture.unseenHeadless || g_capture.hashes) return true;
+  return g_capture.shots.count(g_capture.count + 1) != 0;
 }
 
 bool SetFrameHashFile(const std::string& osPath) {

@@ -35,7 +35,14 @@ void DestroyWindow(HWND hwnd);
 // Any thread: a finished frame of ARGB8888 pixels. The frame is captured
 // (hashes, screenshots, frame limit, scripted input for the next frame)
 // on the calling thread and handed to the window thread to be shown.
+// `argb` may be null for a frame NextFrameSeen said nobody looks at: it is
+// counted and paces the sound, and nothing else.
 void PresentFrame(const uint32_t* argb, int width, int height, int pitchPixels);
+// Whether anybody looks at the next presented frame's pixels: always with a
+// window, and headless unless SetUnseenHeadlessFrames(true) was called (the
+// headless player), then only for the frame hashes or a screenshot of it.
+bool NextFrameSeen();
+void SetUnseenHeadlessFrames(bool unseen);
 uint64_t PresentedFrameCount();
 // Called on the presenting thread with the number of each counted frame,
 // after the frame was captured and before the next frame's input is set.

@@ -83,6 +83,36 @@ void TileBackground(DDSURFACEDATA* target, DDSURFACEDATA* sd, int originX, int o
   DDEndSpriteBatch();
 }
 
+// The ranges [first, first + count) of picture texels along one axis that
+// the tiles of TileBackground read: the first tile's from `origin`, and the
+// later ones' from 0 (`count` 0 for none).
+struct TexelSpans {
+  int first[2], count[2];
+};
+TexelSpans SpansRead(int size, int origin, int screen) {
+  const int start = NonNegativeMod(origin, size);
+  const int firstTile = size - start;
+  TexelSpans t{{start, 0}, {std::min(firstTile, screen), 0}};
+  if (firstTile < screen) t.count[1] = std::min(size, screen - firstTile);
+  return t;
+}
+
+// True when every screen pixel TileBackground reaches gets an opaque texel,
+// keyed or not: the layers of the plane before it are then hidden.
+bool TilesCoverOpaquely(DDSURFACEDATA* target, DDSURFACEDATA* sd, int originX, int originY) {
+  // Earlier layers' tiles may stick out past the screen where this layer's
+  // do not: only on a target no larger than the screen.
+  if (target->nWidth > kScreenW || target->nHeight > kScreenH) return false;
+  const TexelSpans cols = SpansRead(sd->nWidth, originX, kScreenW);
+  const TexelSpans rows = SpansRead(sd->nHeight, originY, kScreenH);
+  for (int r = 0; r < 2; ++r)
+    for (int c = 0; c < 2; ++c) {
+      if (rows.count[r] == 0 || cols.count[c] == 0) continue;
+      if (!DDIsOpaqueCopy(target, sd, cols.first[c], rows.first[r], cols.count[c], rows.count[r])) return false;
+    }
+  return true;
+}
+
 int StageScore() { return g_Progress.m_nScoreGained; }
 
 cHero* FirstHero() { return Player.empty() ? nullptr : &Player[0]; }
@@ -137,8 +167,29 @@ void cGameScene::DrawBackgrounds(DDSURFACEDATA* target, int layer) {
   }
   const int borderX = m_ScrollX.StageStart(), borderY = m_ScrollY.StageStart();
   const double viewX = m_ScrollX.m_dPos, viewY = m_ScrollY.m_dPos;
+  auto originX = [&](const cBackgroundData& bg) {
+    return bg.m_bAutoScrollX ? TruncToInt(bg.m_dOffsetX + viewX - borderX)
+                             : TruncToInt(static_cast<double>(TruncToInt(viewX + 0.5) - borderX) * bg.m_dFactorX);
+  };
+  auto originY = [&](const cBackgroundData& bg) {
+    return bg.m_bAutoScrollY ? TruncToInt(bg.m_dOffsetY + viewY - borderY)
+                             : TruncToInt(static_cast<double>(TruncToInt(viewY) - borderY) * bg.m_dFactorY);
+  };
+  // A picture without a transparent texel where it is shown hides the
+  // layers of its plane before it: drawing starts with it. Behind the map
+  // it is then the first picture drawn, unkeyed, which with no transparent
+  // texel gives the pixels the keyed copy would.
+  int from = 0;
+  for (int i = n - 1; i > 0; --i) {
+    const cBackgroundData& bg = list[static_cast<size_t>(i)];
+    if (!bg.m_bShow || bg.m_nPlane != layer || bg.m_bFill || !HasImage(BackgroundSurface(i))) continue;
+    if (TilesCoverOpaquely(target, BackgroundSurface(i), originX(bg), originY(bg))) {
+      from = i;
+      break;
+    }
+  }
   int drawn = 0;
-  for (int i = 0; i < n; ++i) {
+  for (int i = from; i < n; ++i) {
     const cBackgroundData& bg = list[static_cast<size_t>(i)];
     if (!bg.m_bShow || bg.m_nPlane != layer) continue;
     if (bg.m_bFill) {
@@ -151,16 +202,10 @@ void cGameScene::DrawBackgrounds(DDSURFACEDATA* target, int layer) {
     ++drawn;
     DDSURFACEDATA* sd = BackgroundSurface(i);
     if (!HasImage(sd)) continue;
-    const int originX = bg.m_bAutoScrollX
-                            ? TruncToInt(bg.m_dOffsetX + viewX - borderX)
-                            : TruncToInt(static_cast<double>(TruncToInt(viewX + 0.5) - borderX) * bg.m_dFactorX);
-    const int originY = bg.m_bAutoScrollY
-                            ? TruncToInt(bg.m_dOffsetY + viewY - borderY)
-                            : TruncToInt(static_cast<double>(TruncToInt(viewY) - borderY) * bg.m_dFactorY);
     // The first picture behind the map covers the screen, so its key colour
     // must not let the previous frame show through.
     const int key = (layer == 0 && drawn == 1) ? 0 : 1;
-    TileBackground(target, sd, originX, originY, key);
+    TileBackground(target, sd, originX(bg), originY(bg), key);
   }
   if (layer == 0 && drawn == 0) DDFillRect(target, 0, 0, kScreenW, kScreenH, kEmptyColor);
 }

@@ -65,6 +65,25 @@ TEST(Player, HeadlessRunWritesTheReportScreenshotAndHashes) {
   EXPECT_NE(hashes.front().substr(hashes.front().find(' ')), hashes.back().substr(hashes.back().find(' ')));
 }
 
+TEST(Player, AHeadlessRunWithoutHashesTakesTheSameScreenshots) {
+  // Without hashes only the screenshots' frames are converted: they show
+  // what a run that converts every frame shows, at the same frames.
+  TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
+  auto all = RunPlayer(
+      {"--headless", "--frames", "30", "--screenshot", "2:a2.png", "--screenshot", "3:a3.png", "--frame-hashes", "h.txt"},
+      dir.path());
+  ASSERT_EQ(all.exitCode, 0) << all.err;
+  auto some = RunPlayer({"--headless", "--frames", "30", "--screenshot", "2:b2.png", "--screenshot", "3:b3.png"},
+                        dir.path());
+  ASSERT_EQ(some.exitCode, 0) << some.err;
+  const std::string a2 = ReadFile(dir / "a2.png"), a3 = ReadFile(dir / "a3.png");
+  ASSERT_FALSE(a2.empty());
+  EXPECT_TRUE(a2 != a3) << "the title fades in a step each frame";
+  EXPECT_TRUE(ReadFile(dir / "b2.png") == a2);
+  EXPECT_TRUE(ReadFile(dir / "b3.png") == a3);
+}
+
 TEST(Player, HeadlessSoundFollowsTheFrameClock) {
   TempFolder dir;
   ASSERT_TRUE(WriteProject(dir.path()));

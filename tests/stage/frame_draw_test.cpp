@@ -387,6 +387,75 @@ TEST_F(BackgroundTest, AColourFillCoversTheScreenWithItsColour) {
   EXPECT_TRUE(AllBack(0, 0, 640, 480, Stored(40)));
 }
 
+TEST_F(BackgroundTest, APictureWithoutAShownHoleHidesTheLayersBeforeItWithTheSamePixels) {
+  // A fill, an opaque picture and over them a picture with a hole of the key
+  // colour, or none; drawn as the frame does and the plain way (every layer
+  // tiled over the screen by single copies, in order) the screens agree.
+  struct Case {
+    const char* what;
+    int w, h, ox, oy;
+    int holeX, holeY;  // -1: no hole
+  };
+  const Case cases[] = {
+      {"hole in the first tile", 48, 40, 5, 3, 20, 10},
+      // The first tile reads columns 30-47 and rows 25-39, the later ones
+      // from 0: the hole is only in those.
+      {"hole only the later tiles read", 48, 40, 30, 25, 2, 4},
+      {"hole past the part on screen", 700, 500, 0, 0, 650, 490},
+      {"the same hole moved into view", 700, 500, 100, 30, 650, 490},
+      {"no hole", 48, 40, 7, 9, -1, -1},
+  };
+  for (const char* modeName : {"DD16Full", "DD32Full", "D3D16Full", "D3D32Full"}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(modeName) + ", " + c.what);
+      Start(Mode(modeName));
+      AddBackground(8, 8, 0).m_bFill = 1;
+      g_Stage.m_vecBackground[0].m_nFillColor = 40;
+      AddBackground(64, 64, 0);
+      cBackgroundData& top = AddBackground(c.w, c.h, 0);
+      top.m_bAutoScrollX = top.m_bAutoScrollY = 1;
+      top.m_dOffsetX = c.ox;
+      top.m_dOffsetY = c.oy;
+      scene_.m_ScrollX.m_dPos = 320.0;  // the view at the stage's start: origins are the offsets
+      scene_.m_ScrollY.m_dPos = 320.0;
+      DDSURFACEDATA& a = g_SD[kFirstBackground + 1];
+      DDSURFACEDATA& b = g_SD[kFirstBackground + 2];
+      const uint32_t key = g_bD3D ? 0u : drawtest::Buf(b).colorKey;
+      if (c.holeX >= 0) Put(b, c.holeX, c.holeY, key);
+
+      FillAll(BackBuffer, Opaque(0x777));
+      auto tile = [](DDSURFACEDATA& sd, int ox, int oy, int bltKey) {
+        const int w = sd.nWidth, h = sd.nHeight;
+        for (int y = 0, sy = ((oy % h) + h) % h; y < 480; y += h - sy, sy = 0)
+          for (int x = 0, sx = ((ox % w) + w) % w; x < 640; x += w - sx, sx = 0)
+            DDBlt(&BackBuffer, x, y, w - sx, h - sy, &sd, sx, sy, bltKey);
+      };
+      DDFillRect(&BackBuffer, 0, 0, 640, 480, 40);
+      tile(a, 0, 0, 1);
+      tile(b, c.ox, c.oy, 1);
+      const std::vector<uint32_t> plain = Snap();
+
+      FillAll(BackBuffer, Opaque(0x777));
+      scene_.DrawBackgrounds(&BackBuffer, 0);
+      const std::vector<uint32_t> drawn = Snap();
+      size_t wrong = 0, first = 0;
+      for (size_t i = 0; i < drawn.size(); ++i)
+        if (drawn[i] != plain[i] && wrong++ == 0) first = i;
+      EXPECT_EQ(wrong, 0u) << "first at (" << first % 640 << ", " << first / 640 << ")";
+      // Where the hole is on screen the picture below shows through it.
+      const int hx = c.holeX - c.ox, hy = c.holeY - c.oy;
+      if (c.holeX >= 0 && hx >= 0 && hy >= 0 && hx < 640 && hy < 480) {
+        EXPECT_NE(drawn[static_cast<size_t>(hy) * 640 + hx], drawn[static_cast<size_t>(hy) * 640 + hx + 1]);
+      }
+
+      for (DDSURFACEDATA* sd : made_) DDReleaseSurface(sd);
+      made_.clear();
+      g_Stage.m_vecBackground.clear();
+      DDRelease();
+    }
+  }
+}
+
 // ---- block map -----------------------------------------------------------------
 
 class BlockMapTest : public FrameDrawTest {
