@@ -81,6 +81,9 @@ bool WriteDemoSettings() {
   shake.m_nParam[1] = 6;
   shake.m_nParam[2] = 4;
   if (!db.SaveAll("data\\database")) return false;
+  // Saving a stage or a command drops music and sound numbers its database
+  // does not list: the stages written next must see these entries.
+  g_Database = db;
 
   cSystemData system;
   system.m_strTitle = "Tarvamo4 Demo";
