@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <png.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -32,6 +33,29 @@ SDL_Texture* g_texture = nullptr;
 int g_pictureW = 0, g_pictureH = 0;
 WindowProc g_proc = nullptr;
 HWND g_hwnd = nullptr;
+
+
+// The window of a drawn box (main thread only).
+struct BoxWindow {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int width = 0, height = 0;
+  bool ownsVideo = false;  // video was started for the box alone
+  std::vector<uint32_t> shown;
+} g_box;
+
+bool IsBoxWindowEvent(uint32_t windowId) {
+  return g_box.window && windowId == SDL_GetWindowID(g_box.window);
+}
+
+void ShowBoxFrame() {
+  if (!g_box.renderer || !g_box.texture || g_box.shown.empty()) return;
+  SDL_UpdateTexture(g_box.texture, nullptr, g_box.shown.data(), g_box.width * 4);
+  SDL_RenderClear(g_box.renderer);
+  SDL_RenderCopy(g_box.renderer, g_box.texture, nullptr, nullptr);
+  SDL_RenderPresent(g_box.renderer);
+}
 
 // The newest finished frame, waiting for the window thread.
 struct Mailbox {
@@ -214,6 +238,16 @@ void Dispatch(const SDL_Event& e) {
       Deliver(WM_CLOSE, 0, 0);
       break;
     case SDL_WINDOWEVENT:
+      if (IsBoxWindowEvent(e.window.windowID)) {
+        // The box's own close button answers it as Escape does.
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) InjectDialogKey(VK_ESCAPE);
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) ShowBoxFrame();
+        break;
+      }
+      // The box taking the focus leaves the game active: it is the game's
+      // own box, and without a window manager nothing would give the focus
+      // back afterwards.
+      if (g_box.window && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) break;
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
         Deliver(WM_CLOSE, 0, 0);
       } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
@@ -266,6 +300,12 @@ void Dispatch(const SDL_Event& e) {
       }
       break;
     case SDL_MOUSEBUTTONDOWN:
+      if (g_box.window) {
+        // Only the box takes clicks while it is up; its pixels are its points.
+        if (DialogInputActive() && e.button.button == SDL_BUTTON_LEFT && IsBoxWindowEvent(e.button.windowID))
+          InjectDialogClick(e.button.x, e.button.y);
+        break;
+      }
       if (DialogInputActive() && e.button.button == SDL_BUTTON_LEFT) {
         int x = 0, y = 0;
         WindowToPicture(e.button.x, e.button.y, &x, &y);
@@ -561,12 +601,27 @@ void StartTextInputForDialogs(bool on) {
   }
 }
 
-bool HasVideoWindow() { return g_videoUp.load() && g_window != nullptr && !g_headless.load(); }
+bool HasVideoWindow() {
+  return g_videoUp.load() && (g_window != nullptr || g_box.window != nullptr) && !g_headless.load();
+}
 
 bool GetMouseState(int* x, int* y, bool* left, bool* right) {
   *x = *y = 0;
   *left = *right = false;
   if (!HasVideoWindow()) return false;
+  if (g_box.window) {
+    // Away from the box the pointer is over none of its pixels.
+    *x = *y = -1;
+    int wx = 0, wy = 0;
+    const uint32_t buttons = SDL_GetMouseState(&wx, &wy);
+    if (SDL_GetMouseFocus() != g_box.window) return true;
+    *x = wx;
+    *y = wy;
+    *left = (buttons & SDL_BUTTON_LMASK) != 0;
+    *right = (buttons & SDL_BUTTON_RMASK) != 0;
+    return true;
+  }
+  if (!g_window) return false;
   int wx = 0, wy = 0;
   uint32_t buttons = SDL_GetMouseState(&wx, &wy);
   *left = (buttons & SDL_BUTTON_LMASK) != 0;
@@ -594,6 +649,15 @@ bool CopyShownFrame(std::vector<uint32_t>* argb, int* width, int* height) {
 
 void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixels) {
   if (g_headless.load() || !g_videoUp.load()) return;
+  if (g_box.window && IsMainThread()) {
+    if (width != g_box.width || height != g_box.height) return;
+    g_box.shown.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+      std::copy_n(argb + static_cast<size_t>(y) * static_cast<size_t>(pitchPixels), width,
+                  g_box.shown.data() + static_cast<size_t>(y) * static_cast<size_t>(width));
+    ShowBoxFrame();
+    return;
+  }
   {
     std::lock_guard<std::mutex> g(g_mailbox.lock);
     g_mailbox.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
@@ -606,6 +670,60 @@ void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixel
   }
   WakeEvents();
 }
+
+bool OpenBoxWindow(std::string_view captionCp932, int width, int height) {
+  if (g_headless.load() || g_box.window || width <= 0 || height <= 0) return false;
+  if (!g_videoUp.load()) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    if (g_wakeEvent == 0) g_wakeEvent = SDL_RegisterEvents(1);
+    g_videoUp = true;
+    g_box.ownsVideo = true;
+    SetEventSource(WaitAndDispatch, WakeEvents);
+  }
+  int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+  if (g_window && (SDL_GetWindowFlags(g_window) & SDL_WINDOW_SHOWN)) {
+    int gx = 0, gy = 0, gw = 0, gh = 0;
+    SDL_GetWindowPosition(g_window, &gx, &gy);
+    SDL_GetWindowSize(g_window, &gw, &gh);
+    x = gx + (gw - width) / 2;
+    y = gy + (gh - height) / 2;
+  }
+  const std::string title = Cp932ToUtf8(captionCp932);
+  g_box.window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_HIDDEN);
+  if (g_box.window) {
+    g_box.renderer = SDL_CreateRenderer(g_box.window, -1, SDL_RENDERER_SOFTWARE);
+    if (g_box.renderer)
+      g_box.texture = SDL_CreateTexture(g_box.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                        width, height);
+  }
+  if (!g_box.texture) {
+    CloseBoxWindow();
+    return false;
+  }
+  g_box.width = width;
+  g_box.height = height;
+  SDL_ShowWindow(g_box.window);
+  SDL_RaiseWindow(g_box.window);
+  return true;
+}
+
+void CloseBoxWindow() {
+  if (g_box.texture) SDL_DestroyTexture(g_box.texture);
+  if (g_box.renderer) SDL_DestroyRenderer(g_box.renderer);
+  if (g_box.window) SDL_DestroyWindow(g_box.window);
+  const bool ownsVideo = g_box.ownsVideo;
+  g_box = BoxWindow{};
+  if (ownsVideo) {
+    SetEventSource(nullptr, nullptr);
+    g_videoUp = false;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  }
+  // The game window shows its picture again where the box was.
+  if (g_window) ShowOnScreen();
+}
+
+bool HasBoxWindow() { return g_box.window != nullptr; }
 
 namespace {
 std::atomic<bool> g_pointerShown{true};
