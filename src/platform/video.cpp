@@ -17,6 +17,7 @@
 #include "platform/text.h"
 #include "platform/video_fit.h"
 #include "platform/video_window.h"
+#include "platform/video_x11.h"
 
 namespace plat {
 namespace {
@@ -34,6 +35,12 @@ int g_pictureW = 0, g_pictureH = 0;
 WindowProc g_proc = nullptr;
 HWND g_hwnd = nullptr;
 
+// Full screen without a window manager: the window covers the screen, and
+// goes back to this place and size when it leaves full screen.
+struct CoverScreen {
+  bool covering = false;
+  int x = 0, y = 0, w = 0, h = 0;
+} g_coverScreen;
 
 // The window of a drawn box (main thread only).
 struct BoxWindow {
@@ -147,15 +154,28 @@ void WindowToPicture(int wx, int wy, int* px, int* py) {
   AreaToPicture(FitPicture(g_pictureW, g_pictureH, ow, oh), g_pictureW, g_pictureH, ox, oy, px, py);
 }
 
+// The renderer's output size the last picture was shown at.
+int g_shownAtW = 0, g_shownAtH = 0;
+
 void ShowOnScreen() {
   if (!g_renderer || !g_texture || g_shown.empty()) return;
   SDL_UpdateTexture(g_texture, nullptr, g_shown.data(), g_shownW * 4);
-  SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
-  SDL_RenderClear(g_renderer);
   const PictureRect r = PictureOnScreen();
   const SDL_Rect dst{r.x, r.y, r.w, r.h};
-  SDL_RenderCopy(g_renderer, g_texture, nullptr, &dst);
-  SDL_RenderPresent(g_renderer);
+  int ow = 0, oh = 0;
+  SDL_GetRendererOutputSize(g_renderer, &ow, &oh);
+  // The first picture after the window's size changed is shown twice: a
+  // renderer may take up the new drawable size only with its next frame,
+  // and a still picture (a box, a dialog) would stay at the old one.
+  const int times = (ow != g_shownAtW || oh != g_shownAtH) ? 2 : 1;
+  g_shownAtW = ow;
+  g_shownAtH = oh;
+  for (int i = 0; i < times; ++i) {
+    SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_renderer);
+    SDL_RenderCopy(g_renderer, g_texture, nullptr, &dst);
+    SDL_RenderPresent(g_renderer);
+  }
 }
 
 // The refresh clock follows the display the window is on.
@@ -403,6 +423,8 @@ void ShutdownVideo() {
   g_renderer = nullptr;
   g_window = nullptr;
   g_pictureW = g_pictureH = 0;
+  g_shownAtW = g_shownAtH = 0;
+  g_coverScreen = CoverScreen{};
   detail::SetRealRefreshRate(0);
   SDL_Quit();
   std::lock_guard<std::mutex> g(g_capture.lock);
@@ -466,6 +488,32 @@ void SetWindowTitle(HWND, std::string_view titleCp932) {
 void SetFullscreen(HWND, bool fullscreen) {
   if (!g_window) return;
   auto apply = [fullscreen] {
+    if (fullscreen && !g_headless.load() && detail::WithoutWindowManager(g_window)) {
+      // Nobody would carry out the request, and SDL would take the window
+      // for the screen's size while it stays as it is: instead the window
+      // itself, without a frame, is made to cover the screen.
+      SDL_Rect bounds{};
+      const int display = SDL_GetWindowDisplayIndex(g_window);
+      if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+        if (!g_coverScreen.covering) {
+          SDL_GetWindowPosition(g_window, &g_coverScreen.x, &g_coverScreen.y);
+          SDL_GetWindowSize(g_window, &g_coverScreen.w, &g_coverScreen.h);
+          g_coverScreen.covering = true;
+        }
+        SDL_SetWindowBordered(g_window, SDL_FALSE);
+        SDL_SetWindowPosition(g_window, bounds.x, bounds.y);
+        SDL_SetWindowSize(g_window, bounds.w, bounds.h);
+        UpdateRefreshRate();
+        ShowOnScreen();
+        return;
+      }
+    }
+    if (g_coverScreen.covering) {
+      g_coverScreen.covering = false;
+      SDL_SetWindowBordered(g_window, SDL_TRUE);
+      SDL_SetWindowSize(g_window, g_coverScreen.w, g_coverScreen.h);
+      SDL_SetWindowPosition(g_window, g_coverScreen.x, g_coverScreen.y);
+    }
     SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     UpdateRefreshRate();
     ShowOnScreen();

@@ -129,4 +129,58 @@ TEST_F(FullScreenBox, AClickOnTheButtonAnswersTheBox) {
   ExpectTheGameRanToItsEnd(*player);
 }
 
+// The box's bounds in a picture: the pixels of its face colour.
+struct Bounds {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+Bounds BoxBounds(const XPicture& p) {
+  Bounds b;
+  for (int y = 0; y < p.height; ++y)
+    for (int x = 0; x < p.width; ++x)
+      if (p.At(x, y) == kBoxBack) {
+        b.left = std::min(b.left, x);
+        b.top = std::min(b.top, y);
+        b.right = std::max(b.right, x + 1);
+        b.bottom = std::max(b.bottom, y + 1);
+      }
+  return b;
+}
+
+// Without a window manager nobody carries out the request for full screen:
+// the player's window itself covers the screen, and the whole picture fills
+// it at 4:3, in both drawing modes. The box drawn in the middle of the
+// picture shows where the picture's parts land: on a screen of the game's
+// size, and on a larger one scaled by 1024 / 640 = 768 / 480 = 1.6.
+TEST_F(FullScreenBox, WithoutAWindowManagerThePictureFillsTheScreen) {
+  for (int direct3D : {1, 0}) {
+    SCOPED_TRACE(direct3D ? "Direct3D" : "DirectDraw");
+    Bounds at[2];
+    const char* screens[2] = {"640x480x24", "1024x768x24"};
+    for (int s = 0; s < 2; ++s) {
+      SCOPED_TRACE(screens[s]);
+      Begin(screens[s], direct3D);
+      auto player = Start();
+      XWindowId w = 0;
+      XPicture p;
+      ASSERT_TRUE(WaitForBox(&w, &p)) << t4test::ReadFile(dir_ / "stderr.txt");
+      int x = -1, y = -1, width = 0, height = 0;
+      ASSERT_TRUE(x_.Geometry(w, &x, &y, &width, &height));
+      EXPECT_EQ(x, 0);
+      EXPECT_EQ(y, 0);
+      EXPECT_EQ(width, s == 0 ? 640 : 1024);
+      EXPECT_EQ(height, s == 0 ? 480 : 768);
+      at[s] = BoxBounds(p);
+      x_.SendKey(w, XK_Escape);
+      ExpectTheGameRanToItsEnd(*player);
+    }
+    ASSERT_GT(at[0].right, at[0].left);
+    // Scaled by 8 / 5, give or take the pixel a nearest-neighbour scaling
+    // rounds an edge to.
+    EXPECT_NEAR(at[1].left, at[0].left * 8 / 5, 2);
+    EXPECT_NEAR(at[1].top, at[0].top * 8 / 5, 2);
+    EXPECT_NEAR(at[1].right, at[0].right * 8 / 5, 2);
+    EXPECT_NEAR(at[1].bottom, at[0].bottom * 8 / 5, 2);
+  }
+}
+
 }  // namespace
