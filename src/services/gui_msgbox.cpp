@@ -84,7 +84,7 @@ sDialogBitmap DrawIcon(bool triangle, uint32_t fill, uint32_t rim, const char* m
 
 class cMessageBox : public cDialog {
  public:
-  explicit cMessageBox(const sMessageBoxLayout& layout, unsigned type) : m_Layout(layout), m_nType(type) {
+  explicit cMessageBox(const sMessageBoxLayout& layout) : m_Layout(layout) {
     Init(&m_Layout.resource, nullptr, nullptr);
     UseOwnWindow();
   }
@@ -129,13 +129,12 @@ class cMessageBox : public cDialog {
   }
 
   sMessageBoxLayout m_Layout;
-  unsigned m_nType;
 };
 
 int ShowOnThisThread(std::string_view text, std::string_view caption, unsigned type) {
   // Once the game is closing a box would only flash up and go.
   if (plat::IsClosing()) return 0;
-  cMessageBox box(LayOutMessageBox(text, caption, type, g_english.load()), type);
+  cMessageBox box(LayOutMessageBox(text, caption, type, g_english.load()));
   return box.DoModal(0);
 }
 

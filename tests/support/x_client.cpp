@@ -126,20 +126,31 @@ bool XClient::Grab(XWindowId w, XPicture* p) {
   return true;
 }
 
+namespace {
+
+// A key or button event of the window, as the server would send it.
+template <class Event>
+void Address(Event& e, int type, Display* d, Window w, Window root) {
+  e.type = type, e.display = d, e.window = w;
+  e.root = root, e.time = CurrentTime, e.same_screen = True;
+}
+
+}  // namespace
+
+void XClient::Deliver(XWindowId w, long mask, void* event) {
+  Display* d = static_cast<Display*>(dpy_);
+  lib_->SendEvent(d, w, True, mask, static_cast<XEvent*>(event));
+  lib_->Sync(d, False);
+  std::this_thread::sleep_for(30ms);
+}
+
 void XClient::SendKey(XWindowId w, unsigned long keysym) {
   Display* d = static_cast<Display*>(dpy_);
   for (int type : {KeyPress, KeyRelease}) {
     XEvent e{};
-    e.xkey.type = type;
-    e.xkey.display = d;
-    e.xkey.window = w;
-    e.xkey.root = lib_->RootOf(d);
-    e.xkey.time = CurrentTime;
-    e.xkey.same_screen = True;
+    Address(e.xkey, type, d, w, lib_->RootOf(d));
     e.xkey.keycode = lib_->KeysymToKeycode(d, keysym);
-    lib_->SendEvent(d, w, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e);
-    lib_->Sync(d, False);
-    std::this_thread::sleep_for(30ms);
+    Deliver(w, type == KeyPress ? KeyPressMask : KeyReleaseMask, &e);
   }
 }
 
@@ -152,19 +163,12 @@ void XClient::Click(XWindowId w, int x, int y) {
   std::this_thread::sleep_for(100ms);
   for (int type : {ButtonPress, ButtonRelease}) {
     XEvent e{};
-    e.xbutton.type = type;
-    e.xbutton.display = d;
-    e.xbutton.window = w;
-    e.xbutton.root = lib_->RootOf(d);
-    e.xbutton.time = CurrentTime;
+    Address(e.xbutton, type, d, w, lib_->RootOf(d));
     e.xbutton.x = x;
     e.xbutton.y = y;
     e.xbutton.button = Button1;
     e.xbutton.state = type == ButtonRelease ? Button1Mask : 0;
-    e.xbutton.same_screen = True;
-    lib_->SendEvent(d, w, True, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
-    lib_->Sync(d, False);
-    std::this_thread::sleep_for(30ms);
+    Deliver(w, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
   }
 }
 

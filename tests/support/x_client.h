@@ -48,6 +48,9 @@ class XClient {
   void Click(XWindowId w, int x, int y);
 
  private:
+  // Sends the event (an XEvent) to the window and waits for the server.
+  void Deliver(XWindowId w, long mask, void* event);
+
   struct Lib;
   Lib* lib_;
   void* dpy_ = nullptr;
