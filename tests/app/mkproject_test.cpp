@@ -98,6 +98,20 @@ TEST_F(MkProject, SoundsAndTitleMusicAreNamedByTheProjectAndLoad) {
   EXPECT_TRUE(log.Lines().empty());
 }
 
+TEST_F(MkProject, EachOptionRowIsNamedForTheValueItEdits) {
+  cSystemData system;
+  ASSERT_TRUE(system.LoadFromFile((project_ + "/default/System.dat").c_str()));
+  // The option screen's row kinds: 0 colour set, 1 music on or off, 2 sound
+  // volume, 3 ranking entry mode, 4 ranking name, 5 back to the title.
+  const char8_t* const captions[] = {u8"カラーセット", u8"BGM", u8"SE", u8"ランキング登録", u8"ランキング登録名", u8"もどる"};
+  ASSERT_GE(system.m_vecOptionMenu.Size(), 6);
+  for (int kind = 0; kind < 6; ++kind) {
+    SCOPED_TRACE(kind);
+    EXPECT_EQ(plat::Cp932ToUtf8(system.m_vecOptionMenu.At(kind).m_strCaption), t4test::U8(captions[kind]));
+    EXPECT_EQ(system.m_vecOptionMenu.At(kind).m_bEnable, 1);
+  }
+}
+
 TEST_F(MkProject, RefusesAFolderThatIsNotEmpty) {
   auto again = RunProgram(MakerPath(), {project_}, dir_.path());
   EXPECT_EQ(again.exitCode, 1);

@@ -20,7 +20,8 @@ bool WriteDemoWorldMap();
 
 // data\database (music entries 1 title and 2 stages, sound entries 1 item
 // and 2 shot, screen effect 1 a shake) and data\System.dat (title, sounds,
-// music, the challenge list), with the generated sound and music files.
+// music, the challenge list, the option rows' captions), with the generated
+// sound and music files.
 bool WriteDemoSettings();
 
 }  // namespace demo

@@ -4,6 +4,7 @@
 // challenge list) and the one screen effect.
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,13 @@ bool WriteDemoSettings() {
   cSystemData system;
   system.m_strTitle = "Tarvamo4 Demo";
   for (int id = 0; id < kSystemSoundCount; ++id) system.m_vecSoundFile.At(id) = SystemSoundFile(id);
+  // The option rows in the order of the kinds they edit (colour set, music,
+  // sound volume, ranking entry, ranking name, back), each named for it.
+  const char* const optionCaptions[] = {"カラーセット", "BGM", "SE", "ランキング登録", "ランキング登録名", "もどる"};
+  for (int kind = 0; kind < static_cast<int>(std::size(optionCaptions)); ++kind) {
+    system.m_vecOptionMenu.At(kind).m_strCaption = optionCaptions[kind];
+    system.m_vecOptionMenu.At(kind).m_bEnable = 1;
+  }
   system.m_vecBgm.At(0) = 1;
   system.m_nChallengeStages = kStageCount;
   if (!system.SaveToFile("data\\System.dat")) return false;
