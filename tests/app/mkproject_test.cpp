@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/bitmap_file.h"
 #include "platform/text.h"
 #include "records/option_data.h"
 #include "records/system_data.h"
@@ -109,6 +110,39 @@ TEST_F(MkProject, EachOptionRowIsNamedForTheValueItEdits) {
     SCOPED_TRACE(kind);
     EXPECT_EQ(plat::Cp932ToUtf8(system.m_vecOptionMenu.At(kind).m_strCaption), t4test::U8(captions[kind]));
     EXPECT_EQ(system.m_vecOptionMenu.At(kind).m_bEnable, 1);
+  }
+}
+
+TEST_F(MkProject, EveryPartOfTheAccessorySheetThePlayerCutsIsDrawn) {
+  BitmapImage sheet;
+  ASSERT_TRUE(ReadBitmapFile((project_ + "/bmp/Accessory.bmp").c_str(), &sheet));
+  // The world-map hero is cut from rows 64-127; the gauges' rows start at
+  // 128, 16 apart, on a sheet no taller than 208.
+  ASSERT_GE(sheet.width, 128);
+  ASSERT_GE(sheet.height, 195);
+  ASSERT_LE(sheet.height, 208);
+  struct Part {
+    const char* what;
+    int x, y, w, h;
+  };
+  std::vector<Part> parts = {
+      {"menu cursor", 0, 0, 32, 32},  {"list cursor", 64, 0, 16, 16}, {"item mark", 80, 0, 16, 16},
+      {"cleared mark", 96, 0, 32, 32}, {"score icon", 0, 32, 16, 16}, {"stage score icon", 16, 32, 16, 16},
+      {"life icon", 0, 48, 16, 16},    {"ranking mark", 16, 48, 16, 16},
+  };
+  for (int x = 0; x < 128; x += 32) {
+    parts.push_back({"hero down or up", x, 64, 32, 32});
+    parts.push_back({"hero right or left", x, 96, 32, 32});
+  }
+  for (int row = 0; row < 5; ++row)
+    for (int x : {0, 64}) parts.push_back({"gauge row", x, 128 + 16 * row, 50, 2});
+  for (const Part& p : parts) {
+    SCOPED_TRACE(std::string(p.what) + " at " + std::to_string(p.x) + ", " + std::to_string(p.y));
+    int drawn = 0;
+    for (int y = p.y; y < p.y + p.h; ++y)
+      for (int x = p.x; x < p.x + p.w; ++x)
+        drawn += sheet.At(x, y) != kSheetKey;
+    EXPECT_GT(drawn, p.w * p.h / 8);
   }
 }
 

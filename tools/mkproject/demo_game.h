@@ -24,4 +24,9 @@ bool WriteDemoWorldMap();
 // sound and music files.
 bool WriteDemoSettings();
 
+// The pictures drawn for the demo over the test sheets of the same names:
+// bmp\Accessory.bmp (menu and list cursors, marks, icons, the world-map
+// hero walking four ways, the gauges).
+bool WriteDemoPictures();
+
 }  // namespace demo

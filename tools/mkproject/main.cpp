@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   }
   fs::current_path(root, ec);
   bool ok = !ec && demo::WriteDemoSettings() && demo::WriteDemoWorldMap() && demo::WriteDemoStages() &&
+            demo::WriteDemoPictures() &&
             WriteBlendTables(root.string(), 0, 23) &&
             plat::WriteFileAtomic("System.ini", kSystemIni, std::strlen(kSystemIni));
   // The player makes data\ from default\ on its first start.
