@@ -113,36 +113,57 @@ TEST_F(MkProject, EachOptionRowIsNamedForTheValueItEdits) {
   }
 }
 
-TEST_F(MkProject, EveryPartOfTheAccessorySheetThePlayerCutsIsDrawn) {
-  BitmapImage sheet;
-  ASSERT_TRUE(ReadBitmapFile((project_ + "/bmp/Accessory.bmp").c_str(), &sheet));
-  // The world-map hero is cut from rows 64-127; the gauges' rows start at
-  // 128, 16 apart, on a sheet no taller than 208.
-  ASSERT_GE(sheet.width, 128);
-  ASSERT_GE(sheet.height, 195);
-  ASSERT_LE(sheet.height, 208);
+TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
   struct Part {
     const char* what;
     int x, y, w, h;
   };
-  std::vector<Part> parts = {
-      {"menu cursor", 0, 0, 32, 32},  {"list cursor", 64, 0, 16, 16}, {"item mark", 80, 0, 16, 16},
-      {"cleared mark", 96, 0, 32, 32}, {"score icon", 0, 32, 16, 16}, {"stage score icon", 16, 32, 16, 16},
-      {"life icon", 0, 48, 16, 16},    {"ranking mark", 16, 48, 16, 16},
+  struct SheetParts {
+    const char* file;
+    int minW, minH, maxH;
+    std::vector<Part> parts;
   };
+  // Accessory.bmp: the world-map hero is cut from rows 64-127; the gauges'
+  // rows start at 128, 16 apart, on a sheet no taller than 208.
+  SheetParts accessory{"bmp/Accessory.bmp", 128, 195, 208,
+                       {{"menu cursor", 0, 0, 32, 32},
+                        {"list cursor", 64, 0, 16, 16},
+                        {"item mark", 80, 0, 16, 16},
+                        {"cleared mark", 96, 0, 32, 32},
+                        {"score icon", 0, 32, 16, 16},
+                        {"stage score icon", 16, 32, 16, 16},
+                        {"life icon", 0, 48, 16, 16},
+                        {"ranking mark", 16, 48, 16, 16}}};
   for (int x = 0; x < 128; x += 32) {
-    parts.push_back({"hero down or up", x, 64, 32, 32});
-    parts.push_back({"hero right or left", x, 96, 32, 32});
+    accessory.parts.push_back({"hero down or up", x, 64, 32, 32});
+    accessory.parts.push_back({"hero right or left", x, 96, 32, 32});
   }
   for (int row = 0; row < 5; ++row)
-    for (int x : {0, 64}) parts.push_back({"gauge row", x, 128 + 16 * row, 50, 2});
-  for (const Part& p : parts) {
-    SCOPED_TRACE(std::string(p.what) + " at " + std::to_string(p.x) + ", " + std::to_string(p.y));
-    int drawn = 0;
-    for (int y = p.y; y < p.y + p.h; ++y)
-      for (int x = p.x; x < p.x + p.w; ++x)
-        drawn += sheet.At(x, y) != kSheetKey;
-    EXPECT_GT(drawn, p.w * p.h / 8);
+    for (int x : {0, 64}) accessory.parts.push_back({"gauge row", x, 128 + 16 * row, 50, 2});
+  // GameMode.bmp: one 32-pixel row of words for each of the seven title
+  // items, quit included.
+  SheetParts menu{"bmp/GameMode.bmp", 128, 224, 1 << 20, {}};
+  for (int kind = 0; kind < 7; ++kind) menu.parts.push_back({"title item", 0, 32 * kind, 256, 32});
+  // WorldEvent.bmp: the stage points of the demo's three icon rows, not
+  // cleared (x 0) and cleared (x 32).
+  SheetParts points{"bmp/WorldEvent.bmp", 64, 96, 1 << 20, {}};
+  for (int row = 0; row < 3; ++row)
+    for (int x : {0, 32}) points.parts.push_back({"stage point", x, 32 * row, 32, 32});
+
+  for (const SheetParts& sheetParts : {accessory, menu, points}) {
+    SCOPED_TRACE(sheetParts.file);
+    BitmapImage sheet;
+    ASSERT_TRUE(ReadBitmapFile((project_ + "/" + sheetParts.file).c_str(), &sheet));
+    ASSERT_GE(sheet.width, sheetParts.minW);
+    ASSERT_GE(sheet.height, sheetParts.minH);
+    ASSERT_LE(sheet.height, sheetParts.maxH);
+    for (const Part& p : sheetParts.parts) {
+      SCOPED_TRACE(std::string(p.what) + " at " + std::to_string(p.x) + ", " + std::to_string(p.y));
+      int drawn = 0;
+      for (int y = p.y; y < p.y + p.h; ++y)
+        for (int x = p.x; x < p.x + p.w; ++x) drawn += sheet.At(x, y) != kSheetKey;
+      EXPECT_GT(drawn, p.w * p.h / 16);
+    }
   }
 }
 

@@ -1,13 +1,19 @@
-// The demo's pictures drawn here, from integers only: the small sheet of
-// cursors, marks, icons, the world-map hero and the gauges
-// (bmp\Accessory.bmp), laid out where the player cuts each part.
+// The demo's pictures drawn here, from integers and our own fonts only,
+// laid out where the player cuts each part: the small sheet of cursors,
+// marks, icons, the world-map hero and the gauges (bmp\Accessory.bmp), the
+// title picture with the game's name, the title menu's words, the world
+// map's chips and stage points, the sea around the map and the stages' sky.
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "demo_game.h"
 #include "graphics/bmp_bytes.h"
 #include "platform/files.h"
+#include "platform/fonts.h"
 
 namespace demo {
 
@@ -73,6 +79,57 @@ struct Sheet {
     Rect(x + 9, y + 29 - left, 6, 2, kInk);  // shoes
     Rect(x + 17, y + 29 - right, 6, 2, kInk);
   }
+  // Text in our Gothic at `size` pixels, filled and outlined.
+  void Text(std::string_view cp932, int size, int x, int y, uint32_t fill, uint32_t outline) {
+    const plat::Font font(plat::FontDesc{"ＭＳ ゴシック", -size, 0, plat::kDefaultPitch});
+    const plat::TextMask m = font.Render(cp932);
+    for (int pass = 0; pass < 2; ++pass)
+      for (int yy = 0; yy < m.height; ++yy)
+        for (int xx = 0; xx < m.width; ++xx) {
+          if (m.At(xx, yy) != plat::kGlyphInk) continue;
+          if (pass == 1) {
+            Put(x + xx, y + yy, fill);
+            continue;
+          }
+          for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) Put(x + xx + dx, y + yy + dy, outline);
+        }
+  }
+  static int TextWidth(std::string_view cp932, int size) {
+    return plat::Font(plat::FontDesc{"ＭＳ ゴシック", -size, 0, plat::kDefaultPitch}).Measure(cp932).cx;
+  }
+  // A filled ellipse.
+  void Ellipse(int cx, int cy, int rx, int ry, uint32_t c) {
+    for (int y = -ry; y <= ry; ++y)
+      for (int x = -rx; x <= rx; ++x)
+        if (int64_t{x} * x * ry * ry + int64_t{y} * y * rx * rx <= int64_t{rx} * rx * ry * ry) Put(cx + x, cy + y, c);
+  }
+  // Sky from `top` to `bottom` colour down to row h, white clouds, green
+  // hills and a brick ground from row ground on.
+  void Landscape(uint32_t top, uint32_t bottom, int ground) {
+    for (int y = 0; y < height; ++y) Rect(0, y, width, 1, Mix(top, bottom, std::min(y, ground), ground));
+    for (int c = 0; c < 5; ++c) {
+      const int cx = 60 + c * 130, cy = 50 + (c % 2) * 40;
+      Ellipse(cx, cy, 34, 12, 0xF0F4FC);
+      Ellipse(cx - 16, cy - 6, 16, 10, 0xFFFFFF);
+      Ellipse(cx + 12, cy - 8, 18, 12, 0xFFFFFF);
+    }
+    Ellipse(120, ground + 40, 190, 150, 0x58A848);
+    Ellipse(470, ground + 60, 240, 140, 0x4C9840);
+    Ellipse(330, ground + 80, 150, 110, 0x68B858);
+    for (int y = ground; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const int row = (y - ground) / 8, rx = (x + (row % 2) * 8) % 16, ry = (y - ground) % 8;
+        Put(x, y, (rx == 0 || ry == 0) ? 0x5C2E16 : (ry == 1 ? 0xDE9660 : 0xB86434));
+      }
+  }
+  static uint32_t Mix(uint32_t a, uint32_t b, int num, int den) {
+    auto ch = [&](int shift) {
+      const int ca = static_cast<int>(a >> shift & 0xFF), cb = static_cast<int>(b >> shift & 0xFF);
+      return static_cast<uint32_t>(ca + (cb - ca) * num / den) << shift;
+    };
+    return ch(16) | ch(8) | ch(0);
+  }
   std::vector<uint8_t> Bytes() const {
     bmptest::Spec spec;
     spec.width = width;
@@ -115,11 +172,102 @@ Sheet Accessory() {
   return s;
 }
 
+// The title picture: a landscape under the game's name.
+Sheet Title(std::string_view name) {
+  Sheet s(640, 480);
+  s.Landscape(0x4878E0, 0xB8DCF8, 400);
+  const int w = Sheet::TextWidth(name, 56);
+  s.Text(name, 56, (640 - w) / 2, 96, kYellow, kInk);
+  const std::string sub = "デモゲーム";
+  s.Text(sub, 24, (640 - Sheet::TextWidth(sub, 24)) / 2, 168, kWhite, kInk);
+  return s;
+}
+
+// The title menu's words, one 32-pixel row a kind (row = kind), on the key.
+Sheet MenuWords(const std::vector<std::string>& captions) {
+  Sheet s(256, 32 * static_cast<int>(captions.size()));
+  for (size_t k = 0; k < captions.size(); ++k) s.Text(captions[k], 24, 8, 32 * static_cast<int>(k) + 4, kWhite, kInk);
+  return s;
+}
+
+// The map's chips, five a row: 0 sea, 1 grass, 2 forest, 3 mountain, 4
+// sand (not passable), then road (passable) for every kind from 5 on.
+Sheet MapChips() {
+  Sheet s(160, 320);
+  for (int k = 0; k < 50; ++k) {
+    const int x = (k % 5) * 32, y = (k / 5) * 32;
+    switch (k) {
+      case 0:
+        s.Rect(x, y, 32, 32, 0x2060C0);
+        for (int w = 0; w < 3; ++w) s.Rect(x + 4 + 8 * w, y + 8 + 9 * w, 8, 2, 0x80B0F0);
+        break;
+      case 1:
+        s.Rect(x, y, 32, 32, 0x58B048);
+        for (int t = 0; t < 4; ++t) s.Rect(x + 5 + 7 * t, y + 6 + 5 * (t % 3), 2, 4, 0x3C8030);
+        break;
+      case 2:
+        s.Rect(x, y, 32, 32, 0x58B048);
+        s.Ellipse(x + 10, y + 12, 8, 9, 0x2C7028);
+        s.Ellipse(x + 22, y + 18, 8, 9, 0x2C7028);
+        s.Rect(x + 9, y + 20, 2, 6, kBrown);
+        s.Rect(x + 21, y + 26, 2, 5, kBrown);
+        break;
+      case 3:
+        s.Rect(x, y, 32, 32, 0x58B048);
+        for (int r = 0; r < 24; ++r) s.Rect(x + 16 - r / 2 - 2, y + 4 + r, r + 4, 1, r < 6 ? kWhite : 0x8C7860);
+        break;
+      case 4: s.Rect(x, y, 32, 32, 0xE8D090); break;
+      default:
+        s.Rect(x, y, 32, 32, 0x58B048);
+        s.Rect(x + 2, y + 2, 28, 28, 0xD8B070);
+        for (int d = 0; d < 3; ++d) s.Rect(x + 6 + 9 * d, y + 10 + 6 * (d % 2), 3, 2, 0xB89050);
+        break;
+    }
+  }
+  return s;
+}
+
+// Stage points, one 32-pixel row an icon row: column 0 not cleared yet (a
+// red flag on a stone), column 32 cleared (a gold star).
+Sheet StagePoints() {
+  Sheet s(64, 320);
+  for (int row = 0; row < 10; ++row) {
+    const int y = 32 * row;
+    s.Ellipse(16, y + 26, 12, 4, kGrey);
+    s.Rect(10, y + 4, 2, 22, kInk);
+    s.Rect(12, y + 4, 12, 8, kRed);
+    s.Ellipse(48, y + 26, 12, 4, kGrey);
+    for (int r = 0; r < 11; ++r) {
+      s.Rect(48 - r, y + 6 + r, 2 * r + 1, 1, kYellow);
+      s.Rect(48 - r, y + 25 - r, 2 * r + 1, 1, kYellow);
+    }
+  }
+  return s;
+}
+
+// The sea the world map lies in.
+Sheet Sea() {
+  Sheet s(640, 480);
+  s.Rect(0, 0, 640, 480, 0x2060C0);
+  for (int y = 8; y < 480; y += 24)
+    for (int x = (y / 24 % 2) * 20; x < 640; x += 40) s.Rect(x, y, 10, 2, 0x80B0F0);
+  return s;
+}
+
+bool Write(const char* stored, const Sheet& sheet) {
+  const std::vector<uint8_t> bytes = sheet.Bytes();
+  return plat::WriteFileAtomic(stored, bytes.data(), bytes.size());
+}
+
 }  // namespace
 
-bool WriteDemoPictures() {
-  const std::vector<uint8_t> bytes = Accessory().Bytes();
-  return plat::WriteFileAtomic("bmp\\Accessory.bmp", bytes.data(), bytes.size());
+bool WriteDemoPictures(const std::string& titleCp932, const std::vector<std::string>& menuCp932) {
+  Sheet stageBack(640, 480);
+  stageBack.Landscape(0x60A0F0, 0xD0ECFC, 400);
+  return Write("bmp\\Accessory.bmp", Accessory()) && Write("bmp\\Title.bmp", Title(titleCp932)) &&
+         Write("bmp\\GameMode.bmp", MenuWords(menuCp932)) && Write("bmp\\WorldMapChip.bmp", MapChips()) &&
+         Write("bmp\\WorldEvent.bmp", StagePoints()) && Write("bmp\\WorldBack.bmp", Sea()) &&
+         Write(kStageBackground, stageBack);
 }
 
 }  // namespace demo
