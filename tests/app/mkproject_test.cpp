@@ -150,7 +150,22 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
   for (int row = 0; row < 3; ++row)
     for (int x : {0, 32}) points.parts.push_back({"stage point", x, 32 * row, 32, 32});
 
-  for (const SheetParts& sheetParts : {accessory, menu, points}) {
+  // Block.bmp, Character1.bmp, Item.bmp: the graphics the demo's stages
+  // place (blocks 1-3, 5-6 and 9-10; charas 1-5 in every step; items 1 and 2
+  // in both frames); Shot.bmp: the hero's and the boss's shots.
+  SheetParts blocks{"bmp/Block.bmp", 32, 352, 1 << 20, {}};
+  for (int a : {1, 2, 3, 5, 6, 9, 10}) blocks.parts.push_back({"block", 0, 32 * a, 32, 32});
+  SheetParts charas{"bmp/Character1.bmp", 256, 192, 1 << 20, {}};
+  for (int a = 1; a <= 5; ++a)
+    for (int b = 0; b < 8; ++b) charas.parts.push_back({"chara", 32 * b, 32 * a, 32, 32});
+  SheetParts items{"bmp/Item.bmp", 64, 96, 1 << 20, {}};
+  for (int a : {1, 2})
+    for (int c : {0, 1}) items.parts.push_back({"item", 32 * c, 32 * a, 32, 32});
+  SheetParts shots{"bmp/Shot.bmp", 32, 48, 1 << 20, {}};
+  for (int a : {1, 2})
+    for (int k : {0, 1}) shots.parts.push_back({"shot", 16 * k, 16 * a, 16, 16});
+
+  for (const SheetParts& sheetParts : {accessory, menu, points, blocks, charas, items, shots}) {
     SCOPED_TRACE(sheetParts.file);
     BitmapImage sheet;
     ASSERT_TRUE(ReadBitmapFile((project_ + "/" + sheetParts.file).c_str(), &sheet));

@@ -104,9 +104,9 @@ struct Sheet {
       for (int x = -rx; x <= rx; ++x)
         if (int64_t{x} * x * ry * ry + int64_t{y} * y * rx * rx <= int64_t{rx} * rx * ry * ry) Put(cx + x, cy + y, c);
   }
-  // Sky from `top` to `bottom` colour down to row h, white clouds, green
-  // hills and a brick ground from row ground on.
-  void Landscape(uint32_t top, uint32_t bottom, int ground) {
+  // Sky from `top` to `bottom` colour down to row `ground`, white clouds,
+  // green hills, and from row `ground` on a brick ground, or hills alone.
+  void Landscape(uint32_t top, uint32_t bottom, int ground, bool bricks) {
     for (int y = 0; y < height; ++y) Rect(0, y, width, 1, Mix(top, bottom, std::min(y, ground), ground));
     for (int c = 0; c < 5; ++c) {
       const int cx = 60 + c * 130, cy = 50 + (c % 2) * 40;
@@ -117,7 +117,7 @@ struct Sheet {
     Ellipse(120, ground + 40, 190, 150, 0x58A848);
     Ellipse(470, ground + 60, 240, 140, 0x4C9840);
     Ellipse(330, ground + 80, 150, 110, 0x68B858);
-    for (int y = ground; y < height; ++y)
+    for (int y = ground; bricks && y < height; ++y)
       for (int x = 0; x < width; ++x) {
         const int row = (y - ground) / 8, rx = (x + (row % 2) * 8) % 16, ry = (y - ground) % 8;
         Put(x, y, (rx == 0 || ry == 0) ? 0x5C2E16 : (ry == 1 ? 0xDE9660 : 0xB86434));
@@ -172,10 +172,128 @@ Sheet Accessory() {
   return s;
 }
 
+// The top of a chara sheet's row for a graphic.
+constexpr int y0(int graphic) { return graphic * 32; }
+
+// Blocks in 32 x 32 cells, graphic a at ((a / 15) x 32, (a % 15) x 32):
+// rows 1, 5, 9, ... grassy ground, 2, 6, ... bricks, 3, 7, ... raised
+// bonus blocks, 4, 8, ... stone; row 0 (no graphic) stays empty.
+Sheet Blocks() {
+  Sheet s(320, 480);
+  for (int col = 0; col < 10; ++col)
+    for (int row = 1; row < 15; ++row) {
+      const int x = col * 32, y = row * 32;
+      switch ((row - 1) % 4) {
+        case 0:
+          s.Rect(x, y, 32, 32, 0x9C6434);
+          s.Rect(x, y, 32, 8, 0x48B038);
+          for (int k = 0; k < 4; ++k) s.Rect(x + 3 + 8 * k, y + 14 + (k % 2) * 8, 3, 2, 0x7C4C24);
+          break;
+        case 1:
+          for (int yy = 0; yy < 32; ++yy)
+            for (int xx = 0; xx < 32; ++xx) {
+              const int brow = yy / 8, bx = (xx + (brow % 2) * 8) % 16, by = yy % 8;
+              s.Put(x + xx, y + yy, (bx == 0 || by == 0) ? 0x5C2E16 : (by == 1 ? 0xDE9660 : 0xB86434));
+            }
+          break;
+        case 2:
+          s.Rect(x, y, 32, 32, kInk);
+          s.Rect(x + 1, y + 1, 30, 30, 0xF0B030);
+          for (int cx : {4, 26})
+            for (int cy : {4, 26}) s.Rect(x + cx, y + cy, 2, 2, kInk);
+          s.Text("?", 24, x + 10, y + 4, kWhite, kInk);
+          break;
+        default:
+          s.Rect(x, y, 32, 32, 0x707078);
+          s.Rect(x + 1, y + 1, 30, 30, 0xA0A0A8);
+          s.Rect(x + 2, y + 15, 28, 2, 0x707078);
+          s.Rect(x + 15, y + 2, 2, 13, 0x707078);
+          break;
+      }
+    }
+  return s;
+}
+
+// The charas of Character1.bmp facing left (the program mirrors them), one
+// row a graphic: 1 the hero, 2 the walking enemy, 3 the flying enemy, 4 the
+// moving platform, 5 the boss; odd columns are the second step of a walk.
+Sheet Charas() {
+  Sheet s(256, 256);
+  for (int col = 0; col < 8; ++col) {
+    const bool step = col % 2 == 1;
+    const int x = col * 32;
+    s.Hero(x, 32, 3, step);
+    // The walker: a brown cap on a pale body, two feet.
+    s.Ellipse(x + 16, y0(2) + 12, 13, 10, 0xA04818);
+    s.Rect(x + 9, y0(2) + 18, 14, 8, 0xF0D8B0);
+    s.Rect(x + 11, y0(2) + 19, 2, 4, kInk);
+    s.Rect(x + 6 + (step ? 2 : 0), y0(2) + 26, 8, 5, kInk);
+    s.Rect(x + 18 - (step ? 2 : 0), y0(2) + 26, 8, 5, kInk);
+    // The flyer: a purple body with wings up or down.
+    s.Ellipse(x + 16, y0(3) + 16, 8, 7, 0x8040C0);
+    s.Rect(x + 11, y0(3) + 13, 2, 2, kWhite);
+    for (int w = 0; w < 8; ++w) {
+      const int dy = step ? w / 2 : -w / 2;
+      s.Rect(x + 7 - w, y0(3) + 14 + dy, 1, 4, 0x6030A0);
+      s.Rect(x + 24 + w, y0(3) + 14 + dy, 1, 4, 0x6030A0);
+    }
+    // The platform: a wooden plank.
+    s.Rect(x, y0(4) + 8, 32, 16, 0x5C2E16);
+    s.Rect(x + 1, y0(4) + 9, 30, 14, 0xC08040);
+    s.Rect(x + 1, y0(4) + 15, 30, 2, 0x9C6434);
+    // The boss: a red horned monster with a wide mouth.
+    s.Ellipse(x + 16, y0(5) + 17, 15, 14, 0xC02020);
+    s.Rect(x + 3, y0(5) + 1, 4, 8, kWhite);
+    s.Rect(x + 25, y0(5) + 1, 4, 8, kWhite);
+    s.Rect(x + 7, y0(5) + 11, 5, 5, kYellow);
+    s.Rect(x + 20, y0(5) + 11, 5, 5, kYellow);
+    s.Rect(x + 8, y0(5) + 21, 16, 4, kInk);
+    s.Rect(x + 6 + (step ? 2 : 0), y0(5) + 29, 8, 3, kInk);
+    s.Rect(x + 18 - (step ? 2 : 0), y0(5) + 29, 8, 3, kInk);
+  }
+  return s;
+}
+
+// Items, 64-pixel-wide entries of two 32 x 32 frames, graphic a at
+// ((a / 15) x 64, (a % 15) x 32): 1 a coin, 2 the goal flag, others a gem.
+Sheet Items() {
+  Sheet s(320, 480);
+  for (int col = 0; col < 10; ++col)
+    for (int row = 1; row < 15; ++row) {
+      const int x = col * 32, y = row * 32;
+      if (row == 1) {
+        s.Ellipse(x + 16, y + 16, col % 2 ? 7 : 10, 12, kOrange);
+        s.Ellipse(x + 16, y + 16, col % 2 ? 5 : 8, 10, kYellow);
+        s.Rect(x + 15, y + 9, 2, 14, kOrange);
+      } else if (row == 2) {
+        s.Rect(x + 6, y + 2, 3, 28, kInk);
+        s.Rect(x + 9, y + 3, 18, 12, col % 2 ? kGreen : kLightGreen);
+        s.Rect(x + 3, y + 28, 10, 4, kGrey);
+      } else {
+        for (int r = 0; r < 10; ++r) s.Rect(x + 16 - r, y + 6 + r, 2 * r + 1, 1, 0x40C0F0);
+        for (int r = 0; r < 10; ++r) s.Rect(x + 16 - (9 - r), y + 16 + r, 2 * (9 - r) + 1, 1, 0x2080D0);
+      }
+    }
+  return s;
+}
+
+// Shots in 16 x 16 cells: round glowing balls, the hero's (row 1) yellow,
+// the boss's (row 2) red, the rest blue.
+Sheet Shots() {
+  Sheet s(128, 480);
+  for (int row = 0; row < 30; ++row)
+    for (int col = 0; col < 8; ++col) {
+      const uint32_t glow = row == 1 ? kYellow : row == 2 ? kRed : kBlue;
+      s.Disc(col * 16 + 8, row * 16 + 8, 6, glow, kOrange);
+      s.Disc(col * 16 + 8, row * 16 + 8, 3, kWhite, glow);
+    }
+  return s;
+}
+
 // The title picture: a landscape under the game's name.
 Sheet Title(std::string_view name) {
   Sheet s(640, 480);
-  s.Landscape(0x4878E0, 0xB8DCF8, 400);
+  s.Landscape(0x4878E0, 0xB8DCF8, 400, true);
   const int w = Sheet::TextWidth(name, 56);
   s.Text(name, 56, (640 - w) / 2, 96, kYellow, kInk);
   const std::string sub = "デモゲーム";
@@ -263,8 +381,10 @@ bool Write(const char* stored, const Sheet& sheet) {
 
 bool WriteDemoPictures(const std::string& titleCp932, const std::vector<std::string>& menuCp932) {
   Sheet stageBack(640, 480);
-  stageBack.Landscape(0x60A0F0, 0xD0ECFC, 400);
-  return Write("bmp\\Accessory.bmp", Accessory()) && Write("bmp\\Title.bmp", Title(titleCp932)) &&
+  stageBack.Landscape(0x60A0F0, 0xD0ECFC, 400, false);
+  return Write("bmp\\Accessory.bmp", Accessory()) && Write("bmp\\Block.bmp", Blocks()) &&
+         Write("bmp\\Character1.bmp", Charas()) && Write("bmp\\Item.bmp", Items()) &&
+         Write("bmp\\Shot.bmp", Shots()) && Write("bmp\\Title.bmp", Title(titleCp932)) &&
          Write("bmp\\GameMode.bmp", MenuWords(menuCp932)) && Write("bmp\\WorldMapChip.bmp", MapChips()) &&
          Write("bmp\\WorldEvent.bmp", StagePoints()) && Write("bmp\\WorldBack.bmp", Sea()) &&
          Write(kStageBackground, stageBack);
