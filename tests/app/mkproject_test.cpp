@@ -165,7 +165,12 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
   for (int a : {1, 2})
     for (int k : {0, 1}) shots.parts.push_back({"shot", 16 * k, 16 * a, 16, 16});
 
-  for (const SheetParts& sheetParts : {accessory, menu, points, blocks, charas, items, shots}) {
+  // Word.bmp: the stage banner and both rows of big digits.
+  SheetParts words{"bmp/Word.bmp", 320, 192, 1 << 20, {{"stage banner", 0, 0, 128, 32}, {"start banner", 160, 0, 80, 32}}};
+  for (int d = 0; d < 10; ++d)
+    for (int y : {128, 160}) words.parts.push_back({"digit", 32 * d, y, 32, 32});
+
+  for (const SheetParts& sheetParts : {accessory, menu, points, blocks, charas, items, shots, words}) {
     SCOPED_TRACE(sheetParts.file);
     BitmapImage sheet;
     ASSERT_TRUE(ReadBitmapFile((project_ + "/" + sheetParts.file).c_str(), &sheet));

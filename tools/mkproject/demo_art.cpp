@@ -363,6 +363,40 @@ Sheet StagePoints() {
   return s;
 }
 
+// The windows' skin, what the text windows show inside their frame: a deep
+// blue panel, lighter at the top, with faint diagonal lines.
+Sheet WindowSkin() {
+  Sheet s(640, 480);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x)
+      s.Put(x, y, (x + y) % 8 == 0 ? 0x283C8C : Sheet::Mix(0x2C48A8, 0x101C50, y, 479));
+  return s;
+}
+
+// The status line's bar (the player cuts 640 x 20 from the top left).
+Sheet StatusBar() {
+  Sheet s(640, 64);
+  s.Rect(0, 0, 640, 20, 0x182048);
+  s.Rect(0, 19, 640, 1, 0x8090D0);
+  return s;
+}
+
+// The banner words and the big digits: "STAGE" (0, 0) and "REPLAY" (0, 32)
+// 128 x 32, "START!" (160, 0) 80 x 32, and the digits 0-9 in 32 x 32 cells
+// from (0, 128) (the stage number) and (0, 160) (the time limit).
+Sheet BannerWords() {
+  Sheet s(320, 192);
+  s.Text("STAGE", 28, 4, 2, kYellow, kInk);
+  s.Text("REPLAY", 28, 4, 34, kYellow, kInk);
+  s.Text("START!", 24, 162, 4, kWhite, kInk);
+  for (int d = 0; d < 10; ++d) {
+    const std::string digit(1, static_cast<char>('0' + d));
+    s.Text(digit, 28, 32 * d + 9, 130, kYellow, kInk);
+    s.Text(digit, 28, 32 * d + 9, 162, kWhite, kInk);
+  }
+  return s;
+}
+
 // The sea the world map lies in.
 Sheet Sea() {
   Sheet s(640, 480);
@@ -384,7 +418,8 @@ bool WriteDemoPictures(const std::string& titleCp932, const std::vector<std::str
   stageBack.Landscape(0x60A0F0, 0xD0ECFC, 400, false);
   return Write("bmp\\Accessory.bmp", Accessory()) && Write("bmp\\Block.bmp", Blocks()) &&
          Write("bmp\\Character1.bmp", Charas()) && Write("bmp\\Item.bmp", Items()) &&
-         Write("bmp\\Shot.bmp", Shots()) && Write("bmp\\Title.bmp", Title(titleCp932)) &&
+         Write("bmp\\Shot.bmp", Shots()) && Write("bmp\\Window.bmp", WindowSkin()) &&
+         Write("bmp\\StatusWindow.bmp", StatusBar()) && Write("bmp\\Word.bmp", BannerWords()) && Write("bmp\\Title.bmp", Title(titleCp932)) &&
          Write("bmp\\GameMode.bmp", MenuWords(menuCp932)) && Write("bmp\\WorldMapChip.bmp", MapChips()) &&
          Write("bmp\\WorldEvent.bmp", StagePoints()) && Write("bmp\\WorldBack.bmp", Sea()) &&
          Write(kStageBackground, stageBack);
