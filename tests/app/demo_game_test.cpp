@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -146,6 +147,41 @@ TEST_F(DemoGame, TheFirstStagePlaysItsTuneAndTheHerosShotSound) {
   // bitmap line names its file.
   const std::string report = t4test::ReadFile(played + "/Report_Game.txt");
   EXPECT_EQ(report.find("Bitmap  :"), std::string::npos) << report;
+}
+
+// What a new player sees first, drawn in Direct3D at 32 bits: the title
+// under the game's name with the seven menu words, the world map's island
+// with the hero on stage 1's flag and its question, stage 1 under way (sky,
+// hills, bonus blocks, coins, the hero and a walker, the status line), and
+// the option screen with its captions on the blue window skin. Golden hashes
+// of those frames: any change to the demo's pictures or to drawing them
+// shows here.
+TEST_F(DemoGame, TitleMapStageAndOptionScreensKeepTheirPictures) {
+  struct Screen {
+    const char* what;
+    int frame;
+    uint64_t hash;
+  };
+  struct Run {
+    const char* name;
+    std::string script;
+    int frames;
+    std::vector<Screen> screens;
+  } runs[] = {
+      {"to-stage-1", kToStage1, 220,
+       {{"title", 14, 0x51ffa80ca6a013afull}, {"world map", 58, 0xc162e388d9fe5e6full}, {"stage 1", 220, 0x412cd95bf9e498a5ull}}},
+      {"options", "20 DOWN\n24 DOWN\n28 DOWN\n32 DOWN\n36 DOWN\n40 Z\n", 95, {{"option screen", 95, 0xc912f4445a685b64ull}}},
+  };
+  for (const Run& run : runs) {
+    const std::string copy = Play(t4test::PlayerPath(), run.name, run.script, run.frames);
+    const std::vector<std::string> hashes = ReadLines(copy + "/hashes.txt");
+    ASSERT_EQ(hashes.size(), static_cast<size_t>(run.frames));
+    for (const Screen& screen : run.screens) {
+      char want[64];
+      std::snprintf(want, sizeof want, "%d %016llx", screen.frame, static_cast<unsigned long long>(screen.hash));
+      EXPECT_EQ(hashes[static_cast<size_t>(screen.frame - 1)], want) << screen.what;
+    }
+  }
 }
 
 TEST_F(DemoGame, ItsWorldMapJoinsThreeStagesThatAreAlsoTheChallengeList) {
