@@ -729,6 +729,13 @@ bool OpenBoxWindow(std::string_view captionCp932, int width, int height) {
     g_box.ownsVideo = true;
     SetEventSource(WaitAndDispatch, WakeEvents);
   }
+  // A driver without a screen or a keyboard (dummy, offscreen): nobody could
+  // see or answer the box, which then takes its default answer.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0) {
+    CloseBoxWindow();
+    return false;
+  }
   int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
   if (g_window && (SDL_GetWindowFlags(g_window) & SDL_WINDOW_SHOWN)) {
     int gx = 0, gy = 0, gw = 0, gh = 0;

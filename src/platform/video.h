@@ -67,7 +67,8 @@ void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixel
 // before the game window) and stops again with it. While it is open, dialog
 // frames are shown in it, the pointer is read in it and its clicks, keys and
 // close button go to the dialog input (the close button as Escape). False
-// headless or when no window could be made.
+// headless, on a video driver without a screen (dummy, offscreen) or when no
+// window could be made.
 bool OpenBoxWindow(std::string_view captionCp932, int width, int height);
 void CloseBoxWindow();
 bool HasBoxWindow();

@@ -199,4 +199,19 @@ TEST_F(WindowedBox, SigtermWhileABoxIsUpEndsThePlayerInOrder) {
   EXPECT_EQ(second->Wait(60s), 0) << t4test::ReadFile(dir_ / "stderr.txt");
 }
 
+// On a video driver without a screen nobody could answer a box: it takes
+// its default answer (yes, make data\ from default\) at once instead of
+// waiting in a window nobody sees.
+TEST(DrawnBox, WithoutAScreenTheBoxTakesItsDefaultAnswer) {
+  TempFolder dir;
+  ASSERT_TRUE(WriteProject(dir.path()));
+  fs::rename(dir / "data", dir / "default");
+  t4test::BackgroundPlayer player({"--frames", "5"}, dir.path(),
+                                  {"SDL_VIDEODRIVER=dummy", "SDL_AUDIODRIVER=dummy",
+                                   "T4_INSTANCE_LOCK=" + (dir / "instance.lock")},
+                                  dir / "err.txt");
+  EXPECT_EQ(player.Wait(60s), 0) << t4test::ReadFile(dir / "err.txt");
+  EXPECT_TRUE(fs::is_regular_file(dir / "data/System.dat"));
+}
+
 }  // namespace
