@@ -14,6 +14,7 @@
 #include "stage/game_scene.h"
 #include "stage/scene_manager.h"
 #include "app/screen_mode.h"
+#include "platform/messages.h"
 #include "records/start_option.h"
 #include "records/window_data.h"
 #include "flow/cmd_param_table.h"
@@ -189,6 +190,8 @@ bool InitGame(const char* cmdLine, int showCmd) {
 
   HWND hwnd = g_MainWindow.m_hWnd;
   if (!CreateDefaultData(hwnd)) {
+    // Closed while it asked: nothing failed.
+    if (plat::IsClosing()) return false;
     ReportErrorBox("「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。");
     return false;
   }

@@ -20,6 +20,7 @@
 #include "platform/video.h"
 #include "stage/state_log.h"
 #include "services/file_chooser_ui.h"
+#include "services/gui_msgbox.h"
 #include "services/log.h"
 #include "services/strings.h"
 
@@ -106,6 +107,9 @@ int RunPlayer(int argc, char** argv) {
 
   plat::RegisterMainThread();
   plat::SetHeadless(cl.headless);
+  // From the first question on (the single-instance one comes before the
+  // game window), boxes are drawn with our own fonts.
+  InstallDrawnMessageBoxes();
   if (cl.headless) plat::UseVirtualClock(0);
   if (!cl.project.empty() && !plat::SetCurrentDirectory(plat::Utf8ToCp932(cl.project))) {
     std::fprintf(stderr, "tarvamo4: cannot enter the project folder %s\n", cl.project.c_str());
@@ -164,8 +168,9 @@ int RunPlayer(int argc, char** argv) {
     if (g_bTestPlay) g_MainWindow.NotifyEditorEnd(0);
     plat::SetAudioCaptureFile("");
     plat::ShutdownVideo();
-    // A start-up that failed is not a normal end.
-    return 1;
+    // A start-up that failed is not a normal end; one the user closed while
+    // it asked (the window closed, SIGTERM) is.
+    return plat::IsClosing() ? 0 : 1;
   }
   g_bRunning = 1;
   WriteECLog("I");

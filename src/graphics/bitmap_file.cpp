@@ -268,8 +268,11 @@ bool ParseBitmap(const uint8_t* data, size_t size, BitmapImage* image, std::stri
 
 bool ReadBitmapFile(std::string_view storedPath, BitmapImage* image) {
   std::string name(storedPath);
+  // Database entries and built-in surfaces without a picture have no file
+  // name: there is nothing to read and nothing worth a report line.
+  if (name.empty()) return false;
   std::vector<uint8_t> bytes;
-  if (name.empty() || !plat::ReadWholeFile(storedPath, bytes)) {
+  if (!plat::ReadWholeFile(storedPath, bytes)) {
     WriteReport("Bitmap %s : cannot be read", name.c_str());
     return false;
   }

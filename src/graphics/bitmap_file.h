@@ -37,5 +37,6 @@ inline constexpr int64_t kMaxBitmapPixels = int64_t{1} << 25;
 bool ParseBitmap(const uint8_t* data, size_t size, BitmapImage* image, std::string* error);
 
 // Reads a stored path (CP932, Windows form). On failure writes one report
-// line naming the file and leaves *image unchanged.
+// line naming the file and leaves *image unchanged; an empty name fails
+// without a line.
 bool ReadBitmapFile(std::string_view storedPath, BitmapImage* image);

@@ -17,6 +17,7 @@
 #include "platform/messages.h"
 #include "platform/msgbox.h"
 #include "platform/video.h"
+#include "services/gui_msgbox.h"
 #include "services/log.h"
 
 namespace {
@@ -316,7 +317,10 @@ int DDSetDialogBoxMode(int on) {
   return 1;
 }
 
-void DDSetMesBoxEnglish(int english) { g_english = english != 0; }
+void DDSetMesBoxEnglish(int english) {
+  g_english = english != 0;
+  SetMessageBoxEnglish(english != 0);
+}
 
 int DDMesBox(const char* text, const char* caption, unsigned type) {
   if (!DDSetDialogBoxMode(1)) {

@@ -8,6 +8,7 @@
 
 #include "platform/answers.h"
 #include "platform/messages.h"
+#include "platform/signals.h"
 #include "platform/text.h"
 #include "platform/video.h"
 
@@ -57,7 +58,12 @@ int ShowMessageBox(std::string_view text, std::string_view caption, unsigned typ
     std::fprintf(stderr, "[%s] %s\n", Cp932ToUtf8(caption).c_str(), Cp932ToUtf8(text).c_str());
     return answer;
   }
-  if (MessageBoxHandler h = g_handler.load()) return h(text, caption, type);
+  if (MessageBoxHandler h = g_handler.load()) {
+    // 0: the drawn box had no window to show in, unless the game closed
+    // while it was up (the box then has no answer).
+    const int answer = h(text, caption, type);
+    if (answer != 0 || IsClosing() || CloseRequestedBeforeWindow()) return answer;
+  }
   int result = DefaultAnswer(type);
   std::string t = Cp932ToUtf8(text), c = Cp932ToUtf8(caption);
   CallOnMainThread([&] {

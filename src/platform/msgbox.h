@@ -23,7 +23,8 @@ int DefaultAnswer(unsigned type);
 // Shows the box and returns the button pressed. Headless runs answer with
 // the scripted answer, else the default, and write the text to stderr.
 int ShowMessageBox(std::string_view text, std::string_view caption, unsigned type);
-// A drawn replacement (inside the game window) can take over the boxes.
+// A drawn replacement can take over the boxes: its 0 (no window to draw
+// in) lets the system's box show instead, unless the game is closing.
 using MessageBoxHandler = int (*)(std::string_view text, std::string_view caption, unsigned type);
 void SetMessageBoxHandler(MessageBoxHandler handler);
 }  // namespace plat

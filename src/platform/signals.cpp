@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <thread>
 
@@ -20,6 +21,7 @@ int g_wakeRead = -1;
 // Never destroyed: an exit() that skips the uninstall must not meet a
 // joinable std::thread's destructor.
 std::thread* g_watcher = nullptr;
+std::atomic<bool> g_waitingForWindow{false};
 
 constexpr char kTerm = 'T';
 constexpr char kStop = 'Q';
@@ -49,6 +51,7 @@ void Watch() {
     if (pending) {
       HWND hwnd = MainWindowHandle();
       if (hwnd && PostMessage(hwnd, WM_CLOSE, 0, 0)) pending = false;
+      g_waitingForWindow = pending;
     }
   }
 }
@@ -69,6 +72,8 @@ bool InstallCloseOnTerm() {
   sigaction(SIGTERM, &sa, nullptr);
   return true;
 }
+
+bool CloseRequestedBeforeWindow() { return g_waitingForWindow.load(); }
 
 void UninstallCloseOnTerm() {
   if (!g_watcher) return;

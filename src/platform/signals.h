@@ -8,6 +8,9 @@ namespace plat {
 // Installs the SIGTERM handler and starts the watcher. A signal that comes
 // before the main window exists is kept until the window is there.
 bool InstallCloseOnTerm();
+// True once SIGTERM came while there was no main window to close yet: a
+// box asked before the window exists gives way to it.
+bool CloseRequestedBeforeWindow();
 // Restores the default action and ends the watcher. Safe to call twice.
 void UninstallCloseOnTerm();
 

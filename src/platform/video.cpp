@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <png.h>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstdio>
@@ -16,6 +17,7 @@
 #include "platform/text.h"
 #include "platform/video_fit.h"
 #include "platform/video_window.h"
+#include "platform/video_x11.h"
 
 namespace plat {
 namespace {
@@ -32,6 +34,35 @@ SDL_Texture* g_texture = nullptr;
 int g_pictureW = 0, g_pictureH = 0;
 WindowProc g_proc = nullptr;
 HWND g_hwnd = nullptr;
+
+// Full screen without a window manager: the window covers the screen, and
+// goes back to this place and size when it leaves full screen.
+struct CoverScreen {
+  bool covering = false;
+  int x = 0, y = 0, w = 0, h = 0;
+} g_coverScreen;
+
+// The window of a drawn box (main thread only).
+struct BoxWindow {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  int width = 0, height = 0;
+  bool ownsVideo = false;  // video was started for the box alone
+  std::vector<uint32_t> shown;
+} g_box;
+
+bool IsBoxWindowEvent(uint32_t windowId) {
+  return g_box.window && windowId == SDL_GetWindowID(g_box.window);
+}
+
+void ShowBoxFrame() {
+  if (!g_box.renderer || !g_box.texture || g_box.shown.empty()) return;
+  SDL_UpdateTexture(g_box.texture, nullptr, g_box.shown.data(), g_box.width * 4);
+  SDL_RenderClear(g_box.renderer);
+  SDL_RenderCopy(g_box.renderer, g_box.texture, nullptr, nullptr);
+  SDL_RenderPresent(g_box.renderer);
+}
 
 // The newest finished frame, waiting for the window thread.
 struct Mailbox {
@@ -126,15 +157,28 @@ void WindowToPicture(int wx, int wy, int* px, int* py) {
   AreaToPicture(FitPicture(g_pictureW, g_pictureH, ow, oh), g_pictureW, g_pictureH, ox, oy, px, py);
 }
 
+// The renderer's output size the last picture was shown at.
+int g_shownAtW = 0, g_shownAtH = 0;
+
 void ShowOnScreen() {
   if (!g_renderer || !g_texture || g_shown.empty()) return;
   SDL_UpdateTexture(g_texture, nullptr, g_shown.data(), g_shownW * 4);
-  SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
-  SDL_RenderClear(g_renderer);
   const PictureRect r = PictureOnScreen();
   const SDL_Rect dst{r.x, r.y, r.w, r.h};
-  SDL_RenderCopy(g_renderer, g_texture, nullptr, &dst);
-  SDL_RenderPresent(g_renderer);
+  int ow = 0, oh = 0;
+  SDL_GetRendererOutputSize(g_renderer, &ow, &oh);
+  // The first picture after the window's size changed is shown twice: a
+  // renderer may take up the new drawable size only with its next frame,
+  // and a still picture (a box, a dialog) would stay at the old one.
+  const int times = (ow != g_shownAtW || oh != g_shownAtH) ? 2 : 1;
+  g_shownAtW = ow;
+  g_shownAtH = oh;
+  for (int i = 0; i < times; ++i) {
+    SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_renderer);
+    SDL_RenderCopy(g_renderer, g_texture, nullptr, &dst);
+    SDL_RenderPresent(g_renderer);
+  }
 }
 
 // The refresh clock follows the display the window is on.
@@ -217,6 +261,16 @@ void Dispatch(const SDL_Event& e) {
       Deliver(WM_CLOSE, 0, 0);
       break;
     case SDL_WINDOWEVENT:
+      if (IsBoxWindowEvent(e.window.windowID)) {
+        // The box's own close button answers it as Escape does.
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) InjectDialogKey(VK_ESCAPE);
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) ShowBoxFrame();
+        break;
+      }
+      // The box taking the focus leaves the game active: it is the game's
+      // own box, and without a window manager nothing would give the focus
+      // back afterwards.
+      if (g_box.window && e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) break;
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
         Deliver(WM_CLOSE, 0, 0);
       } else if (e.window.event == SDL_WINDOWEVENT_EXPOSED) {
@@ -269,6 +323,12 @@ void Dispatch(const SDL_Event& e) {
       }
       break;
     case SDL_MOUSEBUTTONDOWN:
+      if (g_box.window) {
+        // Only the box takes clicks while it is up; its pixels are its points.
+        if (DialogInputActive() && e.button.button == SDL_BUTTON_LEFT && IsBoxWindowEvent(e.button.windowID))
+          InjectDialogClick(e.button.x, e.button.y);
+        break;
+      }
       if (DialogInputActive() && e.button.button == SDL_BUTTON_LEFT) {
         int x = 0, y = 0;
         WindowToPicture(e.button.x, e.button.y, &x, &y);
@@ -366,6 +426,8 @@ void ShutdownVideo() {
   g_renderer = nullptr;
   g_window = nullptr;
   g_pictureW = g_pictureH = 0;
+  g_shownAtW = g_shownAtH = 0;
+  g_coverScreen = CoverScreen{};
   detail::SetRealRefreshRate(0);
   SDL_Quit();
   std::lock_guard<std::mutex> g(g_capture.lock);
@@ -430,6 +492,32 @@ void SetWindowTitle(HWND, std::string_view titleCp932) {
 void SetFullscreen(HWND, bool fullscreen) {
   if (!g_window) return;
   auto apply = [fullscreen] {
+    if (fullscreen && !g_headless.load() && detail::WithoutWindowManager(g_window)) {
+      // Nobody would carry out the request, and SDL would take the window
+      // for the screen's size while it stays as it is: instead the window
+      // itself, without a frame, is made to cover the screen.
+      SDL_Rect bounds{};
+      const int display = SDL_GetWindowDisplayIndex(g_window);
+      if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) == 0) {
+        if (!g_coverScreen.covering) {
+          SDL_GetWindowPosition(g_window, &g_coverScreen.x, &g_coverScreen.y);
+          SDL_GetWindowSize(g_window, &g_coverScreen.w, &g_coverScreen.h);
+          g_coverScreen.covering = true;
+        }
+        SDL_SetWindowBordered(g_window, SDL_FALSE);
+        SDL_SetWindowPosition(g_window, bounds.x, bounds.y);
+        SDL_SetWindowSize(g_window, bounds.w, bounds.h);
+        UpdateRefreshRate();
+        ShowOnScreen();
+        return;
+      }
+    }
+    if (g_coverScreen.covering) {
+      g_coverScreen.covering = false;
+      SDL_SetWindowBordered(g_window, SDL_TRUE);
+      SDL_SetWindowSize(g_window, g_coverScreen.w, g_coverScreen.h);
+      SDL_SetWindowPosition(g_window, g_coverScreen.x, g_coverScreen.y);
+    }
     SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     UpdateRefreshRate();
     ShowOnScreen();
@@ -565,12 +653,27 @@ void StartTextInputForDialogs(bool on) {
   }
 }
 
-bool HasVideoWindow() { return g_videoUp.load() && g_window != nullptr && !g_headless.load(); }
+bool HasVideoWindow() {
+  return g_videoUp.load() && (g_window != nullptr || g_box.window != nullptr) && !g_headless.load();
+}
 
 bool GetMouseState(int* x, int* y, bool* left, bool* right) {
   *x = *y = 0;
   *left = *right = false;
   if (!HasVideoWindow()) return false;
+  if (g_box.window) {
+    // Away from the box the pointer is over none of its pixels.
+    *x = *y = -1;
+    int wx = 0, wy = 0;
+    const uint32_t buttons = SDL_GetMouseState(&wx, &wy);
+    if (SDL_GetMouseFocus() != g_box.window) return true;
+    *x = wx;
+    *y = wy;
+    *left = (buttons & SDL_BUTTON_LMASK) != 0;
+    *right = (buttons & SDL_BUTTON_RMASK) != 0;
+    return true;
+  }
+  if (!g_window) return false;
   int wx = 0, wy = 0;
   uint32_t buttons = SDL_GetMouseState(&wx, &wy);
   *left = (buttons & SDL_BUTTON_LMASK) != 0;
@@ -598,6 +701,15 @@ bool CopyShownFrame(std::vector<uint32_t>* argb, int* width, int* height) {
 
 void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixels) {
   if (g_headless.load() || !g_videoUp.load()) return;
+  if (g_box.window && IsMainThread()) {
+    if (width != g_box.width || height != g_box.height) return;
+    g_box.shown.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+      std::copy_n(argb + static_cast<size_t>(y) * static_cast<size_t>(pitchPixels), width,
+                  g_box.shown.data() + static_cast<size_t>(y) * static_cast<size_t>(width));
+    ShowBoxFrame();
+    return;
+  }
   {
     std::lock_guard<std::mutex> g(g_mailbox.lock);
     g_mailbox.pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
@@ -610,6 +722,67 @@ void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixel
   }
   WakeEvents();
 }
+
+bool OpenBoxWindow(std::string_view captionCp932, int width, int height) {
+  if (g_headless.load() || g_box.window || width <= 0 || height <= 0) return false;
+  if (!g_videoUp.load()) {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) return false;
+    if (g_wakeEvent == 0) g_wakeEvent = SDL_RegisterEvents(1);
+    g_videoUp = true;
+    g_box.ownsVideo = true;
+    SetEventSource(WaitAndDispatch, WakeEvents);
+  }
+  // A driver without a screen or a keyboard (dummy, offscreen): nobody could
+  // see or answer the box, which then takes its default answer.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driver || SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0) {
+    CloseBoxWindow();
+    return false;
+  }
+  int x = SDL_WINDOWPOS_CENTERED, y = SDL_WINDOWPOS_CENTERED;
+  if (g_window && (SDL_GetWindowFlags(g_window) & SDL_WINDOW_SHOWN)) {
+    int gx = 0, gy = 0, gw = 0, gh = 0;
+    SDL_GetWindowPosition(g_window, &gx, &gy);
+    SDL_GetWindowSize(g_window, &gw, &gh);
+    x = gx + (gw - width) / 2;
+    y = gy + (gh - height) / 2;
+  }
+  const std::string title = Cp932ToUtf8(captionCp932);
+  g_box.window = SDL_CreateWindow(title.c_str(), x, y, width, height, SDL_WINDOW_HIDDEN);
+  if (g_box.window) {
+    g_box.renderer = SDL_CreateRenderer(g_box.window, -1, SDL_RENDERER_SOFTWARE);
+    if (g_box.renderer)
+      g_box.texture = SDL_CreateTexture(g_box.renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                        width, height);
+  }
+  if (!g_box.texture) {
+    CloseBoxWindow();
+    return false;
+  }
+  g_box.width = width;
+  g_box.height = height;
+  SDL_ShowWindow(g_box.window);
+  SDL_RaiseWindow(g_box.window);
+  return true;
+}
+
+void CloseBoxWindow() {
+  if (g_box.texture) SDL_DestroyTexture(g_box.texture);
+  if (g_box.renderer) SDL_DestroyRenderer(g_box.renderer);
+  if (g_box.window) SDL_DestroyWindow(g_box.window);
+  const bool ownsVideo = g_box.ownsVideo;
+  g_box = BoxWindow{};
+  if (ownsVideo) {
+    SetEventSource(nullptr, nullptr);
+    g_videoUp = false;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  }
+  // The game window shows its picture again where the box was.
+  if (g_window) ShowOnScreen();
+}
+
+bool HasBoxWindow() { return g_box.window != nullptr; }
 
 namespace {
 std::atomic<bool> g_pointerShown{true};

@@ -67,6 +67,18 @@ bool CopyShownFrame(std::vector<uint32_t>* argb, int* width, int* height);
 bool GetMouseState(int* x, int* y, bool* left, bool* right);
 // Shows a frame made by a dialog; it is not captured or counted as a game frame.
 void ShowDialogFrame(const uint32_t* argb, int width, int height, int pitchPixels);
+// Main thread: a small window of its own for a box the program draws (a
+// message box in window mode), width x height frame pixels, titled with the
+// CP932 caption, centred on the game window when that is on screen, else on
+// the screen. The video layer starts for it when it is not up yet (the box
+// before the game window) and stops again with it. While it is open, dialog
+// frames are shown in it, the pointer is read in it and its clicks, keys and
+// close button go to the dialog input (the close button as Escape). False
+// headless, on a video driver without a screen (dummy, offscreen) or when no
+// window could be made.
+bool OpenBoxWindow(std::string_view captionCp932, int width, int height);
+void CloseBoxWindow();
+bool HasBoxWindow();
 // Any thread: shows or hides the mouse pointer over the window (the change
 // itself is made on the window thread). PointerShown tells what was asked
 // last, also without a window.

@@ -6,6 +6,7 @@
 #include "platform/fonts.h"
 #include "platform/input.h"
 #include "platform/msgbox.h"
+#include "platform/signals.h"
 #include "platform/text.h"
 #include "platform/video.h"
 #include "services/log.h"
@@ -100,13 +101,25 @@ int cDialog::DoModal(int /*flags*/) {
   m_Hook.Hook(Handle(), 0);
   OnInitDialog(0, 0);
   if (m_nFocus < 0) MoveFocus(1);
+  if (m_bOwnWindow) {
+    const char* title = m_pResource && m_pResource->title ? m_pResource->title : "";
+    if (!m_bOpen || !plat::OpenBoxWindow(title, Layout().windowW, Layout().windowH)) {
+      Close(0);
+    } else {
+      // The window is the dialog's alone: it fills it from its top left.
+      SetPos(0, 0);
+      m_nFrozenW = Layout().windowW;
+      m_nFrozenH = Layout().windowH;
+      m_Frozen.assign(static_cast<size_t>(m_nFrozenW) * m_nFrozenH, 0xFF000000u);
+    }
+  }
   while (m_bOpen) {
     for (const plat::DialogInput& in : plat::TakeDialogInput()) {
       if (!m_bOpen) break;
       HandleInput(in);
     }
     if (!m_bOpen) break;
-    if (plat::IsClosing()) {
+    if (plat::IsClosing() || (m_bOwnWindow && plat::CloseRequestedBeforeWindow())) {
       Close(0);
       break;
     }
@@ -127,6 +140,10 @@ int cDialog::DoModal(int /*flags*/) {
   plat::EndDialogInput();
   m_Items.clear();
   m_nFocus = -1;
+  if (m_bOwnWindow) {
+    if (plat::HasBoxWindow()) plat::CloseBoxWindow();
+    return m_nResult;
+  }
   if (plat::HasVideoWindow() && !m_Frozen.empty())
     plat::ShowDialogFrame(m_Frozen.data(), m_nFrozenW, m_nFrozenH, m_nFrozenW);
   return m_nResult;

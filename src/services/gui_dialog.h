@@ -145,6 +145,13 @@ class cDialog : public cWindow {
   // Draws the dialog over frame (ARGB, the game window's client area).
   void Render(uint32_t* argb, int width, int height, int pitch) const;
 
+ protected:
+  // Before DoModal: the dialog shows in a small window of its own, sized to
+  // the dialog, instead of inside the game window (the message boxes of
+  // window mode). Without such a window DoModal ends at once with 0. A
+  // SIGTERM that comes before the game window exists closes it as well.
+  void UseOwnWindow() { m_bOwnWindow = true; }
+
  private:
   void CreateItems();
   void MoveFocus(int step);
@@ -172,6 +179,7 @@ class cDialog : public cWindow {
   std::vector<cControl*> m_Controls;
   cHook m_Hook;
   int m_nFocus = -1;
+  bool m_bOwnWindow = false;
   std::vector<uint32_t> m_Frozen;
   int m_nFrozenW = 0, m_nFrozenH = 0;
 };

@@ -203,8 +203,10 @@ void cDialog::Render(uint32_t* argb, int width, int height, int pitch) const {
 
 void cDialog::ShowFrame() {
   std::vector<uint32_t> frame = m_Frozen;
-  // The game behind the dialog is dimmed so that the dialog stands out.
-  for (uint32_t& p : frame) p = 0xFF000000u | ((p >> 1) & 0x7F7F7Fu);
+  // The game behind the dialog is dimmed so that the dialog stands out (a
+  // dialog in a window of its own covers all of it).
+  if (!m_bOwnWindow)
+    for (uint32_t& p : frame) p = 0xFF000000u | ((p >> 1) & 0x7F7F7Fu);
   Render(frame.data(), m_nFrozenW, m_nFrozenH, m_nFrozenW);
   plat::ShowDialogFrame(frame.data(), m_nFrozenW, m_nFrozenH, m_nFrozenW);
 }

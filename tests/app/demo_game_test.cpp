@@ -4,8 +4,11 @@
 // menu. The same run gives the same frames in a release build.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,14 +63,22 @@ class DemoGame : public ::testing::Test {
 
   // Plays the script with `player` in a fresh copy of the project; the
   // copy's folder.
-  std::string Play(const std::string& player, const char* name) {
+  std::string Play(const std::string& player, const char* name) { return Play(player, name, kScript, kFrames); }
+
+  // The same with another script, the mixer's output in sound.wav; `change`
+  // alters the copy first.
+  std::string Play(const std::string& player, const char* name, const std::string& script, int frames,
+                   const std::function<void(const std::string&)>& change = {}) {
     const std::string copy = dir_ / name;
     std::error_code ec;
     fs::copy(project_, copy, fs::copy_options::recursive, ec);
     EXPECT_FALSE(ec) << ec.message();
+    EXPECT_TRUE(t4test::WriteFile(copy + "/input.txt", script));
+    if (change) change(copy);
     auto r = RunProgram(player,
-                        {"--headless", "--frames", std::to_string(kFrames), "--input", "input.txt", "--state-log",
-                         "state.jsonl", "--frame-hashes", "hashes.txt", "--project", copy},
+                        {"--headless", "--frames", std::to_string(frames), "--input", "input.txt", "--state-log",
+                         "state.jsonl", "--frame-hashes", "hashes.txt", "--audio-out", "sound.wav", "--project",
+                         copy},
                         copy, std::chrono::seconds(300),
                         // A lock of its own: other players may run beside the test.
                         {"T4_INSTANCE_LOCK=" + dir_ / (std::string(name) + ".lock")});
@@ -92,7 +103,86 @@ std::vector<std::vector<t4test::PlayLine>> Sessions(const std::vector<t4test::Pl
   return out;
 }
 
+// The first presented frame (from 1) whose sound differs between two
+// --audio-out dumps (a 44-byte header, then 735 stereo 16-bit samples a
+// frame); 0 when they agree.
+long FirstFrameWhoseSoundDiffers(const std::string& a, const std::string& b) {
+  constexpr size_t kHeader = 44, kFrameBytes = 735 * 4;
+  const size_t n = std::min(a.size(), b.size());
+  for (size_t at = kHeader; at < n; ++at)
+    if (a[at] != b[at]) return static_cast<long>((at - kHeader) / kFrameBytes) + 1;
+  return 0;
+}
+
+// From the title onto stage 1 (as the whole play-through), one shot there.
+constexpr const char* kToStage1 = "15 Z\n45 RIGHT\n49 RIGHT\n53 RIGHT\n60 UP\n65 Z\n";
+constexpr int kShotFrame = 200;
+constexpr int kStage1Frames = 240;
+
 }  // namespace
+
+TEST_F(DemoGame, TheFirstStagePlaysItsTuneAndTheHerosShotSound) {
+  const std::string shot = std::to_string(kShotFrame) + " X\n";
+  const std::string played = Play(t4test::PlayerPath(), "played", std::string(kToStage1) + shot, kStage1Frames);
+  const std::vector<t4test::PlayLine> lines = t4test::ReadPlayLines(played + "/state.jsonl");
+  ASSERT_FALSE(lines.empty());
+  const long stageStart = lines.front().frame;
+  ASSERT_LT(stageStart, kShotFrame);
+  const std::string sound = t4test::ReadFile(played + "/sound.wav");
+  ASSERT_EQ(sound.size(), 44u + kStage1Frames * 735u * 4u);
+
+  // Without the stage's music file the run sounds the same until the stage
+  // starts its tune, after the map's choice (frame 65) and by its first frame.
+  const std::string silent = Play(t4test::PlayerPath(), "no-tune", std::string(kToStage1) + shot, kStage1Frames,
+                                  [](const std::string& copy) { fs::remove(copy + "/bgm/Stage.mid"); });
+  const long tune = FirstFrameWhoseSoundDiffers(sound, t4test::ReadFile(silent + "/sound.wav"));
+  EXPECT_GT(tune, 65);
+  EXPECT_LE(tune, stageStart);
+
+  // Without the key the run sounds the same until the shot is fired.
+  const std::string still = Play(t4test::PlayerPath(), "no-shot", kToStage1, kStage1Frames);
+  EXPECT_EQ(FirstFrameWhoseSoundDiffers(sound, t4test::ReadFile(still + "/sound.wav")), kShotFrame);
+
+  // Built-in entries without a picture are no bitmaps that failed; every
+  // bitmap line names its file.
+  const std::string report = t4test::ReadFile(played + "/Report_Game.txt");
+  EXPECT_EQ(report.find("Bitmap  :"), std::string::npos) << report;
+}
+
+// What a new player sees first, drawn in Direct3D at 32 bits: the title
+// under the game's name with the seven menu words, the world map's island
+// with the hero on stage 1's flag and its question, stage 1 under way (sky,
+// hills, bonus blocks, coins, the hero and a walker, the status line), and
+// the option screen with its captions on the blue window skin. Golden hashes
+// of those frames: any change to the demo's pictures or to drawing them
+// shows here.
+TEST_F(DemoGame, TitleMapStageAndOptionScreensKeepTheirPictures) {
+  struct Screen {
+    const char* what;
+    int frame;
+    uint64_t hash;
+  };
+  struct Run {
+    const char* name;
+    std::string script;
+    int frames;
+    std::vector<Screen> screens;
+  } runs[] = {
+      {"to-stage-1", kToStage1, 220,
+       {{"title", 14, 0x51ffa80ca6a013afull}, {"world map", 58, 0xc162e388d9fe5e6full}, {"stage 1", 220, 0x412cd95bf9e498a5ull}}},
+      {"options", "20 DOWN\n24 DOWN\n28 DOWN\n32 DOWN\n36 DOWN\n40 Z\n", 95, {{"option screen", 95, 0xc912f4445a685b64ull}}},
+  };
+  for (const Run& run : runs) {
+    const std::string copy = Play(t4test::PlayerPath(), run.name, run.script, run.frames);
+    const std::vector<std::string> hashes = ReadLines(copy + "/hashes.txt");
+    ASSERT_EQ(hashes.size(), static_cast<size_t>(run.frames));
+    for (const Screen& screen : run.screens) {
+      char want[64];
+      std::snprintf(want, sizeof want, "%d %016llx", screen.frame, static_cast<unsigned long long>(screen.hash));
+      EXPECT_EQ(hashes[static_cast<size_t>(screen.frame - 1)], want) << screen.what;
+    }
+  }
+}
 
 TEST_F(DemoGame, ItsWorldMapJoinsThreeStagesThatAreAlsoTheChallengeList) {
   cSystemData system;

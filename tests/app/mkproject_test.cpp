@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "graphics/bitmap_file.h"
 #include "platform/text.h"
 #include "records/option_data.h"
 #include "records/system_data.h"
@@ -96,6 +97,94 @@ TEST_F(MkProject, SoundsAndTitleMusicAreNamedByTheProjectAndLoad) {
       cMidi::Convert("Title.mid", reinterpret_cast<const uint8_t*>(midi.data()), midi.size());
   EXPECT_GT(image.size(), static_cast<size_t>(kMidiImageFirstEvent + 16));
   EXPECT_TRUE(log.Lines().empty());
+}
+
+TEST_F(MkProject, EachOptionRowIsNamedForTheValueItEdits) {
+  cSystemData system;
+  ASSERT_TRUE(system.LoadFromFile((project_ + "/default/System.dat").c_str()));
+  // The option screen's row kinds: 0 colour set, 1 music on or off, 2 sound
+  // volume, 3 ranking entry mode, 4 ranking name, 5 back to the title.
+  const char8_t* const captions[] = {u8"カラーセット", u8"BGM", u8"SE", u8"ランキング登録", u8"ランキング登録名", u8"もどる"};
+  ASSERT_GE(system.m_vecOptionMenu.Size(), 6);
+  for (int kind = 0; kind < 6; ++kind) {
+    SCOPED_TRACE(kind);
+    EXPECT_EQ(plat::Cp932ToUtf8(system.m_vecOptionMenu.At(kind).m_strCaption), t4test::U8(captions[kind]));
+    EXPECT_EQ(system.m_vecOptionMenu.At(kind).m_bEnable, 1);
+  }
+}
+
+TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
+  struct Part {
+    const char* what;
+    int x, y, w, h;
+  };
+  struct SheetParts {
+    const char* file;
+    int minW, minH, maxH;
+    std::vector<Part> parts;
+  };
+  // Accessory.bmp: the world-map hero is cut from rows 64-127; the gauges'
+  // rows start at 128, 16 apart, on a sheet no taller than 208.
+  SheetParts accessory{"bmp/Accessory.bmp", 128, 195, 208,
+                       {{"menu cursor", 0, 0, 32, 32},
+                        {"list cursor", 64, 0, 16, 16},
+                        {"item mark", 80, 0, 16, 16},
+                        {"cleared mark", 96, 0, 32, 32},
+                        {"score icon", 0, 32, 16, 16},
+                        {"stage score icon", 16, 32, 16, 16},
+                        {"life icon", 0, 48, 16, 16},
+                        {"ranking mark", 16, 48, 16, 16}}};
+  for (int x = 0; x < 128; x += 32) {
+    accessory.parts.push_back({"hero down or up", x, 64, 32, 32});
+    accessory.parts.push_back({"hero right or left", x, 96, 32, 32});
+  }
+  for (int row = 0; row < 5; ++row)
+    for (int x : {0, 64}) accessory.parts.push_back({"gauge row", x, 128 + 16 * row, 50, 2});
+  // GameMode.bmp: one 32-pixel row of words for each of the seven title
+  // items, quit included.
+  SheetParts menu{"bmp/GameMode.bmp", 128, 224, 1 << 20, {}};
+  for (int kind = 0; kind < 7; ++kind) menu.parts.push_back({"title item", 0, 32 * kind, 256, 32});
+  // WorldEvent.bmp: the stage points of the demo's three icon rows, not
+  // cleared (x 0) and cleared (x 32).
+  SheetParts points{"bmp/WorldEvent.bmp", 64, 96, 1 << 20, {}};
+  for (int row = 0; row < 3; ++row)
+    for (int x : {0, 32}) points.parts.push_back({"stage point", x, 32 * row, 32, 32});
+
+  // Block.bmp, Character1.bmp, Item.bmp: the graphics the demo's stages
+  // place (blocks 1-3, 5-6 and 9-10; charas 1-5 in every step; items 1 and 2
+  // in both frames); Shot.bmp: the hero's and the boss's shots.
+  SheetParts blocks{"bmp/Block.bmp", 32, 352, 1 << 20, {}};
+  for (int a : {1, 2, 3, 5, 6, 9, 10}) blocks.parts.push_back({"block", 0, 32 * a, 32, 32});
+  SheetParts charas{"bmp/Character1.bmp", 256, 192, 1 << 20, {}};
+  for (int a = 1; a <= 5; ++a)
+    for (int b = 0; b < 8; ++b) charas.parts.push_back({"chara", 32 * b, 32 * a, 32, 32});
+  SheetParts items{"bmp/Item.bmp", 64, 96, 1 << 20, {}};
+  for (int a : {1, 2})
+    for (int c : {0, 1}) items.parts.push_back({"item", 32 * c, 32 * a, 32, 32});
+  SheetParts shots{"bmp/Shot.bmp", 32, 48, 1 << 20, {}};
+  for (int a : {1, 2})
+    for (int k : {0, 1}) shots.parts.push_back({"shot", 16 * k, 16 * a, 16, 16});
+
+  // Word.bmp: the stage banner and both rows of big digits.
+  SheetParts words{"bmp/Word.bmp", 320, 192, 1 << 20, {{"stage banner", 0, 0, 128, 32}, {"start banner", 160, 0, 80, 32}}};
+  for (int d = 0; d < 10; ++d)
+    for (int y : {128, 160}) words.parts.push_back({"digit", 32 * d, y, 32, 32});
+
+  for (const SheetParts& sheetParts : {accessory, menu, points, blocks, charas, items, shots, words}) {
+    SCOPED_TRACE(sheetParts.file);
+    BitmapImage sheet;
+    ASSERT_TRUE(ReadBitmapFile((project_ + "/" + sheetParts.file).c_str(), &sheet));
+    ASSERT_GE(sheet.width, sheetParts.minW);
+    ASSERT_GE(sheet.height, sheetParts.minH);
+    ASSERT_LE(sheet.height, sheetParts.maxH);
+    for (const Part& p : sheetParts.parts) {
+      SCOPED_TRACE(std::string(p.what) + " at " + std::to_string(p.x) + ", " + std::to_string(p.y));
+      int drawn = 0;
+      for (int y = p.y; y < p.y + p.h; ++y)
+        for (int x = p.x; x < p.x + p.w; ++x) drawn += sheet.At(x, y) != kSheetKey;
+      EXPECT_GT(drawn, p.w * p.h / 16);
+    }
+  }
 }
 
 TEST_F(MkProject, RefusesAFolderThatIsNotEmpty) {

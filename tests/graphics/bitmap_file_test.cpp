@@ -4,6 +4,8 @@
 
 #include "bmp_bytes.h"
 #include "graphics/bitmap_file.h"
+#include "support/project_writer.h"
+#include "support/temp_folder.h"
 
 namespace {
 
@@ -131,10 +133,18 @@ TEST(BitmapFile, IndexPastTheColourTableShowsBlackAndOversizedCountIsCapped) {
   EXPECT_EQ(img.palette.size(), 16u);
 }
 
-TEST(BitmapFile, MissingFileFails) {
+TEST(BitmapFile, MissingFileFailsWithItsNameAndAnEmptyNameWithoutALine) {
+  t4test::TempFolder dir;
+  ReportLogCapture log(dir.path());
+  ASSERT_TRUE(dir.MakeFile("broken.bmp", "BM"));
   BitmapImage img;
   EXPECT_FALSE(ReadBitmapFile("no\\such\\file.bmp", &img));
+  EXPECT_FALSE(ReadBitmapFile((dir / "broken.bmp").c_str(), &img));
   EXPECT_FALSE(ReadBitmapFile("", &img));
+  const std::vector<std::string> lines = log.Lines();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "Bitmap no\\such\\file.bmp : cannot be read");
+  EXPECT_EQ(lines[1].rfind("Bitmap " + (dir / "broken.bmp") + " : ", 0), 0u) << lines[1];
 }
 
 TEST(BitmapFile, RunLengthCompressedFiles) {

@@ -3,6 +3,8 @@
 // and the one screen effect they use. Every writer works in the current
 // directory (the project folder) and goes through the program's own Save.
 #pragma once
+#include <string>
+#include <vector>
 
 namespace demo {
 
@@ -20,7 +22,19 @@ bool WriteDemoWorldMap();
 
 // data\database (music entries 1 title and 2 stages, sound entries 1 item
 // and 2 shot, screen effect 1 a shake) and data\System.dat (title, sounds,
-// music, the challenge list), with the generated sound and music files.
+// music, the challenge list, the option rows' captions), with the generated
+// sound and music files.
 bool WriteDemoSettings();
+
+// The stages' background picture (sky, clouds, hills, a brick ground).
+inline constexpr const char* kStageBackground = "bmp\\StageBack.bmp";
+
+// The pictures drawn for the demo over the test sheets of the same names:
+// bmp\Accessory.bmp (menu and list cursors, marks, icons, the world-map
+// hero walking four ways, the gauges), bmp\Title.bmp (the game's name,
+// CP932, over a landscape), bmp\GameMode.bmp (the title menu's words, CP932,
+// one row a kind), the world map's chips, stage points and sea, and the
+// stages' background.
+bool WriteDemoPictures(const std::string& titleCp932, const std::vector<std::string>& menuCp932);
 
 }  // namespace demo

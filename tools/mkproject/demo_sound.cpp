@@ -4,6 +4,7 @@
 // challenge list) and the one screen effect.
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -81,10 +82,20 @@ bool WriteDemoSettings() {
   shake.m_nParam[1] = 6;
   shake.m_nParam[2] = 4;
   if (!db.SaveAll("data\\database")) return false;
+  // Saving a stage or a command drops music and sound numbers its database
+  // does not list: the stages written next must see these entries.
+  g_Database = db;
 
   cSystemData system;
   system.m_strTitle = "Tarvamo4 Demo";
   for (int id = 0; id < kSystemSoundCount; ++id) system.m_vecSoundFile.At(id) = SystemSoundFile(id);
+  // The option rows in the order of the kinds they edit (colour set, music,
+  // sound volume, ranking entry, ranking name, back), each named for it.
+  const char* const optionCaptions[] = {"カラーセット", "BGM", "SE", "ランキング登録", "ランキング登録名", "もどる"};
+  for (int kind = 0; kind < static_cast<int>(std::size(optionCaptions)); ++kind) {
+    system.m_vecOptionMenu.At(kind).m_strCaption = optionCaptions[kind];
+    system.m_vecOptionMenu.At(kind).m_bEnable = 1;
+  }
   system.m_vecBgm.At(0) = 1;
   system.m_nChallengeStages = kStageCount;
   if (!system.SaveToFile("data\\System.dat")) return false;

@@ -36,7 +36,7 @@ cStageData BaseStage(const char* name, int floorGraphic) {
     PlaceBlock(stage, kWidth - 1, y, floorGraphic + 1);
   }
   cBackgroundData& bg = stage.m_vecBackground.emplace_back();
-  bg.m_strPicture = "bmp\\WorldBack.bmp";
+  bg.m_strPicture = kStageBackground;
   bg.m_dFactorX = 0.25;
   bg.m_dFactorY = 0.0;
   return stage;

@@ -10,7 +10,7 @@ namespace demo {
 namespace {
 
 // Chip kinds of the default chip list: below 5 blocked, 5 and up passable.
-constexpr int kGrass = 0, kRoad = 5;
+constexpr int kSea = 0, kGrass = 1, kForest = 2, kRoad = 5;
 
 void SetCell(cWorldMapData& map, int x, int y, int kind) { map.m_vecCell.At(map.CellIndex(x, y)) = kind; }
 
@@ -38,7 +38,10 @@ bool WriteDemoWorldMap() {
   cWorldMapData map;
   map.m_strName = "デモワールド";
   map.SetSize(20, 15);
-  for (int& cell : map.m_vecCell) cell = kGrass;
+  for (int& cell : map.m_vecCell) cell = kSea;
+  // An island around the road: grass beside it, woods a little further.
+  for (int y = 2; y <= 10; ++y)
+    for (int x = 1; x <= 18; ++x) SetCell(map, x, y, (y == 2 || y == 10 || x == 1 || x == 18) ? kForest : kGrass);
   for (int x = 3; x <= 9; ++x) SetCell(map, x, 7, kRoad);
   for (int y = 5; y <= 7; ++y) SetCell(map, 9, y, kRoad);
   for (int x = 9; x <= 16; ++x) SetCell(map, x, 5, kRoad);

@@ -14,6 +14,7 @@
 
 #include "demo_game.h"
 #include "platform/files.h"
+#include "records/system_data.h"
 #include "support/project_writer.h"
 #include "support/sheet_writer.h"
 
@@ -42,6 +43,16 @@ bool IsNonEmptyOrNotAFolder(const fs::path& dir) {
   return !fs::is_empty(dir, ec) || ec;
 }
 
+// The demo's pictures, with the game's name and title menu as System.dat
+// holds them.
+bool WriteDemoPicturesFor(const char* systemData) {
+  cSystemData system;
+  if (!system.LoadFromFile(systemData)) return false;
+  std::vector<std::string> menu;
+  for (int k = 0; k < system.m_vecTitleMenu.Size(); ++k) menu.push_back(system.m_vecTitleMenu.At(k).m_strCaption);
+  return demo::WriteDemoPictures(system.m_strTitle, menu);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -66,6 +77,7 @@ int main(int argc, char** argv) {
   }
   fs::current_path(root, ec);
   bool ok = !ec && demo::WriteDemoSettings() && demo::WriteDemoWorldMap() && demo::WriteDemoStages() &&
+            WriteDemoPicturesFor("data\\System.dat") &&
             WriteBlendTables(root.string(), 0, 23) &&
             plat::WriteFileAtomic("System.ini", kSystemIni, std::strlen(kSystemIni));
   // The player makes data\ from default\ on its first start.
