@@ -66,8 +66,10 @@ class WindowedBox : public ::testing::Test {
         dir_ / "stderr.txt");
   }
 
-  // Waits for a window of the box's size showing the same picture twice
-  // in a row (one taken while it is being put up can hold part of it).
+  // Waits for a window of the box's size showing the box, its face colour
+  // over most of it, and the same picture twice in a row (a window is
+  // mapped before its first picture, and one taken while it is being put up
+  // can hold part of it).
   bool WaitForBox(const sMessageBoxLayout& box, XWindowId* w, XPicture* p) {
     XPicture last;
     return t4test::WaitUntil(
@@ -80,7 +82,8 @@ class WindowedBox : public ::testing::Test {
             *w = id;
             const bool same = p->rgb == last.rgb;
             last = *p;
-            return same;
+            const auto face = std::count(p->rgb.begin(), p->rgb.end(), kFace);
+            return same && face * 2 > static_cast<std::ptrdiff_t>(p->rgb.size());
           }
           return false;
         },
