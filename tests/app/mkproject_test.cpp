@@ -165,8 +165,14 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
   for (int a : {1, 2})
     for (int k : {0, 1}) shots.parts.push_back({"shot", 16 * k, 16 * a, 16, 16});
 
-  // Word.bmp: the stage banner and both rows of big digits.
-  SheetParts words{"bmp/Word.bmp", 320, 192, 1 << 20, {{"stage banner", 0, 0, 128, 32}, {"start banner", 160, 0, 80, 32}}};
+  // Word.bmp: the stage, replay, clear, game-over and start banners and
+  // both rows of big digits.
+  SheetParts words{"bmp/Word.bmp", 320, 192, 1 << 20,
+                   {{"stage banner", 0, 0, 128, 32},
+                    {"replay banner", 0, 32, 128, 32},
+                    {"clear banner", 0, 64, 128, 32},
+                    {"game-over banner", 0, 96, 144, 32},
+                    {"start banner", 160, 0, 80, 32}}};
   for (int d = 0; d < 10; ++d)
     for (int y : {128, 160}) words.parts.push_back({"digit", 32 * d, y, 32, 32});
 

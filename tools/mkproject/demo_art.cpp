@@ -381,13 +381,16 @@ Sheet StatusBar() {
   return s;
 }
 
-// The banner words and the big digits: "STAGE" (0, 0) and "REPLAY" (0, 32)
-// 128 x 32, "START!" (160, 0) 80 x 32, and the digits 0-9 in 32 x 32 cells
-// from (0, 128) (the stage number) and (0, 160) (the time limit).
+// The banner words and the big digits: "STAGE" (0, 0), "REPLAY" (0, 32)
+// and "CLEAR!" (0, 64) 128 x 32, "GAME OVER" (0, 96) 144 x 32, "START!"
+// (160, 0) 80 x 32, and the digits 0-9 in 32 x 32 cells from (0, 128) (the
+// stage number) and (0, 160) (the time limit).
 Sheet BannerWords() {
   Sheet s(320, 192);
   s.Text("STAGE", 28, 4, 2, kYellow, kInk);
   s.Text("REPLAY", 28, 4, 34, kYellow, kInk);
+  s.Text("CLEAR!", 28, 4, 66, kYellow, kInk);
+  s.Text("GAME OVER", 24, 4, 100, kRed, kInk);
   s.Text("START!", 24, 162, 4, kWhite, kInk);
   for (int d = 0; d < 10; ++d) {
     const std::string digit(1, static_cast<char>('0' + d));
