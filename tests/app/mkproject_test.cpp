@@ -161,6 +161,9 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
   SheetParts items{"bmp/Item.bmp", 64, 96, 1 << 20, {}};
   for (int a : {1, 2})
     for (int c : {0, 1}) items.parts.push_back({"item", 32 * c, 32 * a, 32, 32});
+  // Item_Mini.bmp: the small icons of items 1 and 2 that pop up when the
+  // hero takes them.
+  SheetParts itemIcons{"bmp/Item_Mini.bmp", 16, 48, 1 << 20, {{"coin icon", 0, 16, 16, 16}, {"goal icon", 0, 32, 16, 16}}};
   SheetParts shots{"bmp/Shot.bmp", 32, 48, 1 << 20, {}};
   for (int a : {1, 2})
     for (int k : {0, 1}) shots.parts.push_back({"shot", 16 * k, 16 * a, 16, 16});
@@ -176,7 +179,7 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
   for (int d = 0; d < 10; ++d)
     for (int y : {128, 160}) words.parts.push_back({"digit", 32 * d, y, 32, 32});
 
-  for (const SheetParts& sheetParts : {accessory, menu, points, blocks, charas, items, shots, words}) {
+  for (const SheetParts& sheetParts : {accessory, menu, points, blocks, charas, items, itemIcons, shots, words}) {
     SCOPED_TRACE(sheetParts.file);
     BitmapImage sheet;
     ASSERT_TRUE(ReadBitmapFile((project_ + "/" + sheetParts.file).c_str(), &sheet));
@@ -190,6 +193,19 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
         for (int x = p.x; x < p.x + p.w; ++x) drawn += sheet.At(x, y) != kSheetKey;
       EXPECT_GT(drawn, p.w * p.h / 16);
     }
+  }
+}
+
+TEST_F(MkProject, TheDemoCharasShowTwoPosesInTheColumnsTheirWalkAlternates) {
+  // Moving, a chara alternates columns 0 and 1 of its row: the hero stands
+  // in one and strides in the other, the enemies step and flap.
+  BitmapImage sheet;
+  ASSERT_TRUE(ReadBitmapFile((project_ + "/bmp/Character1.bmp").c_str(), &sheet));
+  for (int graphic : {1, 2, 3, 5}) {
+    int differ = 0;
+    for (int y = 32 * graphic; y < 32 * graphic + 32; ++y)
+      for (int x = 0; x < 32; ++x) differ += sheet.At(x, y) != sheet.At(x + 32, y);
+    EXPECT_GT(differ, 8) << graphic;
   }
 }
 

@@ -31,7 +31,8 @@ inline constexpr const char* kStageBackground = "bmp\\StageBack.bmp";
 
 // The pictures drawn for the demo over the test sheets of the same names:
 // bmp\Accessory.bmp (menu and list cursors, marks, icons, the world-map
-// hero walking four ways, the gauges), bmp\Title.bmp (the game's name,
+// hero walking four ways, the gauges), bmp\Item_Mini.bmp (the items'
+// small icons that pop up when one is taken), bmp\Title.bmp (the game's name,
 // CP932, over a landscape), bmp\GameMode.bmp (the title menu's words, CP932,
 // one row a kind), the world map's chips, stage points and sea, and the
 // stages' background.

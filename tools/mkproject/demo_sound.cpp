@@ -81,6 +81,18 @@ bool WriteDemoSettings() {
   shake.m_nParam[0] = 4;
   shake.m_nParam[1] = 6;
   shake.m_nParam[2] = 4;
+  // Animation set 0, which every chara plays: moving on the ground or in
+  // flight alternates the sheet's columns 0 and 1 (the two steps of a walk,
+  // the wings up and down) a tenth of a second each; standing shows column
+  // 0, hovering flaps on.
+  for (int entry : {1, 2, 3}) {
+    cCheckedVector<cAnimeFrameData>& frames = db.m_vecAnimeSet.At(0).m_vecAnime.At(entry).m_vecFrame;
+    frames.resize(2);
+    for (int f = 0; f < 2; ++f) {
+      frames.At(f).m_nGraphic = f;
+      frames.At(f).m_nTime = 1;
+    }
+  }
   if (!db.SaveAll("data\\database")) return false;
   // Saving a stage or a command drops music and sound numbers its database
   // does not list: the stages written next must see these entries.
