@@ -196,17 +196,21 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
   }
 }
 
-TEST_F(MkProject, TheDemoCharasShowTwoPosesInTheColumnsTheirWalkAlternates) {
+TEST_F(MkProject, TheDemoCharasShowAPoseForEachColumnTheirAnimationsShow) {
   // Moving, a chara alternates columns 0 and 1 of its row: the hero stands
-  // in one and strides in the other, the enemies step and flap.
+  // in one and strides in the other, the enemies step and flap. The hero's
+  // jump shows column 2, its shot column 3: four different poses.
   BitmapImage sheet;
   ASSERT_TRUE(ReadBitmapFile((project_ + "/bmp/Character1.bmp").c_str(), &sheet));
-  for (int graphic : {1, 2, 3, 5}) {
-    int differ = 0;
+  const auto differ = [&](int graphic, int colA, int colB) {
+    int n = 0;
     for (int y = 32 * graphic; y < 32 * graphic + 32; ++y)
-      for (int x = 0; x < 32; ++x) differ += sheet.At(x, y) != sheet.At(x + 32, y);
-    EXPECT_GT(differ, 8) << graphic;
-  }
+      for (int x = 0; x < 32; ++x) n += sheet.At(32 * colA + x, y) != sheet.At(32 * colB + x, y);
+    return n;
+  };
+  for (int graphic : {1, 2, 3, 5}) EXPECT_GT(differ(graphic, 0, 1), 8) << graphic;
+  for (int a = 0; a < 4; ++a)
+    for (int b = a + 1; b < 4; ++b) EXPECT_GT(differ(1, a, b), 8) << "hero columns " << a << ", " << b;
 }
 
 TEST_F(MkProject, RefusesAFolderThatIsNotEmpty) {

@@ -58,6 +58,11 @@ struct Sheet {
   // views show one eye, the walk frame swaps the legs; standing, both feet
   // are down.
   void Hero(int x, int y, int facing, bool step, bool stand = false) {
+    HeroPose(x, y, facing, step, stand, false, false);
+  }
+  // The side views of the stage hero also jump (knees drawn up, an arm
+  // raised) and shoot (the arm ahead, a flash at the hand).
+  void HeroPose(int x, int y, int facing, bool step, bool stand, bool jump, bool shoot) {
     // facing: 0 down, 1 up, 2 right, 3 left
     Rect(x + 9, y + 3, 14, 5, kRed);                 // cap
     if (facing == 2) Rect(x + 20, y + 6, 6, 2, kRed);  // its peak
@@ -72,8 +77,22 @@ struct Sheet {
       Put(x + 12, y + 11, kInk);
     }
     Rect(x + 9, y + 16, 14, 8, kBlue);  // body
-    Rect(x + 7, y + 17, 2, 5, kSkin);   // hands
-    Rect(x + 23, y + 17, 2, 5, kSkin);
+    if (jump) {
+      Rect(x + 7, y + 10, 2, 7, kSkin);  // a hand up
+      Rect(x + 23, y + 17, 2, 5, kSkin);
+      Rect(x + 10, y + 24, 12, 3, kBrown);  // knees up
+      Rect(x + 9, y + 27, 6, 2, kInk);
+      Rect(x + 17, y + 27, 6, 2, kInk);
+      return;
+    }
+    if (shoot) {
+      Rect(x + 1, y + 18, 8, 3, kSkin);  // the arm ahead (left)
+      Rect(x + 23, y + 17, 2, 5, kSkin);
+      Disc(x + 2, y + 19, 2, kWhite, kYellow);
+    } else {
+      Rect(x + 7, y + 17, 2, 5, kSkin);  // hands
+      Rect(x + 23, y + 17, 2, 5, kSkin);
+    }
     const int left = step ? 3 : 0, right = step || stand ? 0 : 3;
     Rect(x + 10, y + 24, 5, 5 - left, kBrown);  // legs
     Rect(x + 17, y + 24, 5, 5 - right, kBrown);
@@ -219,14 +238,16 @@ Sheet Blocks() {
 // row a graphic: 1 the hero, 2 the walking enemy, 3 the flying enemy, 4 the
 // moving platform, 5 the boss. The demo's animation alternates columns 0
 // and 1 while a chara moves and shows column 0 at rest: the hero stands in
-// column 0 and strides in column 1; the others take their two steps (wings
-// up and down) in even and odd columns.
+// column 0, strides in column 1, jumps in column 2 and shoots in column 3
+// (its later columns walk on); the others take their two steps (wings up
+// and down) in even and odd columns.
 Sheet Charas() {
   Sheet s(256, 256);
   for (int col = 0; col < 8; ++col) {
     const bool step = col % 2 == 1;
     const int x = col * 32;
-    s.Hero(x, 32, 3, step, col == 0);
+    s.HeroPose(x, 32, 3, step && col != kHeroShotColumn, col == 0 || col == kHeroShotColumn, col == kHeroJumpColumn,
+               col == kHeroShotColumn);
     // The walker: a brown cap on a pale body, two feet.
     s.Ellipse(x + 16, y0(2) + 12, 13, 10, 0xA04818);
     s.Rect(x + 9, y0(2) + 18, 14, 8, 0xF0D8B0);

@@ -26,6 +26,13 @@ bool WriteDemoWorldMap();
 // sound and music files.
 bool WriteDemoSettings();
 
+// The hero's poses on its row of Character1.bmp: standing in column 0,
+// striding in column 1 (the walk alternates the two), jumping and shooting
+// in the columns the animations of its jump (Anime 1) and shot (Anime 2)
+// commands show.
+inline constexpr int kHeroJumpColumn = 2, kHeroShotColumn = 3;
+inline constexpr int kJumpAnime = 1, kShotAnime = 2;
+
 // The stages' background picture (sky, clouds, hills, a brick ground).
 inline constexpr const char* kStageBackground = "bmp\\StageBack.bmp";
 

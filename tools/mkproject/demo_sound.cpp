@@ -93,6 +93,22 @@ bool WriteDemoSettings() {
       frames.At(f).m_nTime = 1;
     }
   }
+  // Animations 1 and 2, which the hero's jump and shot commands play: the
+  // jumping pose (column 2) for half a second, the shooting pose (column 3)
+  // for two tenths. Each is one held frame, shown from the command's start.
+  if (db.m_vecAnime.Size() < 3) db.m_vecAnime.resize(3);
+  const struct {
+    const char* name;
+    int column, tenths;
+  } poses[] = {{"Jump", kHeroJumpColumn, 5}, {"Shot", kHeroShotColumn, 2}};
+  for (int k = 0; k < 2; ++k) {
+    cAnimeData& anime = db.m_vecAnime.At(k + 1);
+    anime.m_strName = poses[k].name;
+    anime.m_vecFrame.resize(1);
+    anime.m_vecFrame.At(0).m_nGraphic = poses[k].column;
+    anime.m_vecFrame.At(0).m_nTime = poses[k].tenths;
+    anime.m_vecFrame.At(0).m_nLock = 1;
+  }
   if (!db.SaveAll("data\\database")) return false;
   // Saving a stage or a command drops music and sound numbers its database
   // does not list: the stages written next must see these entries.
