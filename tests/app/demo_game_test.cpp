@@ -151,11 +151,11 @@ TEST_F(DemoGame, TheFirstStagePlaysItsTuneAndTheHerosShotSound) {
 
 // What a new player sees first, drawn in Direct3D at 32 bits: the title
 // under the game's name with the seven menu words, the world map's island
-// with the hero on stage 1's flag and its question, stage 1 under way (sky,
-// hills, bonus blocks, coins, the hero and a walker, the status line), and
-// the option screen with its captions on the blue window skin. Golden hashes
-// of those frames: any change to the demo's pictures or to drawing them
-// shows here.
+// in the sea with the hero on stage 1's flag and its question, stage 1 under
+// way (sky, hills, bonus blocks, coins, the hero standing, a walker
+// mid-step, the status line), and the option screen with its captions on
+// the blue window skin. Golden hashes of those frames: any change to the
+// demo's pictures or to drawing them shows here.
 TEST_F(DemoGame, TitleMapStageAndOptionScreensKeepTheirPictures) {
   struct Screen {
     const char* what;
@@ -169,7 +169,7 @@ TEST_F(DemoGame, TitleMapStageAndOptionScreensKeepTheirPictures) {
     std::vector<Screen> screens;
   } runs[] = {
       {"to-stage-1", kToStage1, 220,
-       {{"title", 14, 0x51ffa80ca6a013afull}, {"world map", 58, 0xc162e388d9fe5e6full}, {"stage 1", 220, 0x412cd95bf9e498a5ull}}},
+       {{"title", 14, 0x51ffa80ca6a013afull}, {"world map", 58, 0xdf0f42ffa71f776full}, {"stage 1", 220, 0xdc0cb2754769ab1dull}}},
       {"options", "20 DOWN\n24 DOWN\n28 DOWN\n32 DOWN\n36 DOWN\n40 Z\n", 95, {{"option screen", 95, 0xc912f4445a685b64ull}}},
   };
   for (const Run& run : runs) {
@@ -215,13 +215,21 @@ TEST_F(DemoGame, TheScriptPlaysFromTheTitleToTheBossAndSavesTheClearedWorld) {
     EXPECT_TRUE(played);
     EXPECT_TRUE(cleared);
   }
-  // The menu's save holds all three stages cleared.
+  // The menu's save holds all three stages cleared. Its position is read
+  // against the map it was saved on (a position past the map's edge would
+  // be taken as the start).
+  const cWorldMapData before = g_WorldMap;
+  ASSERT_TRUE(g_WorldMap.LoadFromFile((run + "/data/WorldMap.dat").c_str()));
   cProgressData saved;
-  ASSERT_TRUE(saved.LoadFromFile((run + "/user_data/story/Story01.dat").c_str()));
+  const bool loaded = saved.LoadFromFile((run + "/user_data/story/Story01.dat").c_str());
+  g_WorldMap = before;
+  ASSERT_TRUE(loaded);
   for (int n = 1; n <= 3; ++n) EXPECT_EQ(saved.m_vecWorldFlag.At(n), 1) << n;
   EXPECT_EQ(saved.m_vecWorldFlag.At(4), 0);
-  EXPECT_EQ(saved.m_nMapX, 14);
-  EXPECT_EQ(saved.m_nMapY, 5);
+  // Stage 3's point: (14, 5) of the island, which lies 6 columns and 2 rows
+  // into the sea.
+  EXPECT_EQ(saved.m_nMapX, 20);
+  EXPECT_EQ(saved.m_nMapY, 7);
   const std::string report = t4test::ReadFile(run + "/Report_Game.txt");
   EXPECT_EQ(report.find("err V["), std::string::npos) << report;
 

@@ -161,16 +161,25 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
   SheetParts items{"bmp/Item.bmp", 64, 96, 1 << 20, {}};
   for (int a : {1, 2})
     for (int c : {0, 1}) items.parts.push_back({"item", 32 * c, 32 * a, 32, 32});
+  // Item_Mini.bmp: the small icons of items 1 and 2 that pop up when the
+  // hero takes them.
+  SheetParts itemIcons{"bmp/Item_Mini.bmp", 16, 48, 1 << 20, {{"coin icon", 0, 16, 16, 16}, {"goal icon", 0, 32, 16, 16}}};
   SheetParts shots{"bmp/Shot.bmp", 32, 48, 1 << 20, {}};
   for (int a : {1, 2})
     for (int k : {0, 1}) shots.parts.push_back({"shot", 16 * k, 16 * a, 16, 16});
 
-  // Word.bmp: the stage banner and both rows of big digits.
-  SheetParts words{"bmp/Word.bmp", 320, 192, 1 << 20, {{"stage banner", 0, 0, 128, 32}, {"start banner", 160, 0, 80, 32}}};
+  // Word.bmp: the stage, replay, clear, game-over and start banners and
+  // both rows of big digits.
+  SheetParts words{"bmp/Word.bmp", 320, 192, 1 << 20,
+                   {{"stage banner", 0, 0, 128, 32},
+                    {"replay banner", 0, 32, 128, 32},
+                    {"clear banner", 0, 64, 128, 32},
+                    {"game-over banner", 0, 96, 144, 32},
+                    {"start banner", 160, 0, 80, 32}}};
   for (int d = 0; d < 10; ++d)
     for (int y : {128, 160}) words.parts.push_back({"digit", 32 * d, y, 32, 32});
 
-  for (const SheetParts& sheetParts : {accessory, menu, points, blocks, charas, items, shots, words}) {
+  for (const SheetParts& sheetParts : {accessory, menu, points, blocks, charas, items, itemIcons, shots, words}) {
     SCOPED_TRACE(sheetParts.file);
     BitmapImage sheet;
     ASSERT_TRUE(ReadBitmapFile((project_ + "/" + sheetParts.file).c_str(), &sheet));
@@ -185,6 +194,23 @@ TEST_F(MkProject, EveryPartOfTheDemoSheetsThePlayerCutsIsDrawn) {
       EXPECT_GT(drawn, p.w * p.h / 16);
     }
   }
+}
+
+TEST_F(MkProject, TheDemoCharasShowAPoseForEachColumnTheirAnimationsShow) {
+  // Moving, a chara alternates columns 0 and 1 of its row: the hero stands
+  // in one and strides in the other, the enemies step and flap. The hero's
+  // jump shows column 2, its shot column 3: four different poses.
+  BitmapImage sheet;
+  ASSERT_TRUE(ReadBitmapFile((project_ + "/bmp/Character1.bmp").c_str(), &sheet));
+  const auto differ = [&](int graphic, int colA, int colB) {
+    int n = 0;
+    for (int y = 32 * graphic; y < 32 * graphic + 32; ++y)
+      for (int x = 0; x < 32; ++x) n += sheet.At(32 * colA + x, y) != sheet.At(32 * colB + x, y);
+    return n;
+  };
+  for (int graphic : {1, 2, 3, 5}) EXPECT_GT(differ(graphic, 0, 1), 8) << graphic;
+  for (int a = 0; a < 4; ++a)
+    for (int b = a + 1; b < 4; ++b) EXPECT_GT(differ(1, a, b), 8) << "hero columns " << a << ", " << b;
 }
 
 TEST_F(MkProject, RefusesAFolderThatIsNotEmpty) {

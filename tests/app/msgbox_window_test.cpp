@@ -174,6 +174,45 @@ TEST_F(WindowedBox, AClickOnNoLeavesDataUnmadeAndTheNextBoxTakesEscape) {
   EXPECT_FALSE(fs::exists(dir_ / "data"));
 }
 
+TEST_F(WindowedBox, TheArrowsMoveTheFocusBetweenTheButtonsAndReturnTakesTheFocusedOne) {
+  auto player = Start(dir_ / "instance.lock");
+  XWindowId w = 0;
+  XPicture p;
+  ASSERT_TRUE(WaitForBox(question_, &w, &p)) << t4test::ReadFile(dir_ / "stderr.txt");
+  const auto& yes = ButtonOf(question_, IDYES);
+  const auto& no = ButtonOf(question_, IDNO);
+  // The focused button shows a dotted frame 3 pixels inside its edge (its
+  // top-left dot inked), the other none; Yes keeps the default's outline.
+  const auto focusIsOn = [&](const sMessageBoxLayout::Button& on, const sMessageBoxLayout::Button& off) {
+    return t4test::WaitUntil(
+        [&] {
+          XPicture now;
+          return x_.Grab(w, &now) && now.At(on.x + 3, on.y + 3) == kInk && now.At(off.x + 3, off.y + 3) == kFace &&
+                 now.At(yes.x - 1, yes.y + yes.h / 2) == kInk;
+        },
+        30s);
+  };
+  ASSERT_TRUE(focusIsOn(yes, no));
+  // Right moves to No, and at the last button stays there; Left goes back.
+  for (unsigned long key : {XK_Right, XK_Right}) {
+    x_.SendKey(w, key);
+    EXPECT_TRUE(focusIsOn(no, yes)) << key;
+  }
+  x_.SendKey(w, XK_Left);
+  EXPECT_TRUE(focusIsOn(yes, no));
+  x_.SendKey(w, XK_Down);
+  EXPECT_TRUE(focusIsOn(no, yes));
+  // Return answers No: start-up fails with its error box, data\ unmade.
+  x_.SendKey(w, XK_Return);
+  const sMessageBoxLayout failed =
+      LayOutMessageBox(Cp932(u8"「data」フォルダの作成に失敗…\n「default」フォルダに問題がある可能性があります。"),
+                       Cp932(u8"エラー"), MB_OK, false);
+  ASSERT_TRUE(WaitForBox(failed, &w, &p)) << t4test::ReadFile(dir_ / "stderr.txt");
+  x_.SendKey(w, XK_Return);
+  EXPECT_EQ(player->Wait(60s), 1) << t4test::ReadFile(dir_ / "stderr.txt");
+  EXPECT_FALSE(fs::exists(dir_ / "data"));
+}
+
 TEST_F(WindowedBox, SigtermWhileABoxIsUpEndsThePlayerInOrder) {
   // The first start's question, with the game window made but not shown.
   {

@@ -55,8 +55,14 @@ struct Sheet {
     }
   }
   // The world-map hero in a 32 x 32 cell: cap, face, body and legs; side
-  // views show one eye, the walk frame swaps the legs.
-  void Hero(int x, int y, int facing, bool step) {
+  // views show one eye, the walk frame swaps the legs; standing, both feet
+  // are down.
+  void Hero(int x, int y, int facing, bool step, bool stand = false) {
+    HeroPose(x, y, facing, step, stand, false, false);
+  }
+  // The side views of the stage hero also jump (knees drawn up, an arm
+  // raised) and shoot (the arm ahead, a flash at the hand).
+  void HeroPose(int x, int y, int facing, bool step, bool stand, bool jump, bool shoot) {
     // facing: 0 down, 1 up, 2 right, 3 left
     Rect(x + 9, y + 3, 14, 5, kRed);                 // cap
     if (facing == 2) Rect(x + 20, y + 6, 6, 2, kRed);  // its peak
@@ -71,9 +77,23 @@ struct Sheet {
       Put(x + 12, y + 11, kInk);
     }
     Rect(x + 9, y + 16, 14, 8, kBlue);  // body
-    Rect(x + 7, y + 17, 2, 5, kSkin);   // hands
-    Rect(x + 23, y + 17, 2, 5, kSkin);
-    const int left = step ? 3 : 0, right = step ? 0 : 3;
+    if (jump) {
+      Rect(x + 7, y + 10, 2, 7, kSkin);  // a hand up
+      Rect(x + 23, y + 17, 2, 5, kSkin);
+      Rect(x + 10, y + 24, 12, 3, kBrown);  // knees up
+      Rect(x + 9, y + 27, 6, 2, kInk);
+      Rect(x + 17, y + 27, 6, 2, kInk);
+      return;
+    }
+    if (shoot) {
+      Rect(x + 1, y + 18, 8, 3, kSkin);  // the arm ahead (left)
+      Rect(x + 23, y + 17, 2, 5, kSkin);
+      Disc(x + 2, y + 19, 2, kWhite, kYellow);
+    } else {
+      Rect(x + 7, y + 17, 2, 5, kSkin);  // hands
+      Rect(x + 23, y + 17, 2, 5, kSkin);
+    }
+    const int left = step ? 3 : 0, right = step || stand ? 0 : 3;
     Rect(x + 10, y + 24, 5, 5 - left, kBrown);  // legs
     Rect(x + 17, y + 24, 5, 5 - right, kBrown);
     Rect(x + 9, y + 29 - left, 6, 2, kInk);  // shoes
@@ -216,13 +236,18 @@ Sheet Blocks() {
 
 // The charas of Character1.bmp facing left (the program mirrors them), one
 // row a graphic: 1 the hero, 2 the walking enemy, 3 the flying enemy, 4 the
-// moving platform, 5 the boss; odd columns are the second step of a walk.
+// moving platform, 5 the boss. The demo's animation alternates columns 0
+// and 1 while a chara moves and shows column 0 at rest: the hero stands in
+// column 0, strides in column 1, jumps in column 2 and shoots in column 3
+// (its later columns walk on); the others take their two steps (wings up
+// and down) in even and odd columns.
 Sheet Charas() {
   Sheet s(256, 256);
   for (int col = 0; col < 8; ++col) {
     const bool step = col % 2 == 1;
     const int x = col * 32;
-    s.Hero(x, 32, 3, step);
+    s.HeroPose(x, 32, 3, step && col != kHeroShotColumn, col == 0 || col == kHeroShotColumn, col == kHeroJumpColumn,
+               col == kHeroShotColumn);
     // The walker: a brown cap on a pale body, two feet.
     s.Ellipse(x + 16, y0(2) + 12, 13, 10, 0xA04818);
     s.Rect(x + 9, y0(2) + 18, 14, 8, 0xF0D8B0);
@@ -272,6 +297,29 @@ Sheet Items() {
       } else {
         for (int r = 0; r < 10; ++r) s.Rect(x + 16 - r, y + 6 + r, 2 * r + 1, 1, 0x40C0F0);
         for (int r = 0; r < 10; ++r) s.Rect(x + 16 - (9 - r), y + 16 + r, 2 * (9 - r) + 1, 1, 0x2080D0);
+      }
+    }
+  return s;
+}
+
+// The items' small icons, 16 x 16, graphic a at ((a / 15) x 32, (a % 15) x
+// 16): what pops up over the hero when it takes an item. Row 1 the coin,
+// row 2 the goal flag, the others a gem, as on the item sheet.
+Sheet ItemIcons() {
+  Sheet s(320, 240);
+  for (int x = 0; x < 320; x += 16)
+    for (int row = 1; row < 15; ++row) {
+      const int y = row * 16;
+      if (row == 1) {
+        s.Ellipse(x + 8, y + 8, 5, 6, kOrange);
+        s.Ellipse(x + 8, y + 8, 3, 5, kYellow);
+        s.Rect(x + 8, y + 4, 1, 8, kOrange);
+      } else if (row == 2) {
+        s.Rect(x + 3, y + 1, 2, 14, kInk);
+        s.Rect(x + 5, y + 2, 9, 6, kLightGreen);
+      } else {
+        for (int r = 0; r < 5; ++r) s.Rect(x + 8 - r, y + 3 + r, 2 * r + 1, 1, 0x40C0F0);
+        for (int r = 0; r < 5; ++r) s.Rect(x + 8 - (4 - r), y + 8 + r, 2 * (4 - r) + 1, 1, 0x2080D0);
       }
     }
   return s;
@@ -381,13 +429,16 @@ Sheet StatusBar() {
   return s;
 }
 
-// The banner words and the big digits: "STAGE" (0, 0) and "REPLAY" (0, 32)
-// 128 x 32, "START!" (160, 0) 80 x 32, and the digits 0-9 in 32 x 32 cells
-// from (0, 128) (the stage number) and (0, 160) (the time limit).
+// The banner words and the big digits: "STAGE" (0, 0), "REPLAY" (0, 32)
+// and "CLEAR!" (0, 64) 128 x 32, "GAME OVER" (0, 96) 144 x 32, "START!"
+// (160, 0) 80 x 32, and the digits 0-9 in 32 x 32 cells from (0, 128) (the
+// stage number) and (0, 160) (the time limit).
 Sheet BannerWords() {
   Sheet s(320, 192);
   s.Text("STAGE", 28, 4, 2, kYellow, kInk);
   s.Text("REPLAY", 28, 4, 34, kYellow, kInk);
+  s.Text("CLEAR!", 28, 4, 66, kYellow, kInk);
+  s.Text("GAME OVER", 24, 4, 100, kRed, kInk);
   s.Text("START!", 24, 162, 4, kWhite, kInk);
   for (int d = 0; d < 10; ++d) {
     const std::string digit(1, static_cast<char>('0' + d));
@@ -417,7 +468,7 @@ bool WriteDemoPictures(const std::string& titleCp932, const std::vector<std::str
   Sheet stageBack(640, 480);
   stageBack.Landscape(0x60A0F0, 0xD0ECFC, 400, false);
   return Write("bmp\\Accessory.bmp", Accessory()) && Write("bmp\\Block.bmp", Blocks()) &&
-         Write("bmp\\Character1.bmp", Charas()) && Write("bmp\\Item.bmp", Items()) &&
+         Write("bmp\\Character1.bmp", Charas()) && Write("bmp\\Item.bmp", Items()) && Write("bmp\\Item_Mini.bmp", ItemIcons()) &&
          Write("bmp\\Shot.bmp", Shots()) && Write("bmp\\Window.bmp", WindowSkin()) &&
          Write("bmp\\StatusWindow.bmp", StatusBar()) && Write("bmp\\Word.bmp", BannerWords()) && Write("bmp\\Title.bmp", Title(titleCp932)) &&
          Write("bmp\\GameMode.bmp", MenuWords(menuCp932)) && Write("bmp\\WorldMapChip.bmp", MapChips()) &&

@@ -26,12 +26,20 @@ bool WriteDemoWorldMap();
 // sound and music files.
 bool WriteDemoSettings();
 
+// The hero's poses on its row of Character1.bmp: standing in column 0,
+// striding in column 1 (the walk alternates the two), jumping and shooting
+// in the columns the animations of its jump (Anime 1) and shot (Anime 2)
+// commands show.
+inline constexpr int kHeroJumpColumn = 2, kHeroShotColumn = 3;
+inline constexpr int kJumpAnime = 1, kShotAnime = 2;
+
 // The stages' background picture (sky, clouds, hills, a brick ground).
 inline constexpr const char* kStageBackground = "bmp\\StageBack.bmp";
 
 // The pictures drawn for the demo over the test sheets of the same names:
 // bmp\Accessory.bmp (menu and list cursors, marks, icons, the world-map
-// hero walking four ways, the gauges), bmp\Title.bmp (the game's name,
+// hero walking four ways, the gauges), bmp\Item_Mini.bmp (the items'
+// small icons that pop up when one is taken), bmp\Title.bmp (the game's name,
 // CP932, over a landscape), bmp\GameMode.bmp (the title menu's words, CP932,
 // one row a kind), the world map's chips, stage points and sea, and the
 // stages' background.

@@ -81,6 +81,34 @@ bool WriteDemoSettings() {
   shake.m_nParam[0] = 4;
   shake.m_nParam[1] = 6;
   shake.m_nParam[2] = 4;
+  // Animation set 0, which every chara plays: moving on the ground or in
+  // flight alternates the sheet's columns 0 and 1 (the two steps of a walk,
+  // the wings up and down) a tenth of a second each; standing shows column
+  // 0, hovering flaps on.
+  for (int entry : {1, 2, 3}) {
+    cCheckedVector<cAnimeFrameData>& frames = db.m_vecAnimeSet.At(0).m_vecAnime.At(entry).m_vecFrame;
+    frames.resize(2);
+    for (int f = 0; f < 2; ++f) {
+      frames.At(f).m_nGraphic = f;
+      frames.At(f).m_nTime = 1;
+    }
+  }
+  // Animations 1 and 2, which the hero's jump and shot commands play: the
+  // jumping pose (column 2) for half a second, the shooting pose (column 3)
+  // for two tenths. Each is one held frame, shown from the command's start.
+  if (db.m_vecAnime.Size() < 3) db.m_vecAnime.resize(3);
+  const struct {
+    const char* name;
+    int column, tenths;
+  } poses[] = {{"Jump", kHeroJumpColumn, 5}, {"Shot", kHeroShotColumn, 2}};
+  for (int k = 0; k < 2; ++k) {
+    cAnimeData& anime = db.m_vecAnime.At(k + 1);
+    anime.m_strName = poses[k].name;
+    anime.m_vecFrame.resize(1);
+    anime.m_vecFrame.At(0).m_nGraphic = poses[k].column;
+    anime.m_vecFrame.At(0).m_nTime = poses[k].tenths;
+    anime.m_vecFrame.At(0).m_nLock = 1;
+  }
   if (!db.SaveAll("data\\database")) return false;
   // Saving a stage or a command drops music and sound numbers its database
   // does not list: the stages written next must see these entries.

@@ -51,9 +51,11 @@ void PlaceDemoHero(cStageData& stage) {
   hero.m_nMaxHp = 10;
   AddStraightMove(AddFlow(hero, 0, {KeyHeld({kKeyRight})}), kMoveDirRight, 30, 1);
   AddStraightMove(AddFlow(hero, 0, {KeyHeld({kKeyLeft})}), kMoveDirLeft, 30, 1);
-  AddJump(AddFlow(hero, 0, {KeyHeld({kKeyButton1})}), 8, 2);
+  AddJump(AddFlow(hero, 0, {KeyHeld({kKeyButton1})}), 8, 2).m_sAnime = kJumpAnime;
   cFlow& fire = AddFlow(hero, 0, {KeyHeld({kKeyButton2})});
-  AddShotAhead(fire, 1, 60, 40, 1).m_sSound = kShotSound;
+  cFlowCmd& shot = AddShotAhead(fire, 1, 60, 40, 1);
+  shot.m_sSound = kShotSound;
+  shot.m_sAnime = kShotAnime;
   fire.m_vecCmd.back().m_bSoundOnScreen = 0;
   AddWaitTenths(fire, 2);
 }

@@ -32,24 +32,32 @@ void AddStagePoint(cWorldMapData& map, int x, int y, int n, const char* title) {
 
 }  // namespace
 
-// The road: start (3, 7), east to (9, 7), north to (9, 5), east to (16, 5).
-// Stage 1 at (6, 7), stage 2 at (9, 5), stage 3 at (14, 5).
+// The map view keeps the hero 9 cells from its left edge and 7 from its
+// top, 20 x 15 cells in all. The island lies 6 columns and 2 rows into a
+// sea of 33 x 19 cells, so the view around any cell of the road stays on
+// the map and the screen shows sea wherever the island ends.
+constexpr int kLeft = 6, kTop = 2;
+
+// The road (island cells, from the island's top left): start (3, 7), east
+// to (9, 7), north to (9, 5), east to (16, 5). Stage 1 at (6, 7), stage 2
+// at (9, 5), stage 3 at (14, 5). On the map each lies kLeft, kTop further.
 bool WriteDemoWorldMap() {
   cWorldMapData map;
   map.m_strName = "デモワールド";
-  map.SetSize(20, 15);
+  map.SetSize(33, 19);
   for (int& cell : map.m_vecCell) cell = kSea;
+  const auto set = [&map](int x, int y, int kind) { SetCell(map, kLeft + x, kTop + y, kind); };
   // An island around the road: grass beside it, woods a little further.
   for (int y = 2; y <= 10; ++y)
-    for (int x = 1; x <= 18; ++x) SetCell(map, x, y, (y == 2 || y == 10 || x == 1 || x == 18) ? kForest : kGrass);
-  for (int x = 3; x <= 9; ++x) SetCell(map, x, 7, kRoad);
-  for (int y = 5; y <= 7; ++y) SetCell(map, 9, y, kRoad);
-  for (int x = 9; x <= 16; ++x) SetCell(map, x, 5, kRoad);
-  map.m_nStartX = 3;
-  map.m_nStartY = 7;
-  AddStagePoint(map, 6, 7, 1, "草原");
-  AddStagePoint(map, 9, 5, 2, "空の道");
-  AddStagePoint(map, 14, 5, 3, "ボスの城");
+    for (int x = 1; x <= 18; ++x) set(x, y, (y == 2 || y == 10 || x == 1 || x == 18) ? kForest : kGrass);
+  for (int x = 3; x <= 9; ++x) set(x, 7, kRoad);
+  for (int y = 5; y <= 7; ++y) set(9, y, kRoad);
+  for (int x = 9; x <= 16; ++x) set(x, 5, kRoad);
+  map.m_nStartX = kLeft + 3;
+  map.m_nStartY = kTop + 7;
+  AddStagePoint(map, kLeft + 6, kTop + 7, 1, "草原");
+  AddStagePoint(map, kLeft + 9, kTop + 5, 2, "空の道");
+  AddStagePoint(map, kLeft + 14, kTop + 5, 3, "ボスの城");
   return map.SaveToFile("data\\WorldMap.dat");
 }
 
