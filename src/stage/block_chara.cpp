@@ -54,11 +54,23 @@ bool IsSolidFor(const cCharaBase* other, const cCharaBase* self) {
 // so it is never a block chara to anyone. Flows run by the caller may
 // summon or remove charas: appended ones are visited, removed ones are only
 // marked while this walk runs and are swept after it.
+// In a sub-step the walk takes the block charas gathered at its start and
+// then the charas appended since, which is the same order.
 template <class Fn>
 void ForEachBlockChara(cGameScene& scene, std::list<cChara>& charas, const cCharaBase* self, Fn fn) {
   ++scene.m_CharaWalk.nDepth;
-  for (cChara& other : charas)
-    if (!other.m_bRemoved && IsSolidFor(&other, self) && fn(other)) break;
+  auto visit = [&](cChara& other) { return !other.m_bRemoved && IsSolidFor(&other, self) && fn(other); };
+  const cGameScene::BLOCKCHARAINDEX& index = scene.m_BlockCharas;
+  if (index.bValid && &charas == &g_lstChara) {
+    bool stopped = false;
+    for (size_t i = 0; i < index.vecBlock.size() && !stopped; ++i) stopped = visit(*index.vecBlock[i]);
+    if (!stopped)
+      for (auto it = index.bWasEmpty ? charas.begin() : std::next(index.itLast); it != charas.end(); ++it)
+        if (visit(*it)) break;
+  } else {
+    for (cChara& other : charas)
+      if (visit(other)) break;
+  }
   --scene.m_CharaWalk.nDepth;
   SweepRemoved(charas, scene.m_CharaWalk, [](const cChara& c) { return c.m_bRemoved != 0; });
 }
@@ -143,6 +155,16 @@ void SlipUnder(cGameScene& scene, cCharaBase& c, std::list<cChara>& lists, const
 
 }  // namespace
 
+void cGameScene::GatherBlockCharas() {
+  BLOCKCHARAINDEX& index = m_BlockCharas;
+  index.vecBlock.clear();
+  for (cChara& c : g_lstChara)
+    if (c.m_Data.m_bBlockChara) index.vecBlock.push_back(&c);
+  index.bWasEmpty = g_lstChara.empty();
+  if (!index.bWasEmpty) index.itLast = std::prev(g_lstChara.end());
+  index.bValid = true;
+}
+
 int cGameScene::HitsBlockChara(const cCharaBase* chara, std::list<cChara>& charas) {
   if (!chara || PassesEverything(*chara)) return 0;
   const BOX box = BoxOf(*chara);
@@ -185,18 +207,30 @@ cCharaBase* cGameScene::FindCarrierBelow(const cCharaBase* chara) {
 int cGameScene::IsEnclosedByBlockCharas(const cCharaBase* chara, const double box[4]) {
   if (!chara || PassesEverything(*chara)) return 0;
   const double now[4] = {chara->m_dX, chara->m_dY, chara->m_dRight, chara->m_dBottom};
+  struct CORNER {
+    double cx, cy, gx, gy;
+  };
+  CORNER corners[4];
   for (int corner = 0; corner < 4; ++corner) {
     const bool right = corner & 1, low = corner & 2;
-    const double cx = right ? now[2] : now[0], cy = low ? now[3] - 1 : now[1];
-    const double gx = right ? box[2] : box[0], gy = low ? box[3] - 1 : box[1];
-    bool held = false;
-    ForEachBlockChara(*this, g_lstChara, chara, [&](cCharaBase& other) {
-      const BOX b = BoxOf(other);
-      return held = Contains(b, cx, cy) || Contains(b, gx, gy);
-    });
-    if (!held) return 0;
+    corners[corner] = {right ? now[2] : now[0], low ? now[3] - 1 : now[1], right ? box[2] : box[0],
+                       low ? box[3] - 1 : box[1]};
   }
-  return 1;
+  // One walk marks the corners some block chara holds.
+  bool held[4] = {};
+  int count = 0;
+  ForEachBlockChara(*this, g_lstChara, chara, [&](cCharaBase& other) {
+    const BOX b = BoxOf(other);
+    for (int corner = 0; corner < 4; ++corner) {
+      const CORNER& k = corners[corner];
+      if (!held[corner] && (Contains(b, k.cx, k.cy) || Contains(b, k.gx, k.gy))) {
+        held[corner] = true;
+        ++count;
+      }
+    }
+    return count == 4;
+  });
+  return count == 4 ? 1 : 0;
 }
 
 void cGameScene::SettleOnBlockCharas(cCharaBase* chara, std::list<cChara>& charas, int axis) {

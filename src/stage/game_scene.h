@@ -93,6 +93,21 @@ class cGameScene : public cScene {
   // Walks over g_lstChara and g_lstItem (see object_walk.h).
   WALKDEPTH m_CharaWalk;
   WALKDEPTH m_ItemWalk;
+  // The charas of g_lstChara that act as blocks, gathered in list order at
+  // the start of a sub-step, so the objects' contacts with block charas
+  // visit only them (a chara is a block chara or not for its whole life).
+  // Nothing is unlinked from the list while a sub-step runs: marked charas
+  // stay in place and are skipped; appended ones follow itLast (the last
+  // chara at the start; all of the list when it was empty) and are walked
+  // in the list itself. Outside a sub-step the queries walk the whole list.
+  struct BLOCKCHARAINDEX {
+    bool bValid = false;
+    std::vector<cChara*> vecBlock;
+    bool bWasEmpty = true;
+    std::list<cChara>::iterator itLast;
+  };
+  BLOCKCHARAINDEX m_BlockCharas;
+  void GatherBlockCharas();
   int m_bContactRunning = 0;  // while StepCharas runs
   double m_dFadeAngle = 0.0;              // the fades' angle, 0 black .. 90 the picture
   cCheckedVector<cCmd> m_vecPauseMenu;    // quit, continue, retry, back to the map

@@ -196,7 +196,9 @@ int cGameScene::RunSubStep(int b) {
   ++m_CharaWalk.nDepth;
   ++m_ItemWalk.nDepth;
   ++m_ShotWalk.nDepth;
+  GatherBlockCharas();
   const int r = RunSubStepWalks(b, hero);
+  m_BlockCharas.bValid = false;
   --m_ShotWalk.nDepth;
   --m_ItemWalk.nDepth;
   --m_CharaWalk.nDepth;

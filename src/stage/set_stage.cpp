@@ -78,6 +78,7 @@ int cGameScene::SetStage(int restore, int restartMusic) {
   m_vecTeamShot.assign(kTeamCount, {});
   m_lstShot.clear();
   m_vecTeamChara.assign(kTeamCount, {});
+  m_BlockCharas.bValid = false;
   g_lstChara.clear();
   g_lstItem.clear();
 

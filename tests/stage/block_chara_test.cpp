@@ -3,7 +3,10 @@
 // between one and a wall.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <iomanip>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -75,16 +78,17 @@ class BlockCharaTest : public ::testing::Test {
   }
   // A block chara of w x h pixels with its top-left at (x, y), placed
   // after the ones made before it.
-  cChara& Platform(double x, double y, int w, int h, int faction = 1) {
+  // With `block` false, a chara that is no block to anyone.
+  cChara& Platform(double x, double y, int w, int h, int faction = 1, bool block = true) {
     cCharaData t;
     t.m_byControl = kCharaControlComputer;
     t.m_byFaction = static_cast<BYTE>(faction);
     t.m_nMaxHp = 10;
-    t.m_bBlockChara = 1;
+    t.m_bBlockChara = block ? 1 : 0;
     cChara& c = g_lstChara.emplace_back();
     charas_.push_back(&c);
     c.Spawn(static_cast<int>(charas_.size()) + 10, &t, nullptr, 0, 0, 0, 0);
-    c.m_Data.m_bBlockChara = 1;
+    c.m_Data.m_bBlockChara = block ? 1 : 0;
     c.m_bActive = 1;
     c.m_bFalling = 0;
     c.m_nW = c.m_nBaseW = w;
@@ -486,6 +490,146 @@ TEST_F(BlockCharaTest, APlatformComingDownOntoAStandingHeroCrushesIt) {
   for (int k = 0; k < 10 && r == 0; ++k) r = SubStep(h, &death, [&] { MovePlatform(p, 0, 2); });
   EXPECT_EQ(r, 2);
   EXPECT_TRUE(h.LRUD.u && h.LRUD.d);
+}
+
+TEST_F(BlockCharaTest, ContactsInASubStepComeOutAsAWalkOfTheWholeList) {
+  // In a sub-step the contact queries visit the block charas gathered at
+  // its start and then the charas appended since. Each arrangement runs
+  // once that way and once walking the whole list, from the same start:
+  // the proposals, their winners (an equal proposal keeps the first
+  // visited), the flags and the charas found must be the same.
+  struct Arrangement {
+    const char* what;
+    std::function<void()> place;   // the list when the sub-step starts
+    std::function<void()> append;  // charas summoned during it
+    double x, y, prevY, vy;        // the hero's box now, where it was, its fall
+    int w = 16, h = 24;            // the hero's box (scaled: larger)
+    bool synced = false;           // flying with the view, stopped by block charas
+  };
+  auto walker = [this](double x, double y) { Platform(x, y, 32, 32, 1, false); };
+  auto nothing = [] {};
+  const Arrangement cases[] = {
+      {"two level platforms between plain charas",
+       [&] {
+         walker(560, 600);
+         Platform(580, 640, 32, 16);
+         walker(600, 630);
+         Platform(612, 640, 32, 16);
+       },
+       nothing, 604, 618, 617, 1},
+      {"at the map's top-left corner",
+       [&] {
+         Platform(304, 300, 17, 40);
+         walker(320, 320);
+         Platform(300, 344, 64, 16);
+       },
+       nothing, 320, 321, 320, 1},
+      {"across the map's right and bottom edges",
+       [&] {
+         Platform(1598, 900, 32, 60);
+         Platform(1570, 958, 64, 16);
+       },
+       nothing, 1584, 935, 934, 1},
+      {"a platform scaled over three cells each way",
+       [&] {
+         walker(600, 600);
+         cChara& big = Platform(600, 640, 32, 16);
+         big.m_Data.m_cSize = 2;
+         big.m_nW = 64;
+         big.m_nH = 32;
+         Put(big, 600, 640);
+         Platform(650, 640, 32, 16);
+       },
+       nothing, 655, 617, 616, 1},
+      {"a scaled hero over four platforms",
+       [&] {
+         for (int i = 0; i < 4; ++i) Platform(560 + 24 * i, 680 - 2 * i, 24, 16);
+       },
+       nothing, 590, 634, 632, 2, 32, 48},
+      {"a platform appended after an equal one",
+       [&] { Platform(580, 640, 32, 16); },
+       [&] {
+         walker(700, 600);
+         Platform(612, 640, 32, 16);
+       },
+       604, 618, 617, 1},
+      {"only an appended platform under the feet",
+       [&] {
+         walker(604, 500);
+         Platform(900, 640, 32, 16);
+       },
+       [&] { Platform(596, 640, 32, 16); }, 604, 618, 617, 1},
+      {"marked, inactive and dead platforms are passed",
+       [&] {
+         Platform(596, 640, 32, 16).m_bRemoved = 1;
+         Platform(596, 640, 32, 16).m_bActive = 0;
+         Platform(596, 640, 32, 16).m_bDead = 1;
+         Platform(596, 641, 32, 16);
+       },
+       nothing, 604, 618, 617, 1},
+      {"each corner in another platform",
+       [&] {
+         Platform(590, 590, 14, 14);
+         walker(600, 600);
+         Platform(612, 590, 14, 14);
+         Platform(590, 618, 14, 14);
+         Platform(612, 618, 14, 14);
+       },
+       nothing, 600, 600, 600, 0},
+      {"a hero flying with the view",
+       [&] {
+         Platform(612, 590, 20, 40);
+         Platform(590, 620, 40, 20);
+       },
+       nothing, 600, 600, 600, 0, 16, 24, true},
+  };
+  for (const Arrangement& a : cases) {
+    auto run = [&](bool gathered) {
+      MakeStage(1);
+      a.place();
+      cHero& h = Hero();
+      h.m_nW = a.w;
+      h.m_nH = a.h;
+      if (a.synced) {
+        h.m_bNoGravity = 1;
+        h.m_byBlockMode = 1;
+      }
+      Put(h, a.x, a.prevY);
+      h.SavePrevPosition();
+      Put(h, a.x, a.y);
+      h.m_dVY = a.vy;
+      // As a sub-step runs: nothing is unlinked from the list meanwhile.
+      ++Scene().m_CharaWalk.nDepth;
+      if (gathered) Scene().GatherBlockCharas();
+      a.append();
+      const double box[4] = {h.m_dX, h.m_dY, h.m_dRight, h.m_dBottom};
+      std::ostringstream out;
+      out << std::setprecision(17) << "over " << Scene().HitsBlockChara(&h, Lists()) << " enclosed "
+          << Scene().IsEnclosedByBlockCharas(&h, box);
+      out << " hit " << Scene().HitCharas(&h, Lists()) << " at (" << h.m_dX << ", " << h.m_dY << ") lrud "
+          << h.LRUD.l << h.LRUD.r << h.LRUD.u << h.LRUD.d << " riding " << h.m_bOnChara << " on "
+          << h.m_nCarrierId << " pushed " << h.m_bStopHit;
+      const cCharaBase* below = Scene().FindCarrierBelow(&h);
+      out << " below " << (below ? below->m_nId : -1);
+      Scene().m_BlockCharas.bValid = false;
+      --Scene().m_CharaWalk.nDepth;
+      return out.str();
+    };
+    const std::string whole = run(false);
+    EXPECT_EQ(run(true), whole) << a.what;
+    // Worked by hand: equal floors keep the platform placed first (id 12
+    // behind a plain chara, 11 when it comes first); the platform appended
+    // behind a plain chara and a far platform (id 13) is found; the hero
+    // stands on 640 - 24.
+    const std::string what = a.what;
+    if (what == "two level platforms between plain charas")
+      EXPECT_NE(whole.find("at (604, 616) lrud 0000 riding 1 on 12 "), std::string::npos) << whole;
+    if (what == "a platform appended after an equal one")
+      EXPECT_NE(whole.find("at (604, 616) lrud 0000 riding 1 on 11 "), std::string::npos) << whole;
+    if (what == "only an appended platform under the feet")
+      EXPECT_NE(whole.find("riding 1 on 13 "), std::string::npos) << whole;
+    if (what == "each corner in another platform") EXPECT_NE(whole.find("enclosed 1 hit 2"), std::string::npos) << whole;
+  }
 }
 
 }  // namespace
